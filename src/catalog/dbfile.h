@@ -1,0 +1,65 @@
+#pragma once
+// Opening, reading and saving catalog files, the backup beside the default catalog, and the
+// save question at exit.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/prompt.h"
+
+namespace varnel {
+
+class Catalog;
+
+class CatalogDatabase {
+public:
+    CatalogDatabase(Catalog& catalog, Prompt& prompt, std::string defaultCatalogPath);
+
+    // Empties the tables and reads `path`. Opening the default catalog always succeeds: a
+    // missing one starts empty, an unreadable one is first moved aside (never overwritten).
+    int openCatalog(const std::string& path);
+    // openCatalog of `path`, or of the default catalog when `path` is null.
+    int openCatalogOrDefault(const char* path);
+    // Reads a catalog file over the current tables. The file is checked completely first: a
+    // bad file shows "File Can't be opened" and changes nothing. A missing or empty file
+    // fails silently.
+    int readCatalogFile(const std::string& path);
+    // Saves the catalog (with `exportFolder`, also the contents of the catalogued files).
+    // The old file stays untouched unless the new one was written whole. Returns 0 on failure.
+    int writeCatalogFile(const std::string& path, const char* exportFolder);
+    Answer confirmSave();
+    // Asks and saves at exit; returns 0 when the user cancels.
+    int saveOnExit();
+
+    const std::string& defaultCatalogPath() const { return defaultPath_; }
+    const std::string& openCatalogPath() const { return openPath_; }
+    uint64_t openedFileTime() const { return openedFileTime_; }
+    const std::string& storedExportFolder() const { return exportFolder_; }
+    // Why the last read or write failed.
+    const std::string& lastError() const { return lastError_; }
+
+    // What the surroundings provide; the defaults suit a plain program run.
+    int initialColumnCapacity;
+    std::function<uint64_t()> currentFileTime;
+    std::function<int64_t()> clockSeconds;  // decides which big-catalog loads are checked
+    std::function<void(int milliseconds)> sleep;
+    std::function<int()> random;             // 0..32767
+    std::function<void()> clearScannedFolders;
+    // Reads `path` in place of the catalog, keeping the FTP listings held in memory.
+    std::function<int(const std::string& path, int mode)> mergeCatalogFile;
+
+private:
+    std::string moveAsideUnreadable(const std::string& path);
+    void reduceHistoryToCurrentEntry();
+    bool exportContents(class AtomicFile& file);
+
+    Catalog& catalog_;
+    Prompt& prompt_;
+    std::string defaultPath_;
+    std::string openPath_;
+    uint64_t openedFileTime_ = 0;
+    std::string exportFolder_;
+    std::string lastError_;
+};
+
+}  // namespace varnel

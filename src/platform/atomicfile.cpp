@@ -1,0 +1,139 @@
+#include "platform/atomicfile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace varnel {
+
+namespace {
+constexpr size_t kBufferSize = 1 << 16;
+
+std::string folderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+}  // namespace
+
+AtomicFile::AtomicFile(std::string target, unsigned mode) : target_(std::move(target)) {
+    temp_ = target_ + ".tmp-XXXXXX";
+    fd_ = ::mkstemp(temp_.data());
+    if (fd_ < 0) {
+        temp_.clear();
+        fail("cannot create a temporary file");
+        return;
+    }
+    ::fchmod(fd_, mode);
+    buffer_.reserve(kBufferSize);
+}
+
+AtomicFile::~AtomicFile() { discard(); }
+
+bool AtomicFile::fail(const char* what) {
+    if (error_.empty()) {
+        int err = errno;
+        error_ = std::string(what) + " for " + target_ + ": " + std::strerror(err);
+    }
+    return false;
+}
+
+bool AtomicFile::flushBuffer() {
+    if (!ok()) return false;
+    const char* p = buffer_.data();
+    size_t left = buffer_.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd_, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail("cannot write");
+        }
+        p += n;
+        left -= static_cast<size_t>(n);
+    }
+    buffer_.clear();
+    return true;
+}
+
+bool AtomicFile::write(const void* data, size_t size) {
+    if (!ok()) return false;
+    offset_ += size;
+    if (buffer_.size() + size <= kBufferSize) {
+        buffer_.append(static_cast<const char*>(data), size);
+        return true;
+    }
+    if (!flushBuffer()) return false;
+    if (size <= kBufferSize) {
+        buffer_.append(static_cast<const char*>(data), size);
+        return true;
+    }
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        ssize_t n = ::write(fd_, p, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail("cannot write");
+        }
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool AtomicFile::commit(const std::string& backupPath) {
+    if (!flushBuffer()) return false;
+    if (::fsync(fd_) != 0) return fail("cannot flush");
+    if (::close(fd_) != 0) {
+        fd_ = -1;
+        return fail("cannot close");
+    }
+    fd_ = -1;
+    if (!backupPath.empty()) {
+        // Keep the previous file as the backup; a missing previous file is fine.
+        if (::rename(target_.c_str(), backupPath.c_str()) != 0 && errno != ENOENT) {
+            fail("cannot keep the backup");
+            ::unlink(temp_.c_str());
+            temp_.clear();
+            return false;
+        }
+    }
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+        fail("cannot replace");
+        if (!backupPath.empty()) ::rename(backupPath.c_str(), target_.c_str());
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        return false;
+    }
+    temp_.clear();
+    // Make the rename itself durable.
+    int dir = ::open(folderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+void AtomicFile::discard() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temp_.empty()) {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+    }
+}
+
+std::string writeFileAtomically(const std::string& path, std::string_view bytes, unsigned mode) {
+    AtomicFile file(path, mode);
+    file.write(bytes);
+    if (!file.commit()) return file.error().empty() ? "cannot write " + path : file.error();
+    return {};
+}
+
+}  // namespace varnel

@@ -1,0 +1,26 @@
+#pragma once
+// A real folder for one test, removed with everything in it afterwards.
+#include <string>
+#include <string_view>
+
+namespace varnel::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string file(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+private:
+    std::string path_;
+};
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, std::string_view bytes);
+bool fileExists(const std::string& path);
+
+}  // namespace varnel::test
