@@ -1,0 +1,146 @@
+#include "platform/programdir.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace varnel {
+
+namespace {
+
+// File systems that hold no user files on a local disk: kernel views, memory file systems,
+// container layers, network shares and optical media.
+constexpr std::string_view kSkippedTypes[] = {
+    "proc",      "sysfs",      "tmpfs",      "devtmpfs",  "devpts",      "cgroup", "cgroup2",
+    "overlay",   "securityfs", "debugfs",    "tracefs",   "pstore",      "bpf",    "mqueue",
+    "hugetlbfs", "fusectl",    "configfs",   "autofs",    "binfmt_misc", "nsfs",   "ramfs",
+    "squashfs",  "efivarfs",   "rpc_pipefs", "selinuxfs", "rootfs",      "devfs",  "usbfs",
+    "aufs",      "fuse",       "nfs",        "nfs4",      "nfsd",        "cifs",   "smb3",
+    "smbfs",     "sshfs",      "9p",         "ceph",      "glusterfs",   "afs",    "davfs",
+    "iso9660",   "udf",
+};
+
+bool isLocalDiskType(std::string_view type) {
+    if (type.empty()) return false;
+    if (type.starts_with("fuse.")) return false;  // sshfs, gvfs, rclone and friends
+    return std::find(std::begin(kSkippedTypes), std::end(kSkippedTypes), type) ==
+           std::end(kSkippedTypes);
+}
+
+bool isOctal(char c) {
+    return c >= '0' && c <= '7';
+}
+
+// The kernel writes blank, tab, newline and backslash in mount points as \ooo.
+std::string decodeMountField(std::string_view field) {
+    std::string out;
+    out.reserve(field.size());
+    for (size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) &&
+            isOctal(field[i + 2]) && isOctal(field[i + 3])) {
+            int value = (field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0');
+            if (value > 0 && value < 256) {
+                out.push_back(static_cast<char>(value));
+                i += 3;
+                continue;
+            }
+        }
+        out.push_back(field[i]);
+    }
+    return out;
+}
+
+// Splits a line at runs of blanks and tabs.
+std::vector<std::string_view> fields(std::string_view line) {
+    std::vector<std::string_view> out;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+        size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
+        if (i > start) out.push_back(line.substr(start, i - start));
+    }
+    return out;
+}
+
+bool isWritableFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           ::access(path.c_str(), W_OK) == 0;
+}
+
+// mkdir -p; an existing folder is fine.
+void makeFolders(const std::string& path) {
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        std::string part = path.substr(0, slash);
+        if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return;
+        if (slash == std::string::npos) return;
+    }
+}
+
+std::string homeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "/tmp";
+}
+
+}  // namespace
+
+std::string chooseProgramDirectory(const std::string& exeFolder, const std::string& home) {
+    if (!exeFolder.empty() && isWritableFolder(exeFolder)) return exeFolder;
+    std::string own = home;
+    while (own.size() > 1 && own.back() == '/') own.pop_back();
+    own += "/.local/share/varnel";
+    makeFolders(own);
+    return own;
+}
+
+std::string programDirectory() {
+    std::string exe(4096, '\0');
+    ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
+    std::string folder;
+    if (n > 0 && static_cast<size_t>(n) < exe.size()) {
+        exe.resize(static_cast<size_t>(n));
+        size_t slash = exe.rfind('/');
+        // A program in "/" itself leaves an empty folder, which falls back to the home one.
+        if (slash != std::string::npos) folder = exe.substr(0, slash);
+    }
+    return chooseProgramDirectory(folder, homeFolder());
+}
+
+std::vector<std::string> parseLocalMounts(std::string_view mountsText) {
+    std::vector<std::string> roots;
+    while (!mountsText.empty()) {
+        size_t end = mountsText.find('\n');
+        std::string_view line = mountsText.substr(0, end);
+        mountsText.remove_prefix(end == std::string_view::npos ? mountsText.size() : end + 1);
+        std::vector<std::string_view> f = fields(line);
+        if (f.size() < 3 || !isLocalDiskType(f[2])) continue;
+        std::string point = decodeMountField(f[1]);
+        if (point.empty() || point.front() != '/') continue;
+        if (std::find(roots.begin(), roots.end(), point) == roots.end()) roots.push_back(point);
+    }
+    return roots;
+}
+
+std::vector<std::string> localFileSystemRoots() {
+    std::ifstream in("/proc/self/mounts", std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::vector<std::string> roots;
+    for (std::string& point : parseLocalMounts(text.str())) {
+        struct stat st {};
+        if (::stat(point.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            roots.push_back(std::move(point));
+    }
+    if (roots.empty()) roots.push_back("/");
+    return roots;
+}
+
+}  // namespace varnel
