@@ -637,7 +637,7 @@ void Catalog::compactSiteNodes() {
 
 bool Catalog::recordsEqual(int listA, int32_t i, int listB, int32_t j) {
     flushPendingStrings();
-    auto noteOf = [&](int list, int32_t k) { return notePool_.at(ownerSlot(noteColumn, list, k)); };
+    auto noteOf = [&](int list, int32_t k) { return recordNoteText(list, k); };
     return compareIgnoringCase(recordFolder(listA, i), recordFolder(listB, j)) == 0 &&
            compareIgnoringCase(recordName(listA, i), recordName(listB, j)) == 0 &&
            compareIgnoringCase(noteOf(listA, i), noteOf(listB, j)) == 0 &&

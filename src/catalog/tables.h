@@ -119,6 +119,11 @@ public:
     // An editable copy of the note: whatever the returned buffer holds at the next commit
     // becomes the record's note.
     char* recordNote(int list, int32_t i, int offset = 0);
+    // The note for reading only: nothing is staged, so nothing is stored again.
+    const char* recordNoteText(int list, int32_t i) {
+        if (noteStage_.list >= 0) commitNote();
+        return notePool_.at(ownerSlot(noteColumn, list, i));
+    }
     // The text after the last "." of the name; "" when there is none.
     const char* recordExtension(int list, int32_t i);
     const uint64_t* recordTime(int list, int32_t i);

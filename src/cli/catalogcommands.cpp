@@ -67,7 +67,7 @@ int runDump(CliContext& ctx, const std::vector<std::string>&) {
         DumpRecord r;
         r.folder = c.recordFolder(kMasterList, i);
         r.name = c.recordName(kMasterList, i);
-        r.note = c.recordNote(kMasterList, i);
+        r.note = c.recordNoteText(kMasterList, i);
         r.time = *c.recordTime(kMasterList, i);
         r.size = *c.recordSize(kMasterList, i);
         out += formatDumpLine(r);

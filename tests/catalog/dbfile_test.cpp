@@ -1,0 +1,465 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <random>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "catalog/dbfile.h"
+#include "catalog/dbformat.h"
+#include "catalog/tables.h"
+#include "platform/filetime.h"
+#include "support/catalogbuilder.h"
+#include "support/scriptedprompt.h"
+#include "support/tempdir.h"
+
+namespace varnel {
+namespace {
+
+using test::appendRecords;
+using test::readFile;
+using test::readList;
+using test::Rec;
+using test::writeFile;
+
+// A catalog with its file layer, the way the program holds them.
+struct Fixture {
+    test::TempDir dir;
+    test::ScriptedPrompt prompt;
+    Catalog catalog;
+    CatalogDatabase db{catalog, prompt, dir.file("save.fdb")};
+    Fixture() { db.clockSeconds = [] { return int64_t{0}; }; }
+};
+
+uint32_t u32At(const std::string& bytes, size_t at) {
+    uint32_t v;
+    std::memcpy(&v, bytes.data() + at, 4);
+    return v;
+}
+void putU32(std::string& bytes, size_t at, uint32_t v) { std::memcpy(bytes.data() + at, &v, 4); }
+
+// Names the first differing offset instead of printing two whole files.
+void expectSameBytes(const std::string& a, const std::string& b) {
+    EXPECT_EQ(a.size(), b.size());
+    auto diff = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    EXPECT_TRUE(diff.first == a.end()) << "first difference at byte " << (diff.first - a.begin());
+}
+
+constexpr size_t kHeaderSize = 4 + 5 * 4 + 10 * 800;
+// Rows of an empty catalog: header, five columns of 200 single elements, counts, three
+// pools (the note pool holds its 3 bytes), the site table, the history, the export folder.
+constexpr size_t kEmptyFileSize = kHeaderSize + 200 * (4 + 4 + 4 + 8 + 4) + 800 + (4 + 4 + 4 + 3) +
+                                  (4 + 26624 + 4) + (56 + 4 + 4 + 4) + (4 + 1);
+
+TEST(CatalogFile, EmptyCatalogHasEveryFixedRow) {
+    Fixture f;
+    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("empty.fdb"), nullptr), 1);
+    std::string bytes = readFile(f.dir.file("empty.fdb"));
+    ASSERT_EQ(bytes.size(), kEmptyFileSize);
+    EXPECT_EQ(bytes.substr(0, 4), "VRNL");
+    const uint32_t elementSize[5] = {4, 4, 4, 8, 4};
+    for (int c = 0; c < 5; ++c) {
+        uint32_t base = u32At(bytes, 4 + 4 * c);
+        size_t capacities = 24 + c * 1600, starts = capacities + 800;
+        for (uint32_t list = 0; list < 200; ++list) {
+            ASSERT_EQ(u32At(bytes, capacities + 4 * list), 1u);
+            ASSERT_EQ(u32At(bytes, starts + 4 * list), base + elementSize[c] * list);
+        }
+    }
+    size_t pools = kHeaderSize + 200 * 24 + 800;
+    EXPECT_EQ(u32At(bytes, pools), 0u);                             // folder pool
+    EXPECT_EQ(u32At(bytes, pools + 4), 0u);                         // name pool
+    EXPECT_EQ(u32At(bytes, pools + 8), 3u);                         // note pool
+    EXPECT_EQ(bytes.substr(pools + 12, 3), std::string("\0 \0", 3));
+    size_t sites = pools + 15;
+    EXPECT_EQ(bytes.substr(sites + 4 + 4, 5), std::string("root\0", 5));
+    EXPECT_EQ(u32At(bytes, sites + 4 + 36), 0u);  // the root shows the master list
+    EXPECT_EQ(u32At(bytes, sites + 4 + 44), 2u);  // kind: root
+    EXPECT_EQ(u32At(bytes, sites + 4 + 26624), 1u);
+    EXPECT_EQ(bytes.substr(bytes.size() - 5), std::string("\1\0\0\0\0", 5));
+}
+
+TEST(CatalogFile, WriteReadWriteIsByteIdentical) {
+    Fixture f;
+    std::vector<Rec> records = test::randomRecords(11, 5000, 50);
+    appendRecords(f.catalog, kMasterList, records);
+    test::appendRecord(f.catalog, kSelectionList, records[3]);
+    f.catalog.historyPush(kMasterList, "/data/", -1, 2, 2);
+    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
+
+    Fixture g;
+    ASSERT_EQ(g.db.openCatalog(f.dir.file("a.fdb")), 1);
+    EXPECT_EQ(readList(g.catalog, kMasterList), records);
+    EXPECT_EQ(readList(g.catalog, kSelectionList), std::vector<Rec>{records[3]});
+    EXPECT_EQ(g.catalog.currentList(), kMasterList);
+    EXPECT_STREQ(g.catalog.history().address[0].data(), "/data/");
+    EXPECT_EQ(g.catalog.history().sortOrder[0], 2);
+    ASSERT_EQ(g.db.writeCatalogFile(f.dir.file("b.fdb"), nullptr), 1);
+    expectSameBytes(readFile(f.dir.file("a.fdb")), readFile(f.dir.file("b.fdb")));
+    EXPECT_TRUE(g.prompt.told.empty());
+}
+
+// A file written by another run holds other base words; only differences count.
+TEST(CatalogFile, OtherBaseWordsReadTheSame) {
+    Fixture f;
+    std::vector<Rec> records = test::randomRecords(5, 300, 10);
+    appendRecords(f.catalog, kMasterList, records);
+    SiteNode& child = f.catalog.siteNodes()[1];
+    child = SiteNode{};
+    child.parent = Catalog::siteParentRef(0);
+    std::strcpy(child.name, "child");
+    f.catalog.setSiteNodeCount(2);
+    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
+    std::string bytes = readFile(f.dir.file("a.fdb"));
+    const uint32_t delta[5] = {0x1234, 0x77770000, 0xFFFFFFF0, 8, 0x10};
+    for (int c = 0; c < 5; ++c) {
+        putU32(bytes, 4 + 4 * c, u32At(bytes, 4 + 4 * c) + delta[c]);
+        for (int list = 0; list < 200; ++list) {
+            size_t at = 24 + c * 1600 + 800 + 4 * list;
+            putU32(bytes, at, u32At(bytes, at) + delta[c]);
+        }
+    }
+    size_t columns = 0;
+    for (int c = 0; c < 5; ++c)
+        for (int list = 0; list < 200; ++list) columns += u32At(bytes, 24 + c * 1600 + 4 * list) * (c == 3 ? 8 : 4);
+    size_t pools = kHeaderSize + columns + 800;
+    size_t sites = pools;
+    for (int p = 0; p < 3; ++p) sites += 4 + u32At(bytes, sites);
+    putU32(bytes, sites, u32At(bytes, sites) + 0x40);                  // B6
+    putU32(bytes, sites + 4 + 52, u32At(bytes, sites + 4 + 52) + 0x40);  // child's parent
+    writeFile(f.dir.file("moved.fdb"), bytes);
+
+    Fixture g;
+    ASSERT_EQ(g.db.openCatalog(f.dir.file("moved.fdb")), 1) << g.db.lastError();
+    EXPECT_EQ(readList(g.catalog, kMasterList), records);
+    EXPECT_EQ(Catalog::siteParentIndex(g.catalog.siteNodes()[1]), 0);
+    ASSERT_EQ(g.db.writeCatalogFile(f.dir.file("b.fdb"), nullptr), 1);
+    expectSameBytes(readFile(f.dir.file("a.fdb")), readFile(f.dir.file("b.fdb")));
+}
+
+TEST(CatalogFile, SavingTheDefaultCatalogKeepsTheOldOneAsBackup) {
+    Fixture f;
+    appendRecords(f.catalog, kMasterList, {{"/x/", "first", "", 1, 1}});
+    ASSERT_EQ(f.db.writeCatalogFile(f.db.defaultCatalogPath(), nullptr), 1);
+    std::string first = readFile(f.db.defaultCatalogPath());
+    appendRecords(f.catalog, kMasterList, {{"/x/", "second", "", 2, 2}});
+    ASSERT_EQ(f.db.writeCatalogFile(f.db.defaultCatalogPath(), nullptr), 1);
+    EXPECT_EQ(readFile(f.dir.file("backup.fdb")), first);
+    EXPECT_NE(readFile(f.db.defaultCatalogPath()), first);
+    // Saving elsewhere makes no backup.
+    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("other.fdb"), nullptr), 1);
+    EXPECT_EQ(readFile(f.dir.file("backup.fdb")), first);
+}
+
+TEST(CatalogFile, SavingReducesTheHistoryToTheCurrentEntry) {
+    Fixture f;
+    appendRecords(f.catalog, kMasterList, {{"/x/", "a", "", 1, 1}});
+    f.catalog.historyPush(kMasterList, "*", -1, -1, 0);
+    f.catalog.historyPush(kMasterList, "/x/", -1, 0, 0);
+    f.catalog.historyBack();
+    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
+    EXPECT_EQ(f.catalog.history().count, 1);
+    EXPECT_EQ(f.catalog.history().position, 0);
+    EXPECT_STREQ(f.catalog.history().address[0].data(), "*");
+
+    // A view with neither address nor search is not saved.
+    f.catalog.historyPush(kSelectionList, "", -1, -1, 0);
+    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("b.fdb"), nullptr), 1);
+    EXPECT_EQ(f.catalog.history().count, 0);
+    EXPECT_EQ(f.catalog.currentList(), -1);
+
+    // No view at all: nothing to reduce, a count of 0 is written.
+    Fixture g;
+    ASSERT_EQ(g.db.writeCatalogFile(g.dir.file("c.fdb"), nullptr), 1);
+    Fixture h;
+    ASSERT_EQ(h.db.openCatalog(g.dir.file("c.fdb")), 1);
+    EXPECT_EQ(h.catalog.currentList(), -1);
+}
+
+// A selection view is a derived list; its fields are not stored, so neither is its count.
+TEST(CatalogFile, DerivedViewsAreNotSavedAsBrokenLists) {
+    Fixture f;
+    appendRecords(f.catalog, kMasterList, test::randomRecords(2, 100, 5));
+    int view = f.catalog.allocTempList(0);
+    for (int32_t i = 0; i < 40; ++i) f.catalog.copyRecord(view, i, kMasterList, i * 2);
+    f.catalog.setRecordCount(view, 40);
+    f.catalog.historyPush(view, "", -1, -1, 0);
+    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
+    Fixture g;
+    ASSERT_EQ(g.db.openCatalog(f.dir.file("a.fdb")), 1);
+    EXPECT_EQ(g.catalog.recordCount(view), 0);
+
+    // A file from elsewhere that holds such a list: the list is emptied, the rest loads.
+    std::string bytes = readFile(f.dir.file("a.fdb"));
+    size_t counts = kHeaderSize;
+    for (int c = 0; c < 5; ++c)
+        for (int list = 0; list < 200; ++list) counts += u32At(bytes, 24 + c * 1600 + 4 * list) * (c == 3 ? 8 : 4);
+    putU32(bytes, counts + 4 * 150, 40);
+    writeFile(f.dir.file("old.fdb"), bytes);
+    Fixture h;
+    ASSERT_EQ(h.db.openCatalog(f.dir.file("old.fdb")), 1) << h.db.lastError();
+    EXPECT_EQ(h.catalog.recordCount(150), 0);
+    EXPECT_EQ(h.catalog.recordCount(kMasterList), 100);
+}
+
+TEST(CatalogFile, DuplicatesKeepTheFirstRecordAndWarn) {
+    Fixture f;
+    appendRecords(f.catalog, kMasterList, {{"/d/", "a.txt", "first", 1, 1},
+                                           {"/e/", "a.txt", "", 2, 2},
+                                           {"/D/", "A.TXT", "second", 3, 3},
+                                           {"/d/", "b.txt", "", 4, 4},
+                                           {"/d/", "a.TXT", "third", 5, 5}});
+    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
+    ASSERT_EQ(f.prompt.told, std::vector<std::string>{"Some error found in Database,Your data may lost."});
+    std::vector<Rec> kept = readList(f.catalog, kMasterList);
+    ASSERT_EQ(kept.size(), 3u);
+    EXPECT_EQ(kept[0].note, "first");
+    EXPECT_EQ(kept[1].folder, "/e/");
+    EXPECT_EQ(kept[2].name, "b.txt");
+}
+
+TEST(CatalogFile, BigCatalogsAreCheckedOnlyNowAndThen) {
+    Fixture f;
+    std::vector<Rec> records = test::randomRecords(9, 50000, 100);
+    records.push_back(records[0]);
+    appendRecords(f.catalog, kMasterList, records);
+    f.db.clockSeconds = [] { return int64_t{17}; };
+    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
+    EXPECT_EQ(f.catalog.recordCount(kMasterList), 50001);
+    f.db.clockSeconds = [] { return int64_t{32}; };
+    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
+    EXPECT_EQ(f.catalog.recordCount(kMasterList), 50000);
+}
+
+TEST(CatalogFile, BadFilesAreRefusedAndChangeNothing) {
+    Fixture f;
+    std::vector<Rec> records = test::randomRecords(4, 200, 8);
+    appendRecords(f.catalog, kMasterList, records);
+    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("good.fdb"), nullptr), 1);
+    const std::string good = readFile(f.dir.file("good.fdb"));
+
+    std::string badMagic = good;
+    badMagic[0] = 'X';
+    writeFile(f.dir.file("bad.fdb"), badMagic);
+    EXPECT_EQ(f.db.readCatalogFile(f.dir.file("bad.fdb")), 0);
+    EXPECT_EQ(f.prompt.told.back(), "File Can't be opened");
+    EXPECT_EQ(readList(f.catalog, kMasterList), records);
+
+    // Oversized counts and capacities, offsets past a pool, a history beyond its slots.
+    std::string hugeCapacity = good;
+    putU32(hugeCapacity, 24, 0x7FFFFFFF);
+    std::string negativeCapacity = good;
+    putU32(negativeCapacity, 24 + 1600 + 4 * 7, 0xFFFFFFFF);
+    std::string gapInSegments = good;
+    putU32(gapInSegments, 24 + 800 + 4 * 9, u32At(good, 24 + 800 + 4 * 9) + 4);
+    std::string badOffset = good;
+    putU32(badOffset, kHeaderSize, 0x00FFFFFF);  // name of master record 0
+    for (const std::string* bytes : {&hugeCapacity, &negativeCapacity, &gapInSegments, &badOffset}) {
+        writeFile(f.dir.file("bad.fdb"), *bytes);
+        f.prompt.told.clear();
+        EXPECT_EQ(f.db.readCatalogFile(f.dir.file("bad.fdb")), 0);
+        EXPECT_EQ(f.prompt.told, std::vector<std::string>{"File Can't be opened"});
+        EXPECT_EQ(readList(f.catalog, kMasterList), records);
+    }
+    // Missing and empty files fail silently.
+    f.prompt.told.clear();
+    writeFile(f.dir.file("empty.fdb"), "");
+    EXPECT_EQ(f.db.readCatalogFile(f.dir.file("empty.fdb")), 0);
+    EXPECT_EQ(f.db.readCatalogFile(f.dir.file("missing.fdb")), 0);
+    EXPECT_TRUE(f.prompt.told.empty());
+}
+
+// Every prefix and many random corruptions: refused or read, never a crash or a wild read
+// (run under AddressSanitizer in CI).
+TEST(CatalogFile, TruncatedAndCorruptedFilesNeverCrash) {
+    Fixture f;
+    appendRecords(f.catalog, kMasterList, test::randomRecords(6, 60, 4));
+    f.catalog.historyPush(kMasterList, "*", -1, 0, 0);
+    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("good.fdb"), nullptr), 1);
+    const std::string good = readFile(f.dir.file("good.fdb"));
+    for (size_t length = 0; length < good.size(); length += (length < kHeaderSize + 2000 ? 7 : 61)) {
+        CatalogImage image;
+        MemorySource source(std::string_view(good).substr(0, length));
+        std::string why;
+        ASSERT_FALSE(decodeCatalog(source, image, why)) << length;
+        ASSERT_FALSE(why.empty());
+    }
+    std::mt19937 rng(99);
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes = good;
+        for (int flips = 1 + rng() % 4; flips > 0; --flips)
+            bytes[rng() % bytes.size()] ^= static_cast<char>(1 << (rng() % 8));
+        CatalogImage image;
+        MemorySource source(bytes);
+        std::string why;
+        if (decodeCatalog(source, image, why)) {
+            Catalog c;
+            applyCatalogImage(c, std::move(image));
+            readList(c, kMasterList);  // every record readable
+            c.compactLists(false);
+            c.compactPools();
+        }
+    }
+}
+
+TEST(CatalogFile, AnUnreadableDefaultCatalogIsMovedAsideNotOverwritten) {
+    Fixture f;
+    writeFile(f.db.defaultCatalogPath(), "this is not a catalog");
+    EXPECT_EQ(f.db.openCatalog(f.db.defaultCatalogPath()), 1);
+    EXPECT_EQ(f.catalog.recordCount(kMasterList), 0);
+    EXPECT_FALSE(test::fileExists(f.db.defaultCatalogPath()));
+    ASSERT_EQ(f.prompt.told.size(), 2u);
+    EXPECT_EQ(f.prompt.told[0], "File Can't be opened");
+    EXPECT_NE(f.prompt.told[1].find("save.fdb.unreadable-"), std::string::npos);
+    int moved = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(f.dir.path())) {
+        if (entry.path().filename().string().rfind("save.fdb.unreadable-", 0) == 0) {
+            EXPECT_EQ(readFile(entry.path()), "this is not a catalog");
+            ++moved;
+        }
+    }
+    EXPECT_EQ(moved, 1);
+    // A missing default catalog simply starts empty.
+    Fixture g;
+    EXPECT_EQ(g.db.openCatalog(g.db.defaultCatalogPath()), 1);
+    EXPECT_TRUE(g.prompt.told.empty());
+    EXPECT_EQ(g.db.openedFileTime(), 0u);
+}
+
+TEST(CatalogFile, AFailedSaveKeepsTheOldFileAndSaysSo) {
+    Fixture f;
+    appendRecords(f.catalog, kMasterList, {{"/x/", "old", "", 1, 1}});
+    ASSERT_EQ(f.db.writeCatalogFile(f.db.defaultCatalogPath(), nullptr), 1);
+    const std::string old = readFile(f.db.defaultCatalogPath());
+    appendRecords(f.catalog, kMasterList, test::randomRecords(8, 3000, 20));
+    // A file-size limit makes the write fail part way, as a full disk would.
+    struct rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    struct rlimit small = saved;
+    small.rlim_cur = 60000;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    int result = f.db.writeCatalogFile(f.db.defaultCatalogPath(), nullptr);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(readFile(f.db.defaultCatalogPath()), old);
+    EXPECT_FALSE(test::fileExists(f.dir.file("backup.fdb")));
+    ASSERT_FALSE(f.prompt.told.empty());
+    EXPECT_NE(f.prompt.told.back().find(f.db.defaultCatalogPath()), std::string::npos);
+    // A folder that does not exist.
+    EXPECT_EQ(f.db.writeCatalogFile(f.dir.file("no/such/folder.fdb"), nullptr), 0);
+    EXPECT_NE(f.prompt.told.back().find("no/such/folder.fdb"), std::string::npos);
+}
+
+TEST(CatalogFile, AKillDuringASaveLeavesTheOldOrTheNewFile) {
+    test::TempDir dir;
+    const std::string path = dir.file("save.fdb");
+    std::vector<Rec> a = test::randomRecords(21, 30000, 200), b = test::randomRecords(22, 20000, 100);
+    for (int round = 0; round < 6; ++round) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            SilentPrompt prompt;
+            Catalog catalog;
+            CatalogDatabase db(catalog, prompt, path);
+            appendRecords(catalog, kMasterList, a);
+            Catalog other;
+            CatalogDatabase otherDb(other, prompt, path);
+            appendRecords(other, kMasterList, b);
+            for (;;) {
+                db.writeCatalogFile(path, nullptr);
+                otherDb.writeCatalogFile(path, nullptr);
+            }
+        }
+        usleep(30000 + 37000 * round);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        test::ScriptedPrompt prompt;
+        Catalog catalog;
+        CatalogDatabase db(catalog, prompt, dir.file("elsewhere.fdb"));
+        if (!test::fileExists(path)) continue;  // killed before the first save finished
+        ASSERT_EQ(db.readCatalogFile(path), 1) << db.lastError();
+        int32_t count = catalog.recordCount(kMasterList);
+        EXPECT_TRUE(count == 30000 || count == 20000) << count;
+    }
+}
+
+TEST(CatalogFile, ExportAppendsTheFilesContents) {
+    Fixture f;
+    const std::string folder = f.dir.path() + "/files/";
+    std::filesystem::create_directory(folder);
+    writeFile(folder + "one", "11111");
+    writeFile(folder + "shrunk", "22");  // catalogued with 6 bytes
+    writeFile(folder + "three", "333");
+    appendRecords(f.catalog, kMasterList, {{folder, "one", "", 0, 5}, {folder, "shrunk", "", 0, 6},
+                                           {folder, "three", "", 0, 3}, {folder, "gone", "", 0, 4}});
+    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("export.fdb"), "/target/"), 1);
+    std::string bytes = readFile(f.dir.file("export.fdb"));
+    const size_t n = u32At(bytes, bytes.size() - 8), start = u32At(bytes, bytes.size() - 4);
+    ASSERT_EQ(n, 2u);
+    EXPECT_EQ(bytes.substr(start, 10), "1111122333");
+    size_t table = bytes.size() - 8 - 16;
+    EXPECT_EQ(u32At(bytes, table), 1u);       // index of "shrunk"
+    EXPECT_EQ(u32At(bytes, table + 4), 3u);   // index of "gone"
+    EXPECT_EQ(u32At(bytes, table + 8), 2u);   // bytes copied
+    EXPECT_EQ(u32At(bytes, table + 12), 0u);
+    Fixture g;
+    ASSERT_EQ(g.db.openCatalog(f.dir.file("export.fdb")), 1);
+    EXPECT_EQ(g.db.storedExportFolder(), "/target/");
+}
+
+TEST(CatalogFile, SaveQuestionAndSaveOnExit) {
+    Fixture f;
+    ASSERT_EQ(f.db.openCatalog(f.db.defaultCatalogPath()), 1);
+    EXPECT_EQ(f.db.confirmSave(), Answer::No);
+    EXPECT_TRUE(f.prompt.asked.empty());
+
+    appendRecords(f.catalog, kMasterList, {{"/x/", "a", "", 1, 1}});
+    f.prompt.answers = {Answer::Cancel, Answer::No, Answer::Yes};
+    EXPECT_EQ(f.db.saveOnExit(), 0);
+    EXPECT_EQ(f.db.saveOnExit(), 1);
+    EXPECT_FALSE(test::fileExists(f.db.defaultCatalogPath()));
+    EXPECT_EQ(f.db.saveOnExit(), 1);
+    EXPECT_TRUE(test::fileExists(f.db.defaultCatalogPath()));
+    EXPECT_EQ(f.prompt.asked[0], "Save current Varnel Databases?");
+    EXPECT_EQ(f.prompt.askedButtons[0], Buttons::YesNoCancel);
+
+    // Another file names itself in the question.
+    const std::string other = f.dir.file("other.fdb");
+    ASSERT_EQ(f.db.writeCatalogFile(other, nullptr), 1);
+    ASSERT_EQ(f.db.openCatalog(other), 1);
+    appendRecords(f.catalog, kMasterList, {{"/x/", "b", "", 1, 1}});
+    f.prompt.answers = {Answer::Yes};
+    EXPECT_EQ(f.db.saveOnExit(), 1);
+    EXPECT_EQ(f.prompt.asked.back(), "Save current Varnel Databases:\"" + other + "\"?");
+}
+
+TEST(CatalogFile, SaveOnExitMergesACopySavedMeanwhile) {
+    Fixture f;
+    ASSERT_EQ(f.db.openCatalog(f.db.defaultCatalogPath()), 1);
+    appendRecords(f.catalog, kMasterList, {{"/mine/", "a", "", 1, 1}});
+    // Another running copy saves the default catalog after we opened it.
+    Fixture other;
+    appendRecords(other.catalog, kMasterList, {{"/theirs/", "b", "", 2, 2}});
+    ASSERT_EQ(other.db.writeCatalogFile(f.db.defaultCatalogPath(), nullptr), 1);
+    std::vector<std::string> merged;
+    int slept = -1;
+    f.db.mergeCatalogFile = [&](const std::string& path, int mode) {
+        merged.push_back(path + "#" + std::to_string(mode));
+        return f.db.readCatalogFile(path);
+    };
+    f.db.currentFileTime = [&] { return fileLastWriteTime(f.db.defaultCatalogPath()) + 5000; };
+    f.db.sleep = [&](int ms) { slept = ms; };
+    f.db.random = [] { return 32767; };
+    f.prompt.answers = {Answer::Yes};
+    EXPECT_EQ(f.db.saveOnExit(), 1);
+    EXPECT_EQ(merged, std::vector<std::string>{f.db.defaultCatalogPath() + "#0"});
+    EXPECT_EQ(slept, 32 * 625);  // written within the last millisecond: wait before merging
+}
+
+}  // namespace
+}  // namespace varnel

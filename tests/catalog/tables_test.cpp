@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "catalog/tables.h"
+#include "support/catalogbuilder.h"
+
+namespace varnel {
+namespace {
+
+using test::appendRecord;
+using test::appendRecords;
+using test::readList;
+using test::Rec;
+
+TEST(CatalogTables, FreshCatalogIsEmpty) {
+    Catalog c;
+    for (int list = 0; list < kListCount; ++list) EXPECT_EQ(c.recordCount(list), 0);
+    EXPECT_EQ(c.currentList(), -1);
+    EXPECT_STREQ(c.recordNote(kMasterList, 0), "");
+    EXPECT_EQ(c.generation(), 2);
+    EXPECT_EQ(c.siteNodeCount(), 1);
+    EXPECT_STREQ(c.siteNodes()[0].name, "root");
+}
+
+TEST(CatalogTables, HistoryKeepsSevenEntriesAndDropsForwardEntriesOnPush) {
+    Catalog c;
+    for (int k = 0; k < 8; ++k) c.historyPush(100 + k, "*", -1, -1, 0);
+    EXPECT_EQ(c.history().count, 7);
+    EXPECT_EQ(c.currentList(), 107);
+    EXPECT_EQ(c.history().list[0], 101);  // the oldest went
+
+    EXPECT_EQ(c.historyBack(), 106);
+    EXPECT_EQ(c.historyBack(), 105);
+    c.historyPush(150, "x", -1, -1, 0);
+    EXPECT_EQ(c.history().count, 6);
+    EXPECT_EQ(c.currentList(), 150);
+    EXPECT_EQ(c.historyForward(), 150);  // nothing after the new entry
+
+    for (int k = 0; k < 10; ++k) c.historyBack();
+    EXPECT_EQ(c.history().position, 0);
+    c.historyPush(-1, "ignored", -1, -1, 0);
+    EXPECT_EQ(c.history().position, 0);
+}
+
+TEST(CatalogTables, HistoryStoresAddressOrSearchReference) {
+    Catalog c;
+    c.historyPush(kMasterList, "/music/", 5, 0, 2);
+    c.historyPush(kMasterList, "", 3, -1, 0);
+    const ViewHistory& h = c.history();
+    EXPECT_STREQ(h.address[0].data(), "/music/");
+    EXPECT_EQ(h.sortOrder[0], 2);
+    EXPECT_STREQ(h.address[1].data(), "");
+    EXPECT_EQ(h.searchReference[1], 3);
+}
+
+TEST(CatalogTables, FolderPathsAreSharedLetterCaseCounting) {
+    Catalog c;
+    appendRecord(c, kMasterList, {"/a/", "1", "", 0, 0});
+    appendRecord(c, kMasterList, {"/b/", "2", "", 0, 0});
+    appendRecord(c, kMasterList, {"/a/", "3", "", 0, 0});  // before the last hit
+    appendRecord(c, kMasterList, {"/b/", "4", "", 0, 0});
+    c.flushPendingStrings();
+    const uint32_t used = c.folderPool().used;
+    EXPECT_EQ(c.folderOffset(kMasterList, 0), c.folderOffset(kMasterList, 2));
+    EXPECT_EQ(c.folderOffset(kMasterList, 1), c.folderOffset(kMasterList, 3));
+    appendRecord(c, kMasterList, {"/A/", "5", "", 0, 0});
+    c.flushPendingStrings();
+    EXPECT_NE(c.folderOffset(kMasterList, 4), c.folderOffset(kMasterList, 0));
+    EXPECT_EQ(c.folderPool().used, used + 4);
+}
+
+TEST(CatalogTables, NotesBlankAndBarRules) {
+    Catalog c;
+    appendRecord(c, kMasterList, {"/f/", "a", " ", 0, 0});
+    appendRecord(c, kMasterList, {"/f/", "b", "keep|drop", 0, 0});
+    appendRecord(c, kMasterList, {"/f/", "c", "", 0, 0});
+    c.flushPendingStrings();
+    EXPECT_EQ(c.noteColumn.segment(kMasterList)[0], 1u);
+    EXPECT_EQ(c.noteColumn.segment(kMasterList)[2], 0u);
+    EXPECT_STREQ(c.recordNote(kMasterList, 1), "keep");
+    // Reading and committing without an edit keeps the text; an edit lands in the record.
+    c.flushPendingStrings();
+    EXPECT_STREQ(c.recordNote(kMasterList, 1), "keep");
+    std::strcpy(c.recordNote(kMasterList, 2), "edited");
+    c.flushPendingStrings();
+    EXPECT_STREQ(c.recordNote(kMasterList, 2), "edited");
+    EXPECT_STREQ(c.recordNote(kMasterList, 0), " ");
+}
+
+TEST(CatalogTables, GrowingOneListKeepsEveryOtherList) {
+    Catalog c;
+    appendRecord(c, kSelectionList, {"/sel/", "s", "n", 7, 8});
+    appendRecord(c, kClipboardList, {"/clip/", "k", "", 9, 10});
+    for (int32_t i = 0; i < 16384; ++i) appendRecord(c, kMasterList, {"/m/", std::to_string(i), "", uint64_t(i), uint32_t(i)});
+    EXPECT_EQ(c.nameColumn.capacity[kMasterList], 16384);
+    appendRecord(c, kMasterList, {"/m/", "last", "", 1, 2});
+    EXPECT_EQ(c.nameColumn.capacity[kMasterList], 32768);
+    EXPECT_EQ(test::readRecord(c, kSelectionList, 0), (Rec{"/sel/", "s", "n", 7, 8}));
+    EXPECT_EQ(test::readRecord(c, kClipboardList, 0), (Rec{"/clip/", "k", "", 9, 10}));
+    EXPECT_STREQ(c.recordName(kMasterList, 16383), "16383");
+    EXPECT_STREQ(c.recordName(kMasterList, 16384), "last");
+}
+
+TEST(CatalogTables, DerivedListsReferToTheMasterUntilWrittenTo) {
+    Catalog c;
+    appendRecords(c, kMasterList, {{"/m/", "a", "", 1, 1}, {"/m/", "b", "", 2, 2}});
+    appendRecord(c, kSelectionList, {"/s/", "sel", "", 3, 3});
+    int view = c.allocTempList(0);
+    EXPECT_TRUE(c.isDerived(view));
+    EXPECT_EQ(c.searchResultList(), view);
+    c.copyRecord(view, 0, kMasterList, 1);
+    c.setRecordCount(view, 1);
+    EXPECT_TRUE(c.isDerived(view));
+    EXPECT_EQ(c.masterIndex(view, 0), 1u);
+    EXPECT_STREQ(c.recordName(view, 0), "b");
+
+    // A record from an owning list other than the master makes the view own its records.
+    c.copyRecord(view, 1, kSelectionList, 0);
+    c.setRecordCount(view, 2);
+    EXPECT_FALSE(c.isDerived(view));
+    EXPECT_STREQ(c.recordName(view, 0), "b");
+    EXPECT_STREQ(c.recordName(view, 1), "sel");
+
+    // Editing a note read through a derived list edits the master record.
+    int other = c.allocTempList(1);
+    c.copyRecord(other, 0, kMasterList, 0);
+    c.setRecordCount(other, 1);
+    std::strcpy(c.recordNote(other, 0), "via view");
+    c.flushPendingStrings();
+    EXPECT_STREQ(c.recordNote(kMasterList, 0), "via view");
+}
+
+TEST(CatalogTables, CompactListsEmptiesUnreferencedAndKeepsFullLists) {
+    Catalog c;
+    for (int32_t i = 0; i < 16384; ++i) appendRecord(c, kMasterList, {"/m/", std::to_string(i), "", 0, 0});
+    appendRecord(c, 5, {"/x/", "orphan", "", 0, 0});
+    int view = c.allocTempList(1);
+    c.copyRecord(view, 0, kMasterList, 3);
+    c.setRecordCount(view, 1);
+    c.historyPush(view, "", -1, -1, 0);  // referenced: no address, no search
+    int stale = c.allocTempList(1);
+    c.copyRecord(stale, 0, kMasterList, 4);
+    c.setRecordCount(stale, 1);
+    c.historyPush(stale, "", -1, -1, 0);
+    c.compactLists(false);
+    EXPECT_EQ(c.recordCount(5), 0);
+    EXPECT_EQ(c.recordCount(kMasterList), 16384);
+    EXPECT_EQ(c.timeColumn.capacity[kMasterList], 32768);
+    EXPECT_STREQ(c.recordName(kMasterList, 16383), "16383");
+    EXPECT_LT(c.generationStamp(view), c.generation());
+    EXPECT_LT(c.generationStamp(stale), c.generation());
+    EXPECT_EQ(c.recordCount(view), 1);  // derived lists keep count and map
+    EXPECT_STREQ(c.recordName(view, 0), "3");
+}
+
+TEST(CatalogTables, CompactPoolsKeepsEveryTextAndNeverGrows) {
+    Catalog c;
+    std::vector<Rec> records = test::randomRecords(7, 3000, 40);
+    records[0].name = std::string("odd\x01name\x01");  // 0x01 must survive compaction
+    appendRecords(c, kMasterList, records);
+    appendRecord(c, kSelectionList, records[5]);
+    // Leave garbage behind: rename half the records.
+    for (int32_t i = 0; i < 3000; i += 2) std::strcpy(c.setRecordName(kMasterList, i), ("renamed" + std::to_string(i)).c_str());
+    c.flushPendingStrings();
+    for (size_t i = 0; i < records.size(); i += 2) records[i].name = "renamed" + std::to_string(i);
+    records[1].name = "odd\x01\x01";
+    std::strcpy(c.setRecordName(kMasterList, 1), records[1].name.c_str());
+    const uint32_t nameUsed = c.namePool().used, noteUsed = c.notePool().used;
+    c.compactPools();
+    EXPECT_LT(c.namePool().used, nameUsed);
+    EXPECT_LE(c.notePool().used, noteUsed);
+    EXPECT_EQ(readList(c, kMasterList), records);
+    EXPECT_EQ(test::readRecord(c, kSelectionList, 0), records[5]);
+    // New texts still append and folders still de-duplicate after compaction.
+    appendRecord(c, kMasterList, {records[9].folder, "after", "", 0, 0});
+    c.flushPendingStrings();
+    EXPECT_EQ(c.folderOffset(kMasterList, 3000), c.folderOffset(kMasterList, 9));
+}
+
+TEST(CatalogTables, SelectionTotalIsUnsigned64) {
+    Catalog c;
+    appendRecord(c, kSelectionList, {"/", "a", "", 0, 3u << 30});
+    appendRecord(c, kSelectionList, {"/", "b", "", 0, 2u << 30});
+    EXPECT_EQ(c.selectionTotal(), 5ull << 30);
+}
+
+TEST(CatalogTables, CompactSiteNodesDropsOrphansAndTheirChildren) {
+    Catalog c;
+    auto& nodes = c.siteNodes();
+    auto add = [&](int index, int parent, const char* name) {
+        nodes[index] = SiteNode{};
+        nodes[index].parent = Catalog::siteParentRef(parent);
+        std::strcpy(nodes[index].name, name);
+    };
+    add(1, 0, "kept");
+    add(2, 3, "parent later");   // dropped: its parent comes after it
+    add(3, 0, "kept too");
+    add(4, 2, "below dropped");  // dropped with its parent
+    add(5, 3, "child");
+    c.setSiteNodeCount(6);
+    c.compactSiteNodes();
+    ASSERT_EQ(c.siteNodeCount(), 4);
+    EXPECT_STREQ(nodes[2].name, "kept too");
+    EXPECT_STREQ(nodes[3].name, "child");
+    EXPECT_EQ(Catalog::siteParentIndex(nodes[3]), 2);
+    EXPECT_EQ(Catalog::siteParentIndex(nodes[0]), -1);
+}
+
+TEST(CatalogTables, TempListsAvoidViewsAndScratchSlots) {
+    Catalog c;
+    int a = c.reserveTempList();
+    int b = c.reserveTempList();
+    EXPECT_EQ(a, 100);
+    EXPECT_EQ(b, 101);
+    c.historyPush(102, "x", -1, -1, 0);
+    EXPECT_EQ(c.allocTempList(1), 103);
+    c.releaseTempList(a);
+    EXPECT_EQ(c.allocTempList(1), 100);
+    appendRecord(c, b, {"/", "x", "", 0, 0});
+    c.releaseTempList(0);  // every slot, never the master list
+    EXPECT_EQ(c.recordCount(b), 0);
+    EXPECT_FALSE(c.isDerived(b));
+}
+
+// Random appends, in-place removals, renames and compactions against a plain vector.
+TEST(CatalogTables, RandomOperationsMatchASimpleModel) {
+    Catalog c;
+    std::vector<Rec> model;
+    std::mt19937 rng(42);
+    std::vector<Rec> pool = test::randomRecords(1, 4000, 60);
+    size_t next = 0;
+    for (int step = 0; step < 400; ++step) {
+        switch (rng() % 6) {
+            case 0:
+            case 1:
+                for (int k = 0; k < 20 && next < pool.size(); ++k) {
+                    appendRecord(c, kMasterList, pool[next]);
+                    model.push_back(pool[next++]);
+                }
+                break;
+            case 2: {  // remove every record whose index has a chosen remainder
+                uint32_t mod = 3 + rng() % 5, rem = rng() % mod;
+                int32_t out = 0;
+                std::vector<Rec> kept;
+                for (int32_t i = 0; i < c.recordCount(kMasterList); ++i) {
+                    if (static_cast<uint32_t>(i) % mod == rem) continue;
+                    c.copyRecord(kMasterList, out++, kMasterList, i);
+                    kept.push_back(model[static_cast<size_t>(i)]);
+                }
+                c.setRecordCount(kMasterList, out);
+                model = kept;
+                break;
+            }
+            case 3:
+                if (!model.empty()) {
+                    size_t i = rng() % model.size();
+                    model[i].name = "r" + std::to_string(step);
+                    model[i].folder = pool[rng() % pool.size()].folder;
+                    std::strcpy(c.setRecordName(kMasterList, int32_t(i)), model[i].name.c_str());
+                    std::strcpy(c.setRecordFolder(kMasterList, int32_t(i)), model[i].folder.c_str());
+                }
+                break;
+            case 4:
+                c.compactLists(rng() % 2);
+                break;
+            case 5:
+                c.compactPools();
+                break;
+        }
+        if (step % 50 == 49) {
+            ASSERT_EQ(readList(c, kMasterList), model) << "step " << step;
+        }
+    }
+    EXPECT_EQ(readList(c, kMasterList), model);
+}
+
+TEST(CatalogTables, ComparisonsIgnoreAsciiCaseOnly) {
+    EXPECT_EQ(compareIgnoringCase("ABC", "abc"), 0);
+    // Letters fold to lower case, as strcasecmp does: "_" sorts before every letter.
+    EXPECT_GT(compareIgnoringCase("Z", "_"), 0);
+    EXPECT_LT(compareIgnoringCase("_", "a"), 0);
+    EXPECT_NE(compareIgnoringCase("\xc3\xa9", "\xc3\x89"), 0);  // no folding beyond ASCII
+    Catalog c;
+    appendRecords(c, kMasterList, {{"/Dir/", "File.TXT", "n", 5, 6}, {"/dir/", "file.txt", "N", 5, 6}});
+    EXPECT_TRUE(c.recordsEqual(kMasterList, 0, kMasterList, 1));
+    EXPECT_EQ(c.findByFolderAndName(kMasterList, "/DIR/", "FILE.txt"), 0);
+    appendRecord(c, kSelectionList, {"/dir/", "FILE.TXT", "", 0, 0});
+    EXPECT_EQ(c.findSameFile(kMasterList, kSelectionList, 0), 0);
+    EXPECT_EQ(c.findEqualRecord(kMasterList, kSelectionList, 0), -1);
+}
+
+}  // namespace
+}  // namespace varnel

@@ -1,0 +1,74 @@
+#include "support/catalogbuilder.h"
+
+#include <cstring>
+#include <random>
+
+namespace varnel::test {
+
+void PrintTo(const Rec& r, std::ostream* out) {
+    *out << '{' << r.folder << '|' << r.name << '|' << r.note << '|' << r.time << '|' << r.size << '}';
+}
+
+void appendRecord(Catalog& catalog, int list, const Rec& r) {
+    const int32_t i = catalog.recordCount(list);
+    std::strcpy(catalog.setRecordFolder(list, i), r.folder.c_str());
+    std::strcpy(catalog.setRecordName(list, i), r.name.c_str());
+    std::strcpy(catalog.setRecordNote(list, i), r.note.c_str());
+    *catalog.timeSlot(list, i) = r.time;
+    *catalog.sizeSlot(list, i) = r.size;
+    catalog.setRecordCount(list, i + 1);
+}
+
+void appendRecords(Catalog& catalog, int list, const std::vector<Rec>& records) {
+    for (const Rec& r : records) appendRecord(catalog, list, r);
+    catalog.bumpGeneration();
+}
+
+Rec readRecord(Catalog& catalog, int list, int32_t i) {
+    Rec r;
+    r.folder = catalog.recordFolder(list, i);
+    r.name = catalog.recordName(list, i);
+    r.note = catalog.recordNoteText(list, i);
+    r.time = *catalog.recordTime(list, i);
+    r.size = *catalog.recordSize(list, i);
+    return r;
+}
+
+std::vector<Rec> readList(Catalog& catalog, int list) {
+    std::vector<Rec> out;
+    for (int32_t i = 0; i < catalog.recordCount(list); ++i) out.push_back(readRecord(catalog, list, i));
+    return out;
+}
+
+std::vector<Rec> randomRecords(uint32_t seed, int count, int folders) {
+    std::mt19937 rng(seed);
+    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); };
+    static const char* odd[] = {" ", "\x01", "\xc3\xa9", "\\", "_", "Z", "a", "\t"};
+    auto word = [&](int length) {
+        std::string w;
+        for (int k = 0; k < length; ++k) {
+            if (pick(10) == 0)
+                w += odd[pick(8)];
+            else
+                w += static_cast<char>('a' + pick(26) - (pick(3) == 0 ? 32 : 0));
+        }
+        return w;
+    };
+    std::vector<std::string> folderNames;
+    for (int f = 0; f < folders; ++f)
+        folderNames.push_back("/data/" + word(1 + pick(6)) + std::to_string(f) + "/");
+    std::vector<Rec> out;
+    out.reserve(static_cast<size_t>(count));
+    for (int k = 0; k < count; ++k) {
+        Rec r;
+        r.folder = folderNames[static_cast<size_t>(pick(folders))];
+        r.name = word(1 + pick(12)) + "#" + std::to_string(k) + "." + word(pick(5));
+        r.note = pick(8) == 0 ? word(pick(20)) : "";
+        r.time = (uint64_t{rng()} << 32) | rng();
+        r.size = rng();
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+}  // namespace varnel::test

@@ -1,0 +1,31 @@
+#pragma once
+// Building and reading catalogs in tests through the same append protocol producers use.
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "catalog/tables.h"
+
+namespace varnel::test {
+
+struct Rec {
+    std::string folder, name, note;
+    uint64_t time = 0;
+    uint32_t size = 0;
+    bool operator==(const Rec&) const = default;
+};
+// How gtest shows a record in a failure message.
+void PrintTo(const Rec& record, std::ostream* out);
+
+void appendRecord(Catalog& catalog, int list, const Rec& record);
+void appendRecords(Catalog& catalog, int list, const std::vector<Rec>& records);
+// Reads record i without leaving a pending note behind.
+Rec readRecord(Catalog& catalog, int list, int32_t i);
+std::vector<Rec> readList(Catalog& catalog, int list);
+
+// Deterministic random records: `folders` distinct folders, names unique within a folder,
+// with odd bytes (blanks, 0x01, non-ASCII, backslashes) mixed in.
+std::vector<Rec> randomRecords(uint32_t seed, int count, int folders);
+
+}  // namespace varnel::test
