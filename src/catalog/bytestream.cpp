@@ -1,8 +1,8 @@
 #include "catalog/bytestream.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
-#include <unistd.h>
 
 namespace varnel {
 
@@ -21,7 +21,7 @@ bool readFully(int fd, char* into, size_t size) {
 }  // namespace
 
 bool FileSource::fill() {
-    size_t want = static_cast<size_t>(std::min<uint64_t>(sizeof buffer_, left_ - 0));
+    size_t want = static_cast<size_t>(std::min<uint64_t>(sizeof buffer_, left_));
     begin_ = 0;
     end_ = 0;
     if (want == 0) return false;

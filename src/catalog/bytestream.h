@@ -9,7 +9,7 @@
 namespace varnel {
 
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     // Reads exactly `size` bytes or returns false (and reads nothing useful).
     virtual bool read(void* into, size_t size) = 0;
@@ -31,7 +31,7 @@ public:
 };
 
 class MemorySource : public ByteSource {
-public:
+  public:
     explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
     bool read(void* into, size_t size) override {
         if (size > bytes_.size() - pos_) return false;
@@ -41,19 +41,19 @@ public:
     }
     uint64_t remaining() const override { return bytes_.size() - pos_; }
 
-private:
+  private:
     std::string_view bytes_;
     size_t pos_ = 0;
 };
 
 // Reads a file through a small buffer; large reads go straight into the caller's memory.
 class FileSource : public ByteSource {
-public:
+  public:
     explicit FileSource(int fd, uint64_t size) : fd_(fd), left_(size) {}
     bool read(void* into, size_t size) override;
     uint64_t remaining() const override { return left_; }
 
-private:
+  private:
     bool fill();
     int fd_;
     uint64_t left_;  // bytes of the file not yet handed out
@@ -62,20 +62,20 @@ private:
 };
 
 class ByteSink {
-public:
+  public:
     virtual ~ByteSink() = default;
     virtual bool write(const void* data, size_t size) = 0;
     bool writeU32(uint32_t value) {
-        unsigned char b[4] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-                              static_cast<unsigned char>(value >> 16),
-                              static_cast<unsigned char>(value >> 24)};
+        unsigned char b[4] = {
+            static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+            static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
         return write(b, 4);
     }
     bool writeI32(int32_t value) { return writeU32(static_cast<uint32_t>(value)); }
 };
 
 class StringSink : public ByteSink {
-public:
+  public:
     bool write(const void* data, size_t size) override {
         bytes.append(static_cast<const char*>(data), size);
         return true;

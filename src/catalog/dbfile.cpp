@@ -1,12 +1,12 @@
 #include "catalog/dbfile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "catalog/dbformat.h"
@@ -21,11 +21,11 @@ namespace {
 
 // Adapts the atomic writer to the encoder.
 class AtomicFileSink : public ByteSink {
-public:
+  public:
     explicit AtomicFileSink(AtomicFile& file) : file_(file) {}
     bool write(const void* data, size_t size) override { return file_.write(data, size); }
 
-private:
+  private:
     AtomicFile& file_;
 };
 
@@ -69,7 +69,7 @@ int CatalogDatabase::readCatalogFile(const std::string& path) {
         lastError_ = "cannot open " + path;
         return 0;
     }
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) {
         ::close(fd);
         lastError_ = path + " is empty or not a file";
@@ -104,12 +104,12 @@ int CatalogDatabase::openCatalog(const std::string& path) {
     openedFileTime_ = fileLastWriteTime(path);
     if (path == defaultPath_ && !ok) {
         // Starting empty would overwrite the old catalog at the next save: keep it aside.
-        struct stat st{};
+        struct stat st {};
         if (::stat(path.c_str(), &st) == 0 && st.st_size > 0) {
             std::string aside = moveAsideUnreadable(path);
             if (!aside.empty())
-                prompt_.tell("The catalog " + path + " could not be read. It was moved to " + aside +
-                             " and Varnel starts with an empty catalog.");
+                prompt_.tell("The catalog " + path + " could not be read. It was moved to " +
+                             aside + " and Varnel starts with an empty catalog.");
         }
         openedFileTime_ = 0;
         openPath_ = defaultPath_;

@@ -12,7 +12,7 @@ namespace varnel {
 class Catalog;
 
 class CatalogDatabase {
-public:
+  public:
     CatalogDatabase(Catalog& catalog, Prompt& prompt, std::string defaultCatalogPath);
 
     // Empties the tables and reads `path`. Opening the default catalog always succeeds: a
@@ -43,12 +43,12 @@ public:
     std::function<uint64_t()> currentFileTime;
     std::function<int64_t()> clockSeconds;  // decides which big-catalog loads are checked
     std::function<void(int milliseconds)> sleep;
-    std::function<int()> random;             // 0..32767
+    std::function<int()> random;  // 0..32767
     std::function<void()> clearScannedFolders;
     // Reads `path` in place of the catalog, keeping the FTP listings held in memory.
     std::function<int(const std::string& path, int mode)> mergeCatalogFile;
 
-private:
+  private:
     std::string moveAsideUnreadable(const std::string& path);
     void reduceHistoryToCurrentEntry();
     bool exportContents(class AtomicFile& file);

@@ -43,8 +43,8 @@ bool checkSegments(const SegmentTable& t, uint32_t base, uint32_t elementSize, c
 }
 
 template <class T>
-bool readColumn(ByteSource& source, ImageColumn<T>& column, const SegmentTable& t,
-                const char* name, std::string& why) {
+bool readColumn(ByteSource& source, ImageColumn<T>& column, const SegmentTable& t, const char* name,
+                std::string& why) {
     if (column.total > source.remaining() / sizeof(T))
         return failWith(why, std::string(name) + " column is larger than the file");
     growBuffer(column.elements, column.total);
@@ -56,10 +56,13 @@ bool readColumn(ByteSource& source, ImageColumn<T>& column, const SegmentTable& 
 
 bool readPool(ByteSource& source, StringPool& pool, const char* name, std::string& why) {
     uint32_t used;
-    if (!source.readU32(used)) return failWith(why, std::string("missing ") + name + " pool length");
-    if (used > source.remaining()) return failWith(why, std::string(name) + " pool is larger than the file");
+    if (!source.readU32(used))
+        return failWith(why, std::string("missing ") + name + " pool length");
+    if (used > source.remaining())
+        return failWith(why, std::string(name) + " pool is larger than the file");
     growBuffer(pool.bytes, std::max<size_t>(kInitialPoolSize, size_t{used} + kTextSize));
-    if (!source.read(pool.bytes.get(), used)) return failWith(why, std::string("cannot read the ") + name + " pool");
+    if (!source.read(pool.bytes.get(), used))
+        return failWith(why, std::string("cannot read the ") + name + " pool");
     if (used > 0 && pool.bytes[used - 1] != 0)
         return failWith(why, std::string(name) + " pool does not end with a terminator");
     pool.used = used;
@@ -87,7 +90,9 @@ bool checkOffsets(ImageColumn<uint32_t>& column, const StringPool& pool,
     return true;
 }
 
-bool hasTerminator(const char* text, size_t size) { return std::memchr(text, 0, size) != nullptr; }
+bool hasTerminator(const char* text, size_t size) {
+    return std::memchr(text, 0, size) != nullptr;
+}
 
 }  // namespace
 
@@ -143,7 +148,8 @@ bool decodeCatalog(ByteSource& source, CatalogImage& image, std::string& why) {
             return failWith(why, "site node " + std::to_string(n) + " has an unterminated name");
         if (node.parent == 0) continue;
         uint32_t distance = node.parent - siteBase;
-        if (distance % sizeof(SiteNode) != 0 || distance / sizeof(SiteNode) >= uint32_t(image.siteNodeCount))
+        if (distance % sizeof(SiteNode) != 0 ||
+            distance / sizeof(SiteNode) >= uint32_t(image.siteNodeCount))
             return failWith(why, "site node " + std::to_string(n) + " has a bad parent");
         node.parent = Catalog::siteParentRef(static_cast<int32_t>(distance / sizeof(SiteNode)));
     }
@@ -163,7 +169,8 @@ bool decodeCatalog(ByteSource& source, CatalogImage& image, std::string& why) {
     for (int e = 0; e < entries; ++e)
         if (!source.readI32(h.searchReference[e])) return failWith(why, "truncated view history");
     for (int e = 0; e < entries; ++e) {
-        if (!source.read(h.address[e].data(), kTextSize)) return failWith(why, "truncated view history");
+        if (!source.read(h.address[e].data(), kTextSize))
+            return failWith(why, "truncated view history");
         if (!hasTerminator(h.address[e].data(), kTextSize))
             return failWith(why, "unterminated view address");
     }
@@ -180,7 +187,9 @@ bool decodeCatalog(ByteSource& source, CatalogImage& image, std::string& why) {
     // Keep the newest entries the history can hold.
     if (entries > kHistoryLimit) {
         int drop = entries - kHistoryLimit;
-        auto shift = [drop](auto& field) { std::move(field.begin() + drop, field.end(), field.begin()); };
+        auto shift = [drop](auto& field) {
+            std::move(field.begin() + drop, field.end(), field.begin());
+        };
         shift(h.list);
         shift(h.address);
         shift(h.searchReference);
@@ -194,7 +203,8 @@ bool decodeCatalog(ByteSource& source, CatalogImage& image, std::string& why) {
 
     uint32_t exportLength;
     if (!source.readU32(exportLength)) return failWith(why, "missing export folder");
-    if (exportLength < 1 || exportLength > kTextSize) return failWith(why, "bad export folder length");
+    if (exportLength < 1 || exportLength > kTextSize)
+        return failWith(why, "bad export folder length");
     char exportText[kTextSize];
     if (!source.read(exportText, exportLength)) return failWith(why, "truncated export folder");
     if (exportText[exportLength - 1] != 0) return failWith(why, "unterminated export folder");
@@ -279,7 +289,8 @@ bool encodeCatalog(Catalog& catalog, const std::string& exportFolder, ByteSink& 
 
     // Columns go out as they stand: the host is little-endian (checked at build).
     auto writeColumn = [&](const auto& column) {
-        ok = ok && sink.write(column.elements.get(), column.usedElements() * sizeof(column.elements[0]));
+        ok = ok &&
+             sink.write(column.elements.get(), column.usedElements() * sizeof(column.elements[0]));
     };
     writeColumn(catalog.nameColumn);
     writeColumn(catalog.noteColumn);

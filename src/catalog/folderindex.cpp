@@ -8,7 +8,9 @@
 namespace varnel {
 
 namespace {
-size_t hashText(std::string_view text) { return std::hash<std::string_view>{}(text); }
+size_t hashText(std::string_view text) {
+    return std::hash<std::string_view>{}(text);
+}
 
 std::string_view textAt(const StringPool& pool, uint32_t offset) {
     const char* p = pool.at(offset);

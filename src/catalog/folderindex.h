@@ -10,7 +10,7 @@ namespace varnel {
 struct StringPool;
 
 class FolderIndex {
-public:
+  public:
     static constexpr uint32_t kNone = UINT32_MAX;
 
     void invalidate() { valid_ = false; }
@@ -19,7 +19,7 @@ public:
     // Records a string just appended at `offset`.
     void add(const StringPool& pool, uint32_t offset, std::string_view text);
 
-private:
+  private:
     void rebuild(const StringPool& pool);
     void insert(uint32_t offset, size_t hash);
     void growTable();

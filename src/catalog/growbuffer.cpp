@@ -11,8 +11,12 @@ namespace {
 std::atomic<uint64_t> g_catalogMemory{0};
 }
 
-uint64_t catalogMemoryTotal() { return g_catalogMemory.load(std::memory_order_relaxed); }
-void addCatalogMemory(uint64_t bytes) { g_catalogMemory.fetch_add(bytes, std::memory_order_relaxed); }
+uint64_t catalogMemoryTotal() {
+    return g_catalogMemory.load(std::memory_order_relaxed);
+}
+void addCatalogMemory(uint64_t bytes) {
+    g_catalogMemory.fetch_add(bytes, std::memory_order_relaxed);
+}
 
 void* allocateRetrying(size_t bytes) {
     for (;;) {

@@ -41,7 +41,8 @@ bool growBuffer(GrowBuffer<T>& buffer, size_t minCount) {
     }
     T* fresh = static_cast<T*>(allocateRetrying(newCapacity * sizeof(T)));
     addCatalogMemory((newCapacity - buffer.capacity) * sizeof(T));
-    if (buffer.data && buffer.capacity) std::memcpy(fresh, buffer.data.get(), buffer.capacity * sizeof(T));
+    if (buffer.data && buffer.capacity)
+        std::memcpy(fresh, buffer.data.get(), buffer.capacity * sizeof(T));
     buffer.data.reset(fresh);
     buffer.capacity = newCapacity;
     return true;

@@ -107,7 +107,8 @@ void SortRecordList(Catalog& catalog, int target, int source, int32_t column, in
     }
 
     for (int32_t i = 0; i < count; ++i)
-        catalog.copyRecord(target, i, source, static_cast<int32_t>(table[static_cast<size_t>(i)].index));
+        catalog.copyRecord(target, i, source,
+                           static_cast<int32_t>(table[static_cast<size_t>(i)].index));
     catalog.setRecordCount(target, count);
 }
 

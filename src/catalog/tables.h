@@ -42,6 +42,21 @@ struct FieldColumn {
     size_t usedElements() const {
         return static_cast<size_t>(start[kListCount - 1]) + capacity[kListCount - 1];
     }
+    // Makes room for `needed` elements, doubling the logical size; reallocates when the
+    // block is too small (every segment keeps its element index).
+    void ensureCapacity(size_t needed) {
+        if (needed <= logicalCapacity && needed <= elements.capacity) return;
+        size_t logical = logicalCapacity > 0 ? logicalCapacity : 1;
+        while (logical < needed) logical *= 2;
+        if (logical > elements.capacity) {
+            T* fresh = static_cast<T*>(allocateRetrying(logical * sizeof(T)));
+            addCatalogMemory((logical - elements.capacity) * sizeof(T));
+            std::memcpy(fresh, elements.get(), usedElements() * sizeof(T));
+            elements.data.reset(fresh);
+            elements.capacity = logical;
+        }
+        logicalCapacity = logical;
+    }
 };
 
 struct StringPool {
@@ -86,12 +101,12 @@ struct ViewHistory {
 struct PageCursor {
     int32_t topIndex = -1;
     int32_t focusIndex = -1;
-    int32_t viewMode = 0;      // 0 result page, 1 file list, 2 preview
+    int32_t viewMode = 0;          // 0 result page, 1 file list, 2 preview
     uint32_t refreshRequests = 0;  // raised whenever the shown list changes
 };
 
 class Catalog {
-public:
+  public:
     explicit Catalog(int initialColumnCapacity = kDefaultColumnCapacity);
 
     // Empties every table, as opening a catalog does.
@@ -161,8 +176,8 @@ public:
 
     // ---- view history -----------------------------------------------------------------------
     int currentList() const;
-    void historyPush(int list, const char* addressText, int32_t searchReference,
-                     int32_t sortColumn, int32_t sortOrder);
+    void historyPush(int list, const char* addressText, int32_t searchReference, int32_t sortColumn,
+                     int32_t sortOrder);
     void historyPushList(int list);
     int historyForward();
     int historyBack();
@@ -212,7 +227,7 @@ public:
     // After the folder pool was replaced or rewritten wholesale.
     void folderPoolChanged() { folderIndex_.invalidate(); }
 
-private:
+  private:
     template <class T>
     uint32_t ownerSlot(const FieldColumn<T>& column, int list, int32_t i) const {
         if (isDerived(list)) return column.segment(kMasterList)[mapColumn.segment(list)[i]];
@@ -222,6 +237,11 @@ private:
     void growSegment(FieldColumn<T>& column, int list, int32_t i);
     void growMap(int list, int32_t i);
     void prepareWrite(int list, int32_t i);
+    // The shared steps of the three text writers and the three offset copiers.
+    char* stageText(StagedText& stage, FieldColumn<uint32_t>& column, void (Catalog::*commit)(),
+                    int list, int32_t i, int offset);
+    void copyOffset(StagedText& stage, FieldColumn<uint32_t>& column, void (Catalog::*commit)(),
+                    int dst, int32_t di, int src, int32_t si);
     uint32_t appendToPool(StringPool& pool, const char* text, size_t length);
     void commitName();
     void commitFolder();
@@ -252,7 +272,9 @@ private:
 };
 
 // ASCII-only case folding, the same whatever the locale ("_" sorts after "Z", before "a").
-inline unsigned char foldCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + 32 : c; }
+inline unsigned char foldCase(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+}
 int compareIgnoringCase(const char* a, const char* b);
 bool equalIgnoringCase(std::string_view a, std::string_view b);
 

@@ -1,11 +1,11 @@
-#include <cinttypes>
-#include <cstring>
-#include <cstdio>
 #include <fcntl.h>
-#include <fstream>
-#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string_view>
 #include <unordered_set>
 
 #include "catalog/bytestream.h"
@@ -84,7 +84,7 @@ int runDump(CliContext& ctx, const std::vector<std::string>&) {
 int runCheck(CliContext& ctx, const std::vector<std::string>&) {
     int fd = ::open(ctx.catalogPath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return fail("cannot open " + ctx.catalogPath);
-    struct stat st{};
+    struct stat st {};
     if (::fstat(fd, &st) != 0 || st.st_size == 0) {
         ::close(fd);
         return fail(ctx.catalogPath + " is empty");
@@ -95,7 +95,8 @@ int runCheck(CliContext& ctx, const std::vector<std::string>&) {
     bool ok = decodeCatalog(source, image, why);
     ::close(fd);
     if (!ok) return fail(ctx.catalogPath + ": " + why);
-    std::printf("%s: valid catalog, %d records\n", ctx.catalogPath.c_str(), image.counts[kMasterList]);
+    std::printf("%s: valid catalog, %d records\n", ctx.catalogPath.c_str(),
+                image.counts[kMasterList]);
     return 0;
 }
 
@@ -111,10 +112,11 @@ int runMake(CliContext& ctx, const std::vector<std::string>& args) {
         if (!record) return fail(args[0] + ":" + std::to_string(lineNumber) + ": " + why);
         for (const std::string* text : {&record->folder, &record->name, &record->note})
             if (text->size() >= kTextSize)
-                return fail(args[0] + ":" + std::to_string(lineNumber) + ": a text is longer than " +
-                            std::to_string(kTextSize - 1) + " bytes");
+                return fail(args[0] + ":" + std::to_string(lineNumber) +
+                            ": a text is longer than " + std::to_string(kTextSize - 1) + " bytes");
         const int32_t i = c.recordCount(kMasterList);
-        std::memcpy(c.setRecordFolder(kMasterList, i), record->folder.c_str(), record->folder.size() + 1);
+        std::memcpy(c.setRecordFolder(kMasterList, i), record->folder.c_str(),
+                    record->folder.size() + 1);
         std::memcpy(c.setRecordName(kMasterList, i), record->name.c_str(), record->name.size() + 1);
         std::memcpy(c.setRecordNote(kMasterList, i), record->note.c_str(), record->note.size() + 1);
         *c.timeSlot(kMasterList, i) = record->time;
@@ -129,14 +131,21 @@ int runMake(CliContext& ctx, const std::vector<std::string>& args) {
 }
 
 const CliCommand kCatalogCommands[] = {
-    {"info", "info", "Show the catalog's path, record count, folders, total size, site nodes and view entries.", runInfo},
-    {"dump", "dump", "Print every record: folder, name, note, time (file time), size, tab-separated.", runDump},
-    {"check", "check", "Validate the catalog file; exit 0 when it is sound, else print why and exit 1.", runCheck},
-    {"make", "make TSV", "Build the catalog from lines in the dump format and save it to the -d path.", runMake},
+    {"info", "info",
+     "Show the catalog's path, record count, folders, total size, site nodes and view entries.",
+     runInfo},
+    {"dump", "dump",
+     "Print every record: folder, name, note, time (file time), size, tab-separated.", runDump},
+    {"check", "check",
+     "Validate the catalog file; exit 0 when it is sound, else print why and exit 1.", runCheck},
+    {"make", "make TSV",
+     "Build the catalog from lines in the dump format and save it to the -d path.", runMake},
 };
 
 }  // namespace
 
-std::span<const CliCommand> catalogCommands() { return kCatalogCommands; }
+std::span<const CliCommand> catalogCommands() {
+    return kCatalogCommands;
+}
 
 }  // namespace varnel

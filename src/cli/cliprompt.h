@@ -9,7 +9,7 @@
 namespace varnel {
 
 class CliPrompt : public Prompt {
-public:
+  public:
     enum class Policy { Refuse, Yes, No };
     explicit CliPrompt(Policy policy = Policy::Refuse) : policy_(policy) {}
 
@@ -24,12 +24,13 @@ public:
         }
         bool yes = policy_ == Policy::Yes;
         std::fprintf(stderr, "(%s)\n", yes ? "yes" : "no");
-        if (buttons == Buttons::Ok || buttons == Buttons::OkCancel) return yes ? Answer::Ok : Answer::Cancel;
+        if (buttons == Buttons::Ok || buttons == Buttons::OkCancel)
+            return yes ? Answer::Ok : Answer::Cancel;
         return yes ? Answer::Yes : Answer::No;
     }
     void status(std::string_view) override {}
 
-private:
+  private:
     Policy policy_;
 };
 

@@ -15,7 +15,9 @@ namespace {
 
 using namespace varnel;
 
-std::vector<std::span<const CliCommand>> allCommands() { return {catalogCommands()}; }
+std::vector<std::span<const CliCommand>> allCommands() {
+    return {catalogCommands()};
+}
 
 void printHelp() {
     std::printf(

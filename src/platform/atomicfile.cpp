@@ -1,11 +1,11 @@
 #include "platform/atomicfile.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace varnel {
 
@@ -32,7 +32,9 @@ AtomicFile::AtomicFile(std::string target, unsigned mode) : target_(std::move(ta
     buffer_.reserve(kBufferSize);
 }
 
-AtomicFile::~AtomicFile() { discard(); }
+AtomicFile::~AtomicFile() {
+    discard();
+}
 
 bool AtomicFile::fail(const char* what) {
     if (error_.empty()) {

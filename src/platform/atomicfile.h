@@ -9,7 +9,7 @@
 namespace varnel {
 
 class AtomicFile {
-public:
+  public:
     // Creates the temporary file beside `target` with the given permission bits.
     AtomicFile(std::string target, unsigned mode = 0644);
     ~AtomicFile();  // discards the temporary file unless commit() succeeded
@@ -34,7 +34,7 @@ public:
     // Throws the written bytes away and leaves the target untouched.
     void discard();
 
-private:
+  private:
     bool fail(const char* what);
 
     std::string target_;

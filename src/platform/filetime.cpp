@@ -11,7 +11,7 @@ uint64_t systemFileTime() {
 }
 
 uint64_t fileLastWriteTime(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return 0;
     return fileTimeFromTimespec(st.st_mtim);
 }

@@ -11,7 +11,7 @@ enum class Buttons { Ok, YesNo, YesNoCancel, OkCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
 class Prompt {
-public:
+  public:
     virtual ~Prompt() = default;
     // A message with an OK button.
     virtual void tell(std::string_view text) = 0;
@@ -23,7 +23,7 @@ public:
 
 // Says nothing and answers every question with its first button (Yes or OK).
 class SilentPrompt : public Prompt {
-public:
+  public:
     void tell(std::string_view) override {}
     Answer ask(std::string_view, Buttons buttons) override {
         return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <random>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "catalog/dbfile.h"
 #include "catalog/dbformat.h"
@@ -31,7 +31,9 @@ struct Fixture {
     test::ScriptedPrompt prompt;
     Catalog catalog;
     CatalogDatabase db{catalog, prompt, dir.file("save.fdb")};
-    Fixture() { db.clockSeconds = [] { return int64_t{0}; }; }
+    Fixture() {
+        db.clockSeconds = [] { return int64_t{0}; };
+    }
 };
 
 uint32_t u32At(const std::string& bytes, size_t at) {
@@ -39,7 +41,9 @@ uint32_t u32At(const std::string& bytes, size_t at) {
     std::memcpy(&v, bytes.data() + at, 4);
     return v;
 }
-void putU32(std::string& bytes, size_t at, uint32_t v) { std::memcpy(bytes.data() + at, &v, 4); }
+void putU32(std::string& bytes, size_t at, uint32_t v) {
+    std::memcpy(bytes.data() + at, &v, 4);
+}
 
 // Names the first differing offset instead of printing two whole files.
 void expectSameBytes(const std::string& a, const std::string& b) {
@@ -70,9 +74,9 @@ TEST(CatalogFile, EmptyCatalogHasEveryFixedRow) {
         }
     }
     size_t pools = kHeaderSize + 200 * 24 + 800;
-    EXPECT_EQ(u32At(bytes, pools), 0u);                             // folder pool
-    EXPECT_EQ(u32At(bytes, pools + 4), 0u);                         // name pool
-    EXPECT_EQ(u32At(bytes, pools + 8), 3u);                         // note pool
+    EXPECT_EQ(u32At(bytes, pools), 0u);      // folder pool
+    EXPECT_EQ(u32At(bytes, pools + 4), 0u);  // name pool
+    EXPECT_EQ(u32At(bytes, pools + 8), 3u);  // note pool
     EXPECT_EQ(bytes.substr(pools + 12, 3), std::string("\0 \0", 3));
     size_t sites = pools + 15;
     EXPECT_EQ(bytes.substr(sites + 4 + 4, 5), std::string("root\0", 5));
@@ -124,11 +128,12 @@ TEST(CatalogFile, OtherBaseWordsReadTheSame) {
     }
     size_t columns = 0;
     for (int c = 0; c < 5; ++c)
-        for (int list = 0; list < 200; ++list) columns += u32At(bytes, 24 + c * 1600 + 4 * list) * (c == 3 ? 8 : 4);
+        for (int list = 0; list < 200; ++list)
+            columns += u32At(bytes, 24 + c * 1600 + 4 * list) * (c == 3 ? 8 : 4);
     size_t pools = kHeaderSize + columns + 800;
     size_t sites = pools;
     for (int p = 0; p < 3; ++p) sites += 4 + u32At(bytes, sites);
-    putU32(bytes, sites, u32At(bytes, sites) + 0x40);                  // B6
+    putU32(bytes, sites, u32At(bytes, sites) + 0x40);                    // B6
     putU32(bytes, sites + 4 + 52, u32At(bytes, sites + 4 + 52) + 0x40);  // child's parent
     writeFile(f.dir.file("moved.fdb"), bytes);
 
@@ -196,7 +201,8 @@ TEST(CatalogFile, DerivedViewsAreNotSavedAsBrokenLists) {
     std::string bytes = readFile(f.dir.file("a.fdb"));
     size_t counts = kHeaderSize;
     for (int c = 0; c < 5; ++c)
-        for (int list = 0; list < 200; ++list) counts += u32At(bytes, 24 + c * 1600 + 4 * list) * (c == 3 ? 8 : 4);
+        for (int list = 0; list < 200; ++list)
+            counts += u32At(bytes, 24 + c * 1600 + 4 * list) * (c == 3 ? 8 : 4);
     putU32(bytes, counts + 4 * 150, 40);
     writeFile(f.dir.file("old.fdb"), bytes);
     Fixture h;
@@ -207,13 +213,15 @@ TEST(CatalogFile, DerivedViewsAreNotSavedAsBrokenLists) {
 
 TEST(CatalogFile, DuplicatesKeepTheFirstRecordAndWarn) {
     Fixture f;
-    appendRecords(f.catalog, kMasterList, {{"/d/", "a.txt", "first", 1, 1},
-                                           {"/e/", "a.txt", "", 2, 2},
-                                           {"/D/", "A.TXT", "second", 3, 3},
-                                           {"/d/", "b.txt", "", 4, 4},
-                                           {"/d/", "a.TXT", "third", 5, 5}});
+    appendRecords(f.catalog, kMasterList,
+                  {{"/d/", "a.txt", "first", 1, 1},
+                   {"/e/", "a.txt", "", 2, 2},
+                   {"/D/", "A.TXT", "second", 3, 3},
+                   {"/d/", "b.txt", "", 4, 4},
+                   {"/d/", "a.TXT", "third", 5, 5}});
     ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
-    ASSERT_EQ(f.prompt.told, std::vector<std::string>{"Some error found in Database,Your data may lost."});
+    ASSERT_EQ(f.prompt.told,
+              std::vector<std::string>{"Some error found in Database,Your data may lost."});
     std::vector<Rec> kept = readList(f.catalog, kMasterList);
     ASSERT_EQ(kept.size(), 3u);
     EXPECT_EQ(kept[0].note, "first");
@@ -257,7 +265,8 @@ TEST(CatalogFile, BadFilesAreRefusedAndChangeNothing) {
     putU32(gapInSegments, 24 + 800 + 4 * 9, u32At(good, 24 + 800 + 4 * 9) + 4);
     std::string badOffset = good;
     putU32(badOffset, kHeaderSize, 0x00FFFFFF);  // name of master record 0
-    for (const std::string* bytes : {&hugeCapacity, &negativeCapacity, &gapInSegments, &badOffset}) {
+    for (const std::string* bytes :
+         {&hugeCapacity, &negativeCapacity, &gapInSegments, &badOffset}) {
         writeFile(f.dir.file("bad.fdb"), *bytes);
         f.prompt.told.clear();
         EXPECT_EQ(f.db.readCatalogFile(f.dir.file("bad.fdb")), 0);
@@ -280,7 +289,8 @@ TEST(CatalogFile, TruncatedAndCorruptedFilesNeverCrash) {
     f.catalog.historyPush(kMasterList, "*", -1, 0, 0);
     ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("good.fdb"), nullptr), 1);
     const std::string good = readFile(f.dir.file("good.fdb"));
-    for (size_t length = 0; length < good.size(); length += (length < kHeaderSize + 2000 ? 7 : 61)) {
+    for (size_t length = 0; length < good.size();
+         length += (length < kHeaderSize + 2000 ? 7 : 61)) {
         CatalogImage image;
         MemorySource source(std::string_view(good).substr(0, length));
         std::string why;
@@ -358,7 +368,8 @@ TEST(CatalogFile, AFailedSaveKeepsTheOldFileAndSaysSo) {
 TEST(CatalogFile, AKillDuringASaveLeavesTheOldOrTheNewFile) {
     test::TempDir dir;
     const std::string path = dir.file("save.fdb");
-    std::vector<Rec> a = test::randomRecords(21, 30000, 200), b = test::randomRecords(22, 20000, 100);
+    std::vector<Rec> a = test::randomRecords(21, 30000, 200),
+                     b = test::randomRecords(22, 20000, 100);
     for (int round = 0; round < 6; ++round) {
         pid_t child = fork();
         ASSERT_GE(child, 0);
@@ -395,17 +406,20 @@ TEST(CatalogFile, ExportAppendsTheFilesContents) {
     writeFile(folder + "one", "11111");
     writeFile(folder + "shrunk", "22");  // catalogued with 6 bytes
     writeFile(folder + "three", "333");
-    appendRecords(f.catalog, kMasterList, {{folder, "one", "", 0, 5}, {folder, "shrunk", "", 0, 6},
-                                           {folder, "three", "", 0, 3}, {folder, "gone", "", 0, 4}});
+    appendRecords(f.catalog, kMasterList,
+                  {{folder, "one", "", 0, 5},
+                   {folder, "shrunk", "", 0, 6},
+                   {folder, "three", "", 0, 3},
+                   {folder, "gone", "", 0, 4}});
     ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("export.fdb"), "/target/"), 1);
     std::string bytes = readFile(f.dir.file("export.fdb"));
     const size_t n = u32At(bytes, bytes.size() - 8), start = u32At(bytes, bytes.size() - 4);
     ASSERT_EQ(n, 2u);
     EXPECT_EQ(bytes.substr(start, 10), "1111122333");
     size_t table = bytes.size() - 8 - 16;
-    EXPECT_EQ(u32At(bytes, table), 1u);       // index of "shrunk"
-    EXPECT_EQ(u32At(bytes, table + 4), 3u);   // index of "gone"
-    EXPECT_EQ(u32At(bytes, table + 8), 2u);   // bytes copied
+    EXPECT_EQ(u32At(bytes, table), 1u);      // index of "shrunk"
+    EXPECT_EQ(u32At(bytes, table + 4), 3u);  // index of "gone"
+    EXPECT_EQ(u32At(bytes, table + 8), 2u);  // bytes copied
     EXPECT_EQ(u32At(bytes, table + 12), 0u);
     Fixture g;
     ASSERT_EQ(g.db.openCatalog(f.dir.file("export.fdb")), 1);

@@ -21,25 +21,30 @@ std::vector<std::string> names(Catalog& c, int list) {
 
 TEST(RecordSort, EqualNamesKeepAscendingFoldersWhenDescending) {
     Catalog c;
-    appendRecords(c, kMasterList, {{"D:\\x\\", "a.txt", "", 0, 0},
-                                   {"A:\\", "b.txt", "", 0, 0},
-                                   {"C:\\y\\", "A.TXT", "", 0, 0}});
+    appendRecords(c, kMasterList,
+                  {{"D:\\x\\", "a.txt", "", 0, 0},
+                   {"A:\\", "b.txt", "", 0, 0},
+                   {"C:\\y\\", "A.TXT", "", 0, 0}});
     int target = c.allocTempList(1);
     SortRecordList(c, target, kMasterList, kSortByName, kDescending);
-    EXPECT_EQ(names(c, target), (std::vector<std::string>{"A:\\b.txt", "C:\\y\\A.TXT", "D:\\x\\a.txt"}));
+    EXPECT_EQ(names(c, target),
+              (std::vector<std::string>{"A:\\b.txt", "C:\\y\\A.TXT", "D:\\x\\a.txt"}));
     SortRecordList(c, target, kMasterList, kSortByName, kAscending);
-    EXPECT_EQ(names(c, target), (std::vector<std::string>{"C:\\y\\A.TXT", "D:\\x\\a.txt", "A:\\b.txt"}));
+    EXPECT_EQ(names(c, target),
+              (std::vector<std::string>{"C:\\y\\A.TXT", "D:\\x\\a.txt", "A:\\b.txt"}));
 }
 
 TEST(RecordSort, TypeComparesTheFirstEightCharactersOfTheExtension) {
     Catalog c;
-    appendRecords(c, kMasterList, {{"/", "x.abcdefgi", "", 0, 0},
-                                   {"/", "y.ABCDEFGHzz", "", 0, 0},
-                                   {"/", "z.abc", "", 0, 0},
-                                   {"/", "noext", "", 0, 0}});
+    appendRecords(c, kMasterList,
+                  {{"/", "x.abcdefgi", "", 0, 0},
+                   {"/", "y.ABCDEFGHzz", "", 0, 0},
+                   {"/", "z.abc", "", 0, 0},
+                   {"/", "noext", "", 0, 0}});
     int target = c.allocTempList(1);
     SortRecordList(c, target, kMasterList, kSortByType, kAscending);
-    EXPECT_EQ(names(c, target), (std::vector<std::string>{"/noext", "/z.abc", "/y.ABCDEFGHzz", "/x.abcdefgi"}));
+    EXPECT_EQ(names(c, target),
+              (std::vector<std::string>{"/noext", "/z.abc", "/y.ABCDEFGHzz", "/x.abcdefgi"}));
     // Extensions equal in their first eight characters tie.
     Catalog d;
     appendRecords(d, kMasterList, {{"/", "1.abcdefghA", "", 0, 0}, {"/", "2.ABCDEFGHz", "", 0, 0}});
@@ -50,9 +55,10 @@ TEST(RecordSort, TypeComparesTheFirstEightCharactersOfTheExtension) {
 
 TEST(RecordSort, SizesCompareAsSigned32AndTimesAsUnsigned64) {
     Catalog c;
-    appendRecords(c, kMasterList, {{"/", "small", "", 1ull << 63, 10},
-                                   {"/", "huge", "", 1, 0x80000000u},
-                                   {"/", "mid", "", 5, 2000}});
+    appendRecords(c, kMasterList,
+                  {{"/", "small", "", 1ull << 63, 10},
+                   {"/", "huge", "", 1, 0x80000000u},
+                   {"/", "mid", "", 5, 2000}});
     int target = c.allocTempList(1);
     SortRecordList(c, target, kMasterList, kSortBySize, kAscending);
     EXPECT_EQ(names(c, target), (std::vector<std::string>{"/huge", "/small", "/mid"}));
@@ -80,14 +86,17 @@ TEST(RecordSort, TargetTakesTheSourceCountAndOwningTargetsGetCopies) {
 TEST(RecordSort, AgreesWithAStraightforwardSort) {
     Catalog c;
     std::vector<Rec> records = test::randomRecords(3, 5000, 30);
-    for (size_t i = 0; i < records.size(); i += 7) records[i].name = records[i / 2].name;  // equal names
+    for (size_t i = 0; i < records.size(); i += 7)
+        records[i].name = records[i / 2].name;  // equal names
     for (size_t i = 0; i < records.size(); i += 11) records[i].name = "Common.Name.that.is.long";
     appendRecords(c, kMasterList, records);
     auto ext = [](const std::string& name) {
         size_t dot = name.rfind('.');
         return dot == std::string::npos ? std::string() : name.substr(dot + 1, 8);
     };
-    auto ci = [](const std::string& a, const std::string& b) { return compareIgnoringCase(a.c_str(), b.c_str()); };
+    auto ci = [](const std::string& a, const std::string& b) {
+        return compareIgnoringCase(a.c_str(), b.c_str());
+    };
     for (int32_t column = 0; column <= 4; ++column) {
         for (int32_t order : {kAscending, kDescending}) {
             int target = c.allocTempList(1);
@@ -100,11 +109,22 @@ TEST(RecordSort, AgreesWithAStraightforwardSort) {
                 const Rec& b = got[i];
                 int cmp = 0;
                 switch (column) {
-                    case 0: cmp = ci(a.name, b.name); break;
-                    case 1: cmp = ci(ext(a.name), ext(b.name)); break;
-                    case 2: cmp = ci(a.folder, b.folder); break;
-                    case 3: cmp = a.time < b.time ? -1 : a.time > b.time; break;
-                    case 4: cmp = int32_t(a.size) < int32_t(b.size) ? -1 : int32_t(a.size) > int32_t(b.size); break;
+                    case 0:
+                        cmp = ci(a.name, b.name);
+                        break;
+                    case 1:
+                        cmp = ci(ext(a.name), ext(b.name));
+                        break;
+                    case 2:
+                        cmp = ci(a.folder, b.folder);
+                        break;
+                    case 3:
+                        cmp = a.time < b.time ? -1 : a.time > b.time;
+                        break;
+                    case 4:
+                        cmp = int32_t(a.size) < int32_t(b.size) ? -1
+                                                                : int32_t(a.size) > int32_t(b.size);
+                        break;
                 }
                 if (order == kDescending) cmp = -cmp;
                 ASSERT_LE(cmp, 0) << "column " << column << " order " << order << " at " << i;
@@ -114,7 +134,8 @@ TEST(RecordSort, AgreesWithAStraightforwardSort) {
             }
             std::vector<Rec> sortedGot = got, sortedAll = records;
             auto byAll = [](const Rec& a, const Rec& b) {
-                return std::tie(a.folder, a.name, a.note, a.time, a.size) < std::tie(b.folder, b.name, b.note, b.time, b.size);
+                return std::tie(a.folder, a.name, a.note, a.time, a.size) <
+                       std::tie(b.folder, b.name, b.note, b.time, b.size);
             };
             std::sort(sortedGot.begin(), sortedGot.end(), byAll);
             std::sort(sortedAll.begin(), sortedAll.end(), byAll);

@@ -92,7 +92,8 @@ TEST(CatalogTables, GrowingOneListKeepsEveryOtherList) {
     Catalog c;
     appendRecord(c, kSelectionList, {"/sel/", "s", "n", 7, 8});
     appendRecord(c, kClipboardList, {"/clip/", "k", "", 9, 10});
-    for (int32_t i = 0; i < 16384; ++i) appendRecord(c, kMasterList, {"/m/", std::to_string(i), "", uint64_t(i), uint32_t(i)});
+    for (int32_t i = 0; i < 16384; ++i)
+        appendRecord(c, kMasterList, {"/m/", std::to_string(i), "", uint64_t(i), uint32_t(i)});
     EXPECT_EQ(c.nameColumn.capacity[kMasterList], 16384);
     appendRecord(c, kMasterList, {"/m/", "last", "", 1, 2});
     EXPECT_EQ(c.nameColumn.capacity[kMasterList], 32768);
@@ -133,7 +134,8 @@ TEST(CatalogTables, DerivedListsReferToTheMasterUntilWrittenTo) {
 
 TEST(CatalogTables, CompactListsEmptiesUnreferencedAndKeepsFullLists) {
     Catalog c;
-    for (int32_t i = 0; i < 16384; ++i) appendRecord(c, kMasterList, {"/m/", std::to_string(i), "", 0, 0});
+    for (int32_t i = 0; i < 16384; ++i)
+        appendRecord(c, kMasterList, {"/m/", std::to_string(i), "", 0, 0});
     appendRecord(c, 5, {"/x/", "orphan", "", 0, 0});
     int view = c.allocTempList(1);
     c.copyRecord(view, 0, kMasterList, 3);
@@ -161,7 +163,8 @@ TEST(CatalogTables, CompactPoolsKeepsEveryTextAndNeverGrows) {
     appendRecords(c, kMasterList, records);
     appendRecord(c, kSelectionList, records[5]);
     // Leave garbage behind: rename half the records.
-    for (int32_t i = 0; i < 3000; i += 2) std::strcpy(c.setRecordName(kMasterList, i), ("renamed" + std::to_string(i)).c_str());
+    for (int32_t i = 0; i < 3000; i += 2)
+        std::strcpy(c.setRecordName(kMasterList, i), ("renamed" + std::to_string(i)).c_str());
     c.flushPendingStrings();
     for (size_t i = 0; i < records.size(); i += 2) records[i].name = "renamed" + std::to_string(i);
     records[1].name = "odd\x01\x01";
@@ -194,7 +197,7 @@ TEST(CatalogTables, CompactSiteNodesDropsOrphansAndTheirChildren) {
         std::strcpy(nodes[index].name, name);
     };
     add(1, 0, "kept");
-    add(2, 3, "parent later");   // dropped: its parent comes after it
+    add(2, 3, "parent later");  // dropped: its parent comes after it
     add(3, 0, "kept too");
     add(4, 2, "below dropped");  // dropped with its parent
     add(5, 3, "child");
@@ -258,7 +261,8 @@ TEST(CatalogTables, RandomOperationsMatchASimpleModel) {
                     model[i].name = "r" + std::to_string(step);
                     model[i].folder = pool[rng() % pool.size()].folder;
                     std::strcpy(c.setRecordName(kMasterList, int32_t(i)), model[i].name.c_str());
-                    std::strcpy(c.setRecordFolder(kMasterList, int32_t(i)), model[i].folder.c_str());
+                    std::strcpy(c.setRecordFolder(kMasterList, int32_t(i)),
+                                model[i].folder.c_str());
                 }
                 break;
             case 4:
@@ -282,7 +286,8 @@ TEST(CatalogTables, ComparisonsIgnoreAsciiCaseOnly) {
     EXPECT_LT(compareIgnoringCase("_", "a"), 0);
     EXPECT_NE(compareIgnoringCase("\xc3\xa9", "\xc3\x89"), 0);  // no folding beyond ASCII
     Catalog c;
-    appendRecords(c, kMasterList, {{"/Dir/", "File.TXT", "n", 5, 6}, {"/dir/", "file.txt", "N", 5, 6}});
+    appendRecords(c, kMasterList,
+                  {{"/Dir/", "File.TXT", "n", 5, 6}, {"/dir/", "file.txt", "N", 5, 6}});
     EXPECT_TRUE(c.recordsEqual(kMasterList, 0, kMasterList, 1));
     EXPECT_EQ(c.findByFolderAndName(kMasterList, "/DIR/", "FILE.txt"), 0);
     appendRecord(c, kSelectionList, {"/dir/", "FILE.TXT", "", 0, 0});

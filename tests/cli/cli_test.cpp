@@ -19,7 +19,8 @@ test::ProcessResult cli(const std::vector<std::string>& args) {
 
 // A random text of any bytes but NUL, with tabs, newlines, backslashes and escape look-alikes.
 std::string randomText(std::mt19937& rng, int maxLength) {
-    static const char* pieces[] = {"\\", "\\x41", "\\x", "\t", "\n", "\x7f", "\x01", "\xc3\xa9", "a", "Z", " "};
+    static const char* pieces[] = {"\\",   "\\x41",    "\\x", "\t", "\n", "\x7f",
+                                   "\x01", "\xc3\xa9", "a",   "Z",  " "};
     std::string text;
     for (int n = static_cast<int>(rng() % static_cast<uint32_t>(maxLength)); n > 0; --n) {
         if (rng() % 3 == 0)
@@ -83,7 +84,8 @@ TEST(CliCatalog, MakeThenDumpRoundTrips100kRecords) {
 
 TEST(CliCatalog, InfoCheckAndErrors) {
     test::TempDir dir;
-    test::writeFile(dir.file("in.tsv"), "/a/\tx\t\t1\t10\n/a/\ty\t\t2\t4294967295\n/b/\tz\t\t3\t1\n");
+    test::writeFile(dir.file("in.tsv"),
+                    "/a/\tx\t\t1\t10\n/a/\ty\t\t2\t4294967295\n/b/\tz\t\t3\t1\n");
     ASSERT_EQ(cli({"-d", dir.file("c.fdb"), "make", dir.file("in.tsv")}).exitCode, 0);
     auto info = cli({"-d", dir.file("c.fdb"), "info"});
     ASSERT_EQ(info.exitCode, 0) << info.err;

@@ -6,7 +6,8 @@
 namespace varnel::test {
 
 void PrintTo(const Rec& r, std::ostream* out) {
-    *out << '{' << r.folder << '|' << r.name << '|' << r.note << '|' << r.time << '|' << r.size << '}';
+    *out << '{' << r.folder << '|' << r.name << '|' << r.note << '|' << r.time << '|' << r.size
+         << '}';
 }
 
 void appendRecord(Catalog& catalog, int list, const Rec& r) {
@@ -36,7 +37,8 @@ Rec readRecord(Catalog& catalog, int list, int32_t i) {
 
 std::vector<Rec> readList(Catalog& catalog, int list) {
     std::vector<Rec> out;
-    for (int32_t i = 0; i < catalog.recordCount(list); ++i) out.push_back(readRecord(catalog, list, i));
+    for (int32_t i = 0; i < catalog.recordCount(list); ++i)
+        out.push_back(readRecord(catalog, list, i));
     return out;
 }
 

@@ -1,9 +1,9 @@
 #include "support/process.h"
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cstdlib>
 
 #include "support/tempdir.h"
 

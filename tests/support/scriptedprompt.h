@@ -10,7 +10,7 @@
 namespace varnel::test {
 
 class ScriptedPrompt : public Prompt {
-public:
+  public:
     void tell(std::string_view text) override { told.emplace_back(text); }
     Answer ask(std::string_view text, Buttons buttons) override {
         asked.emplace_back(text);
