@@ -11,9 +11,10 @@ namespace {
 
 // Moves every list's first keep[list] elements to newStart[list]: lists moving down in
 // increasing order, then lists moving up in decreasing order, so nothing is overwritten
-// before it has moved. Then clears each segment's tail.
+// before it has moved. Then clears each segment's tail. Returns whether a non-zero element
+// was dropped.
 template <class T>
-void repackColumn(FieldColumn<T>& column, const std::array<int32_t, kListCount>& newCapacity,
+bool repackColumn(FieldColumn<T>& column, const std::array<int32_t, kListCount>& newCapacity,
                   const std::array<int32_t, kListCount>& counts) {
     std::array<uint32_t, kListCount> newStart{};
     size_t total = 0;
@@ -24,9 +25,14 @@ void repackColumn(FieldColumn<T>& column, const std::array<int32_t, kListCount>&
     column.ensureCapacity(total);
     T* base = column.elements.get();
     std::array<int32_t, kListCount> keep{};
-    for (int list = 0; list < kListCount; ++list)
+    bool dropped = false;
+    for (int list = 0; list < kListCount; ++list) {
         keep[list] =
             std::clamp(counts[list], 0, std::min(column.capacity[list], newCapacity[list]));
+        const T* seg = base + column.start[list];
+        for (int32_t k = keep[list]; k < column.capacity[list] && !dropped; ++k)
+            dropped = seg[k] != 0;
+    }
     auto move = [&](int list) {
         if (keep[list] > 0 && newStart[list] != column.start[list])
             std::memmove(base + newStart[list], base + column.start[list],
@@ -42,6 +48,7 @@ void repackColumn(FieldColumn<T>& column, const std::array<int32_t, kListCount>&
         column.start[list] = newStart[list];
         column.capacity[list] = newCapacity[list];
     }
+    return dropped;
 }
 
 }  // namespace
@@ -88,9 +95,9 @@ void Catalog::compactLists(bool keepCurrentView) {
     std::array<int32_t, kListCount> keep = counts_;
     for (int list = 0; list < kListCount; ++list)
         if (isDerived(list)) keep[list] = 0;
-    repackColumn(nameColumn, newCapacity, keep);
-    repackColumn(noteColumn, newCapacity, keep);
-    repackColumn(folderColumn, newCapacity, keep);
+    garbage_[0] |= repackColumn(nameColumn, newCapacity, keep);
+    garbage_[2] |= repackColumn(noteColumn, newCapacity, keep);
+    garbage_[1] |= repackColumn(folderColumn, newCapacity, keep);
     repackColumn(timeColumn, newCapacity, keep);
     repackColumn(sizeColumn, newCapacity, keep);
     counts_ = saved;
@@ -134,12 +141,17 @@ class PoolStrings {
 
 void Catalog::compactPools() {
     flushPendingStrings();
+    const bool foldersMove = garbage_[1];
     struct Job {
         StringPool& pool;
         FieldColumn<uint32_t>& column;
+        bool& garbage;
     };
     for (Job job :
-         {Job{namePool_, nameColumn}, Job{folderPool_, folderColumn}, Job{notePool_, noteColumn}}) {
+         {Job{namePool_, nameColumn, garbage_[0]}, Job{folderPool_, folderColumn, garbage_[1]},
+          Job{notePool_, noteColumn, garbage_[2]}}) {
+        if (!job.garbage) continue;
+        job.garbage = false;
         StringPool& pool = job.pool;
         PoolStrings strings(pool);
         // The first 2048 bytes always stay (the note pool's "" and " " live there).
@@ -178,7 +190,7 @@ void Catalog::compactPools() {
         pool.used = packed;
         bytes[packed] = 0;
     }
-    folderIndex_.invalidate();
+    if (foldersMove) folderIndex_.invalidate();
 }
 
 void Catalog::compactSiteNodes() {

@@ -257,6 +257,7 @@ void applyCatalogImage(Catalog& catalog, CatalogImage&& image) {
     catalog.history() = image.history;
     catalog.page().viewMode = image.viewMode;
     for (int list = 0; list < kListCount; ++list) catalog.setGenerationStamp(list, 0);
+    catalog.assumePoolsCompact();
     catalog.setGeneration(kOpenedGeneration);
     int current = catalog.currentList();
     if (current > kMasterList) catalog.setGenerationStamp(current, 1);  // stale: rebuilt when shown

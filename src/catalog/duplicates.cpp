@@ -1,45 +1,59 @@
 #include "catalog/duplicates.h"
 
-#include <algorithm>
+#include <bit>
 #include <vector>
 
-#include "catalog/sort.h"
 #include "catalog/tables.h"
 #include "platform/prompt.h"
 
 namespace varnel {
 
+namespace {
+
+// FNV-1a over the case-folded text, so texts equal ignoring case hash alike.
+uint64_t foldedHash(const char* text, uint64_t hash) {
+    for (const auto* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
+        hash = (hash ^ foldCase(*p)) * 0x100000001b3ULL;
+    return hash;
+}
+
+}  // namespace
+
 int32_t checkDuplicates(Catalog& catalog, int list, Prompt& prompt, int64_t nowSeconds) {
     const int32_t count = catalog.recordCount(list);
     if (count >= 50000 && (count >= 1000000 || nowSeconds % 16 != 0)) return 0;
 
-    int sorted = catalog.reserveTempList();
-    SortRecordList(catalog, sorted, list, kSortByName, kAscending);
-    // Within a run of equal folder path and name only the record stored first survives.
+    // One pass in stored order: a record whose folder path and name were seen before is a
+    // later duplicate. Linear time, where sorting the whole list would not be.
+    catalog.flushPendingStrings();
+    const size_t slots = std::bit_ceil(static_cast<size_t>(count) * 2 + 2);
+    std::vector<int32_t> table(slots, -1);
     std::vector<uint8_t> drop;
-    for (int32_t k = 1; k < count; ++k) {
-        if (compareIgnoringCase(catalog.recordName(sorted, k), catalog.recordName(sorted, k - 1)) !=
-                0 ||
-            compareIgnoringCase(catalog.recordFolder(sorted, k),
-                                catalog.recordFolder(sorted, k - 1)) != 0)
-            continue;
-        if (drop.empty()) drop.assign(static_cast<size_t>(count), 0);
-        int32_t runStart = k - 1;
-        while (k + 1 < count &&
-               compareIgnoringCase(catalog.recordName(sorted, k + 1),
-                                   catalog.recordName(sorted, runStart)) == 0 &&
-               compareIgnoringCase(catalog.recordFolder(sorted, k + 1),
-                                   catalog.recordFolder(sorted, runStart)) == 0)
-            ++k;
-        uint32_t first = UINT32_MAX;
-        for (int32_t r = runStart; r <= k; ++r)
-            first = std::min(first, catalog.masterIndex(sorted, r));
-        for (int32_t r = runStart; r <= k; ++r) {
-            uint32_t index = catalog.masterIndex(sorted, r);
-            if (index != first) drop[index] = 1;
+    uint32_t lastFolder = UINT32_MAX;
+    uint64_t folderHash = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const char* folder = catalog.recordFolder(list, i);
+        const char* name = catalog.recordName(list, i);
+        // Records of one folder usually stand together: hash its path once.
+        if (catalog.folderOffset(list, i) != lastFolder) {
+            lastFolder = catalog.folderOffset(list, i);
+            folderHash = foldedHash(folder, 0xcbf29ce484222325ULL) ^ 0xFF;
+        }
+        uint64_t hash = foldedHash(name, folderHash);
+        for (size_t s = hash & (slots - 1);; s = (s + 1) & (slots - 1)) {
+            int32_t seen = table[s];
+            if (seen < 0) {
+                table[s] = i;
+                break;
+            }
+            if (compareIgnoringCase(catalog.recordName(list, seen), name) == 0 &&
+                compareIgnoringCase(catalog.recordFolder(list, seen), folder) == 0) {
+                if (drop.empty()) drop.assign(static_cast<size_t>(count), 0);
+                drop[static_cast<size_t>(i)] = 1;
+                break;
+            }
         }
     }
-    catalog.releaseTempList(sorted);
     if (drop.empty()) return 0;
 
     prompt.tell("Some error found in Database,Your data may lost.");

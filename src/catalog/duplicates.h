@@ -10,7 +10,6 @@ class Prompt;
 // than once, keeping the first in stored order, and tells the user when it found any.
 // Big lists are checked only now and then: from 50000 records one run in sixteen (by the
 // clock, `nowSeconds`), from 1000000 records never. Returns the number of records removed.
-// `list` is the master record list: the sorted copy refers to its records by index.
 int32_t checkDuplicates(Catalog& catalog, int list, Prompt& prompt, int64_t nowSeconds);
 
 }  // namespace varnel

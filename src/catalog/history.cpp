@@ -84,7 +84,7 @@ int Catalog::allocTempList(int forSearch) {
         for (int e = 0; e < history_.count && !taken; ++e) taken = history_.list[e] == list;
         for (int slot : scratch_) taken = taken || slot == list;
         if (taken) continue;
-        stamps_[list] = generation_;
+        setGenerationStamp(list, generation_);
         counts_[list] = 0;
         if (forSearch == 0) searchResult_ = list;
         return list;

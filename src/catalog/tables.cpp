@@ -70,6 +70,7 @@ void Catalog::reset(int initialColumnCapacity) {
     std::memcpy(notePool_.bytes.get(), "\0 \0", 3);  // offset 0: "", offset 1: " "
     notePool_.used = 3;
     folderIndex_.invalidate();
+    garbage_ = {};
     nameStage_ = {};
     folderStage_ = {};
     noteStage_ = {};
@@ -117,6 +118,17 @@ void Catalog::growMap(int list, int32_t i) {
     mapColumn.logicalCapacity = mapColumn.elements.capacity;
 }
 
+void Catalog::setGenerationStamp(int list, int32_t stamp) {
+    if (stamps_[list] == 0 && stamp != 0) {
+        for (FieldColumn<uint32_t>* column : {&nameColumn, &folderColumn, &noteColumn}) {
+            const uint32_t* seg = column->segment(list);
+            for (int32_t k = 0; k < column->capacity[list] && !garbage_[poolOf(*column)]; ++k)
+                if (seg[k] != 0) garbage_[poolOf(*column)] = true;
+        }
+    }
+    stamps_[list] = stamp;
+}
+
 void Catalog::prepareWrite(int list, int32_t) {
     if (isDerived(list)) materializeView(list);
 }
@@ -144,6 +156,7 @@ void Catalog::commitName() {
     StagedText& s = nameStage_;
     s.text[kTextSize - 1] = 0;
     nameColumn.segment(s.list)[s.index] = appendToPool(namePool_, s.text, std::strlen(s.text));
+    garbage_[0] = true;
     s.list = -1;
 }
 
@@ -157,6 +170,7 @@ void Catalog::commitFolder() {
         folderIndex_.add(folderPool_, offset, text);
     }
     folderColumn.segment(s.list)[s.index] = offset;
+    garbage_[1] = true;
     s.list = -1;
 }
 
@@ -173,6 +187,7 @@ void Catalog::commitNote() {
         offset = appendToPool(notePool_, s.text, length);
     }
     noteColumn.segment(s.list)[s.index] = offset;
+    garbage_[2] = true;
     s.list = -1;
 }
 
@@ -252,6 +267,7 @@ void Catalog::copyOffset(StagedText& stage, FieldColumn<uint32_t>& column,
     if (stage.list >= 0) (this->*commit)();  // the source may be the pending record
     growSegment(column, dst, di);
     column.segment(dst)[di] = ownerSlot(column, src, si);
+    garbage_[poolOf(column)] = true;
 }
 
 void Catalog::copyRecordName(int dst, int32_t di, int src, int32_t si) {

@@ -117,7 +117,8 @@ class Catalog {
     void setRecordCount(int list, int32_t count) { counts_[list] = count; }
     bool isDerived(int list) const { return stamps_[list] != 0; }
     int32_t generationStamp(int list) const { return stamps_[list]; }
-    void setGenerationStamp(int list, int32_t stamp) { stamps_[list] = stamp; }
+    // Making an owning list derived stops its texts from counting as used.
+    void setGenerationStamp(int list, int32_t stamp);
     int32_t generation() const { return generation_; }
     void setGeneration(int32_t g) { generation_ = g; }
     void bumpGeneration() { ++generation_; }
@@ -173,6 +174,11 @@ class Catalog {
     void compactLists(bool keepCurrentView);
     void compactPools();
     void compactSiteNodes();
+    // Whether compactPools() has anything to drop: set whenever a record's text offset is
+    // replaced or an owning list stops owning its texts. Saving skips clean pools.
+    bool poolsMayHoldGarbage() const { return garbage_[0] || garbage_[1] || garbage_[2]; }
+    // For a catalog just read from a file: every writer compacts before it writes.
+    void assumePoolsCompact() { garbage_ = {}; }
 
     // ---- view history -----------------------------------------------------------------------
     int currentList() const;
@@ -246,6 +252,10 @@ class Catalog {
     void commitName();
     void commitFolder();
     void commitNote();
+    // Index of the pool whose offsets `column` holds (name 0, folder 1, note 2).
+    int poolOf(const FieldColumn<uint32_t>& column) const {
+        return &column == &nameColumn ? 0 : &column == &folderColumn ? 1 : 2;
+    }
     // (list, i) as the owning record that holds the fields.
     void resolveOwner(int& list, int32_t& i) const;
 
@@ -253,6 +263,7 @@ class Catalog {
     StringPool folderPool_;
     StringPool notePool_;
     FolderIndex folderIndex_;
+    std::array<bool, 3> garbage_{};
     StagedText nameStage_;
     StagedText folderStage_;
     StagedText noteStage_;
@@ -271,9 +282,16 @@ class Catalog {
     PageCursor page_;
 };
 
-// ASCII-only case folding, the same whatever the locale ("_" sorts after "Z", before "a").
+// ASCII-only case folding to lower case, as strcasecmp does in the C locale, whatever the
+// user's locale: so "_" sorts before every letter.
+inline constexpr std::array<unsigned char, 256> kFoldCase = [] {
+    std::array<unsigned char, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return table;
+}();
 inline unsigned char foldCase(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? c + 32 : c;
+    return kFoldCase[c];
 }
 int compareIgnoringCase(const char* a, const char* b);
 bool equalIgnoringCase(std::string_view a, std::string_view b);

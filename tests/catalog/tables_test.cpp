@@ -181,6 +181,40 @@ TEST(CatalogTables, CompactPoolsKeepsEveryTextAndNeverGrows) {
     EXPECT_EQ(c.folderOffset(kMasterList, 3000), c.folderOffset(kMasterList, 9));
 }
 
+// Compaction is skipped while nothing can have become garbage, so every way of dropping a
+// text must say so.
+TEST(CatalogTables, EveryWayOfDroppingTextsLetsCompactionReclaimThem) {
+    auto bigNames = [](const char* prefix) {
+        std::vector<Rec> records;
+        for (int i = 0; i < 200; ++i)
+            records.push_back({"/f/",
+                               prefix + std::string(3000 - 2048 + i % 7, 'x') + std::to_string(i),
+                               "", 0, 0});
+        return records;
+    };
+    Catalog c;
+    appendRecords(c, kMasterList, bigNames("keep"));
+    c.compactPools();
+    EXPECT_FALSE(c.poolsMayHoldGarbage());
+    const uint32_t baseline = c.namePool().used;
+
+    // Records cut off by lowering the count go when the lists are repacked.
+    appendRecords(c, kSelectionList, bigNames("cut"));
+    c.setRecordCount(kSelectionList, 0);
+    c.compactLists(true);
+    c.compactPools();
+    EXPECT_EQ(c.namePool().used, baseline);
+
+    // A list that owned records and is handed out as a derived list no longer holds them.
+    appendRecords(c, kFirstTempList, bigNames("temp"));
+    c.compactPools();
+    EXPECT_EQ(c.allocTempList(1), kFirstTempList);
+    EXPECT_TRUE(c.isDerived(kFirstTempList));
+    c.compactPools();
+    EXPECT_EQ(c.namePool().used, baseline);
+    EXPECT_EQ(readList(c, kMasterList).size(), 200u);
+}
+
 TEST(CatalogTables, SelectionTotalIsUnsigned64) {
     Catalog c;
     appendRecord(c, kSelectionList, {"/", "a", "", 0, 3u << 30});
