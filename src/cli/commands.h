@@ -25,5 +25,7 @@ struct CliCommand {
 };
 
 std::span<const CliCommand> catalogCommands();
+std::span<const CliCommand> queryCommands();
+std::span<const CliCommand> ftpCommands();
 
 }  // namespace varnel
