@@ -16,7 +16,7 @@ namespace {
 using namespace varnel;
 
 std::vector<std::span<const CliCommand>> allCommands() {
-    return {catalogCommands()};
+    return {catalogCommands(), queryCommands(), ftpCommands()};
 }
 
 void printHelp() {
