@@ -151,6 +151,7 @@ void Catalog::compactPools() {
          {Job{namePool_, nameColumn, garbage_[0]}, Job{folderPool_, folderColumn, garbage_[1]},
           Job{notePool_, noteColumn, garbage_[2]}}) {
         if (!job.garbage) continue;
+        ++textEpoch_;
         job.garbage = false;
         StringPool& pool = job.pool;
         PoolStrings strings(pool);

@@ -251,7 +251,7 @@ void applyCatalogImage(Catalog& catalog, CatalogImage&& image) {
     catalog.folderPool() = std::move(image.folderPool);
     catalog.namePool() = std::move(image.namePool);
     catalog.notePool() = std::move(image.notePool);
-    catalog.folderPoolChanged();
+    catalog.poolsReplaced();
     catalog.siteNodes() = image.siteNodes;
     catalog.setSiteNodeCount(image.siteNodeCount);
     catalog.history() = image.history;

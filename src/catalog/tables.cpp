@@ -69,7 +69,7 @@ void Catalog::reset(int initialColumnCapacity) {
     resetPool(notePool_);
     std::memcpy(notePool_.bytes.get(), "\0 \0", 3);  // offset 0: "", offset 1: " "
     notePool_.used = 3;
-    folderIndex_.invalidate();
+    poolsReplaced();
     garbage_ = {};
     nameStage_ = {};
     folderStage_ = {};

@@ -149,6 +149,7 @@ class Catalog {
     // Offsets as stored, for code that walks the pools directly (saving, sorting).
     uint32_t nameOffset(int list, int32_t i) const { return ownerSlot(nameColumn, list, i); }
     uint32_t folderOffset(int list, int32_t i) const { return ownerSlot(folderColumn, list, i); }
+    uint32_t noteOffset(int list, int32_t i) const { return ownerSlot(noteColumn, list, i); }
     // The master-list index behind record i of a derived list; i itself for the master.
     uint32_t masterIndex(int list, int32_t i) const {
         return isDerived(list) ? mapColumn.segment(list)[i] : static_cast<uint32_t>(i);
@@ -231,7 +232,13 @@ class Catalog {
     StringPool& notePool() { return notePool_; }
     std::array<int32_t, kListCount>& counts() { return counts_; }
     // After the folder pool was replaced or rewritten wholesale.
-    void folderPoolChanged() { folderIndex_.invalidate(); }
+    // After the pools were replaced or rewritten wholesale (not merely appended to).
+    void poolsReplaced() {
+        folderIndex_.invalidate();
+        ++textEpoch_;
+    }
+    // Changes whenever texts may have moved within a pool; appends keep it.
+    uint64_t textEpoch() const { return textEpoch_; }
 
   private:
     template <class T>
@@ -264,6 +271,7 @@ class Catalog {
     StringPool notePool_;
     FolderIndex folderIndex_;
     std::array<bool, 3> garbage_{};
+    uint64_t textEpoch_ = 0;
     StagedText nameStage_;
     StagedText folderStage_;
     StagedText noteStage_;

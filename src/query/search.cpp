@@ -1,0 +1,244 @@
+#include "query/search.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "catalog/tables.h"
+#include "query/savedsearch.h"
+#include "query/wildcard.h"
+#include "remote/ftpnames.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr size_t kWorkingText = kTextSize - 1;
+constexpr uint64_t kDay = 86400ULL * 10000000ULL;  // in file-time units
+
+std::string folded(std::string_view text) {
+    std::string out(text.substr(0, kWorkingText));
+    for (char& c : out) c = static_cast<char>(foldCase(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// One bit per pool byte, set at the start of every string that holds the word.
+class StringHits {
+public:
+    StringHits(const char* pool, uint32_t size, std::string_view word)
+        : pool_(pool), bits_((size_t{size} + 64) / 64, 0), word_(word) {
+        const char* end = pool + size;
+        for (const char* p = pool; p < end;) {
+            const char* hit = static_cast<const char*>(memmem(p, static_cast<size_t>(end - p), word.data(), word.size()));
+            if (!hit) break;
+            const char* start = static_cast<const char*>(memrchr(pool, 0, static_cast<size_t>(hit - pool)));
+            uint32_t offset = start ? static_cast<uint32_t>(start - pool) + 1 : 0;
+            bits_[offset >> 6] |= uint64_t{1} << (offset & 63);
+            const char* stop = static_cast<const char*>(std::memchr(hit, 0, static_cast<size_t>(end - hit)));
+            p = stop ? stop + 1 : end;
+        }
+    }
+    // Whether the text at `offset` holds the word. Offsets into the middle of a string (only
+    // in files written elsewhere) are searched directly.
+    bool contains(uint32_t offset) const {
+        if (bits_[offset >> 6] & (uint64_t{1} << (offset & 63))) return true;
+        if (offset == 0 || pool_[offset - 1] == 0) return false;
+        return std::string_view(pool_ + offset).find(word_) != std::string_view::npos;
+    }
+
+private:
+    const char* pool_;
+    std::vector<uint64_t> bits_;
+    std::string_view word_;
+};
+
+// For a word that may run across the end of the folder into the name: per folder offset,
+// bit k set when the folder ends with the word's first k bytes.
+std::unordered_map<uint32_t, uint64_t> foldersEndingInWordStart(const char* pool, uint32_t size,
+                                                                std::string_view word) {
+    std::unordered_map<uint32_t, uint64_t> spans;
+    const size_t most = std::min<size_t>(word.size() - 1, 63);
+    bool lastByteOfStart[256] = {};
+    for (size_t k = 1; k <= most; ++k) lastByteOfStart[static_cast<unsigned char>(word[k - 1])] = true;
+    for (uint32_t offset = 0; offset < size;) {
+        size_t length = std::strlen(pool + offset);
+        if (length > 0 && lastByteOfStart[static_cast<unsigned char>(pool[offset + length - 1])]) {
+            uint64_t mask = 0;
+            for (size_t k = 1; k <= std::min(most, length); ++k)
+                if (std::memcmp(pool + offset + length - k, word.data(), k) == 0) mask |= uint64_t{1} << k;
+            if (mask) spans.emplace(offset, mask);
+        }
+        offset += static_cast<uint32_t>(length) + 1;
+    }
+    return spans;
+}
+
+struct NamePatterns {
+    std::vector<std::string> extensions;  // an empty element stands for names ending in "."
+    std::vector<WildcardPattern> patterns;
+
+    explicit NamePatterns(std::string_view list) {
+        std::string lowered = folded(list);
+        std::string extensionText;
+        for (size_t start = 0; start <= lowered.size();) {
+            size_t comma = std::min(lowered.find(',', start), lowered.size());
+            std::string_view token(lowered.data() + start, comma - start);
+            start = comma + 1;
+            if (token.empty()) continue;
+            if (token.size() >= 2 && token.substr(0, 2) == "*." &&
+                token.substr(2).find_first_of(".*?") == std::string_view::npos)
+                extensions.emplace_back(token.substr(2));
+            else
+                patterns.emplace_back(token);
+        }
+    }
+    bool matches(const char* name) const {
+        if (!extensions.empty()) {
+            if (const char* dot = std::strrchr(name, '.')) {
+                std::string_view extension(dot + 1);
+                for (const std::string& e : extensions)
+                    if (e == extension) return true;
+            }
+        }
+        if (!patterns.empty()) {
+            std::string_view text(name);
+            for (const WildcardPattern& p : patterns)
+                if (p.matches(text)) return true;
+            return false;
+        }
+        return extensions.empty();
+    }
+};
+
+}  // namespace
+
+CatalogSearch::CatalogSearch(Catalog& catalog, SavedSearchList& searches)
+    : catalog_(catalog), searches_(searches) {}
+
+void CatalogSearch::patternFill(int list, const char* text) {
+    catalog_.setRecordCount(list, 0);
+    folded_.refresh(catalog_);
+    const std::string lowered = folded(text);
+    if (IsFolderName(text)) {
+        fillFolder(list, lowered.c_str());
+        return;
+    }
+    const bool wildcards = lowered.find_first_of("*?") != std::string::npos;
+    if (!wildcards && !lowered.empty()) {
+        fillSubstring(list, lowered.c_str(), true);
+        return;
+    }
+    const WildcardPattern pattern(wildcards ? lowered : "**");
+    if (pattern.isSubstring())
+        fillSubstring(list, std::string(pattern.substringWord()).c_str(), false);
+    else
+        fillPattern(list, pattern);
+}
+
+void CatalogSearch::fillFolder(int list, const char* folder) {
+    const std::string_view wanted(folder);
+    const char* pool = folded_.folders();
+    const int32_t count = catalog_.recordCount(kMasterList);
+    // Folders are shared: compare each distinct offset once.
+    std::unordered_map<uint32_t, bool> same;
+    int32_t n = 0;
+    for (int32_t r = 0; r < count; ++r) {
+        const uint32_t offset = catalog_.folderOffset(kMasterList, r);
+        auto [it, fresh] = same.try_emplace(offset, false);
+        if (fresh) it->second = wanted == pool + offset;
+        if (it->second) catalog_.copyRecord(list, n++, kMasterList, r);
+    }
+    catalog_.setRecordCount(list, n);
+}
+
+void CatalogSearch::fillSubstring(int list, const char* wordText, bool searchNotes) {
+    const std::string_view word(wordText);
+    const StringHits names(folded_.names(), folded_.namesSize(), word);
+    const StringHits folders(folded_.folders(), folded_.foldersSize(), word);
+    std::vector<StringHits> notes;
+    if (searchNotes) notes.emplace_back(folded_.notes(), folded_.notesSize(), word);
+    const auto spans = word.size() >= 2 ? foldersEndingInWordStart(folded_.folders(), folded_.foldersSize(), word)
+                                        : std::unordered_map<uint32_t, uint64_t>{};
+    // A match counts only while the word's occurrences fit the matcher's table: only texts of
+    // several hundred bytes can break that, and those are checked in full.
+    const WildcardPattern exact("*" + std::string(word) + "*");
+    const size_t longCandidate = 500;
+
+    const int32_t count = catalog_.recordCount(kMasterList);
+    int32_t n = 0;
+    for (int32_t r = 0; r < count; ++r) {
+        const uint32_t nameAt = catalog_.nameOffset(kMasterList, r);
+        const uint32_t folderAt = catalog_.folderOffset(kMasterList, r);
+        bool hit = names.contains(nameAt) || folders.contains(folderAt);
+        if (!hit && !spans.empty()) {
+            auto span = spans.find(folderAt);
+            if (span != spans.end()) {
+                const char* name = folded_.names() + nameAt;
+                for (size_t k = 1; k < 64 && !hit; ++k)
+                    if ((span->second >> k) & 1) hit = std::strncmp(name, wordText + k, word.size() - k) == 0;
+            }
+        }
+        if (hit) {
+            const char* folder = folded_.folders() + folderAt;
+            const char* name = folded_.names() + nameAt;
+            const size_t length = std::strlen(folder) + std::strlen(name);
+            if (length >= longCandidate) hit = exact.matches(std::string(folder) + name);
+        }
+        if (!hit && searchNotes) hit = notes[0].contains(catalog_.noteOffset(kMasterList, r));
+        if (hit) catalog_.copyRecord(list, n++, kMasterList, r);
+    }
+    catalog_.setRecordCount(list, n);
+}
+
+void CatalogSearch::fillPattern(int list, const WildcardPattern& pattern) {
+    const int32_t count = catalog_.recordCount(kMasterList);
+    std::string candidate;
+    int32_t n = 0;
+    for (int32_t r = 0; r < count; ++r) {
+        candidate.assign(folded_.folders() + catalog_.folderOffset(kMasterList, r));
+        candidate.append(folded_.names() + catalog_.nameOffset(kMasterList, r));
+        if (pattern.matches(candidate)) catalog_.copyRecord(list, n++, kMasterList, r);
+    }
+    catalog_.setRecordCount(list, n);
+}
+
+int CatalogSearch::runSavedSearch(int32_t index, int list) {
+    if (index < 0 || index >= searches_.count()) return 0;
+    const bool made = list < 0;
+    if (made) list = catalog_.allocTempList(0);
+    catalog_.setRecordCount(list, 0);
+
+    const NamePatterns names(searches_.savedSearchPatterns(index));
+    const std::string folder = folded(searches_.savedSearchFolder(index));
+    const int32_t days = searches_.savedSearchDays(index);
+    const uint64_t start = searches_.savedSearchStart(index), end = searches_.savedSearchEnd(index);
+    const uint64_t now = currentFileTime ? currentFileTime() : 0;
+    folded_.refresh(catalog_);
+
+    const int32_t count = catalog_.recordCount(kMasterList);
+    int32_t n = 0;
+    for (int32_t r = 0; r < count; ++r) {
+        if (!names.matches(folded_.names() + catalog_.nameOffset(kMasterList, r))) continue;
+        if (!folder.empty() &&
+            std::strncmp(folded_.folders() + catalog_.folderOffset(kMasterList, r), folder.c_str(), folder.size()) != 0)
+            continue;
+        const uint64_t time = *catalog_.recordTime(kMasterList, r);
+        if (start != 0 && time < start) continue;
+        if (end != 0 && time > end) continue;
+        if (days > 0 && now - time >= static_cast<uint64_t>(days) * kDay) continue;
+        catalog_.copyRecord(list, n++, kMasterList, r);
+    }
+    catalog_.setRecordCount(list, n);
+
+    if (made) {
+        catalog_.historyPush(list, nullptr, index, -1, 0);
+        catalog_.page().viewMode = 1;
+        if (showResults) showResults();
+    }
+    return 1;
+}
+
+}  // namespace varnel
