@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "catalog/tables.h"
+#include "catalog/workspace.h"
+#include "query/lists.h"
+#include "query/savedsearch.h"
+#include "query/search.h"
+#include "query/wildcard.h"
+#include "remote/ftpnames.h"
+#include "support/catalogbuilder.h"
+
+namespace varnel {
+namespace {
+
+using test::Rec;
+
+constexpr uint64_t kDay = 864000000000ULL;
+constexpr uint64_t kNow = 134000000000000000ULL;
+
+struct Fixture {
+    Catalog catalog;
+    Settings settings;
+    SavedSearchList searches{settings.savedSearchCount, settings.savedSearchBlock};
+    CatalogSearch search{catalog, searches};
+    Fixture() { search.currentFileTime = [] { return kNow; }; }
+
+    std::vector<uint32_t> fill(const char* text) {
+        int list = catalog.allocTempList(1);
+        search.patternFill(list, text);
+        return indices(list);
+    }
+    std::vector<uint32_t> run(int32_t index) {
+        int list = catalog.allocTempList(1);
+        EXPECT_EQ(search.runSavedSearch(index, list), 1);
+        return indices(list);
+    }
+    std::vector<uint32_t> indices(int list) {
+        std::vector<uint32_t> out;
+        for (int32_t i = 0; i < catalog.recordCount(list); ++i) out.push_back(catalog.masterIndex(list, i));
+        catalog.releaseTempList(0);
+        return out;
+    }
+};
+
+std::string lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(foldCase(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// What the address bar selects, record by record with the plain matcher.
+std::vector<uint32_t> referenceFill(const std::vector<Rec>& records, const std::string& text) {
+    std::vector<uint32_t> out;
+    const bool wild = text.find_first_of("*?") != std::string::npos;
+    const std::string pattern = wild ? lower(text) : "*" + lower(text) + "*";
+    for (uint32_t r = 0; r < records.size(); ++r) {
+        const Rec& rec = records[r];
+        bool hit;
+        if (IsFolderName(text.c_str()))
+            hit = lower(rec.folder) == lower(text);
+        else
+            hit = wildcardMatch((lower(rec.folder) + lower(rec.name)).c_str(), pattern.c_str()) ||
+                  (!wild && lower(rec.note).find(lower(text)) != std::string::npos);
+        if (hit) out.push_back(r);
+    }
+    return out;
+}
+
+TEST(AddressSearch, WordsPatternsAndFolders) {
+    Fixture f;
+    std::vector<Rec> records = {{"/music/", "Song.MP3", "", 1, 1},      {"/mp3s/", "a.txt", "", 1, 1},
+                                {"/docs/", "b.txt", "about MP3 players", 1, 1}, {"/docs/", "c.mp3x", "", 1, 1},
+                                {"C:\\Music\\", "d.wav", "", 1, 1},     {"c:\\music\\", "e.wav", "", 1, 1},
+                                {"/x/", "nothing", "", 1, 1}};
+    test::appendRecords(f.catalog, kMasterList, records);
+    EXPECT_EQ(f.fill("mp3"), (std::vector<uint32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(f.fill("*.MP3"), (std::vector<uint32_t>{0}));  // never looks at notes
+    EXPECT_EQ(f.fill("C:\\Music\\"), (std::vector<uint32_t>{4, 5}));
+    EXPECT_EQ(f.fill("/docs/"), (std::vector<uint32_t>{2, 3}));
+    EXPECT_EQ(f.fill("s/a"), (std::vector<uint32_t>{1}));  // runs across folder and name
+    EXPECT_EQ(f.fill("").size(), records.size());
+    EXPECT_EQ(f.fill("zzz").size(), 0u);
+}
+
+// The fast paths against the plain matcher on random names and patterns: same records, same
+// order. Long folders reach the matcher's occurrence limit.
+TEST(AddressSearch, FastPathsAgreeWithThePlainMatcher) {
+    Fixture f;
+    std::mt19937 rng(8);
+    auto word = [&](int most) {
+        std::string w;
+        for (int k = 1 + static_cast<int>(rng() % static_cast<uint32_t>(most)); k > 0; --k) w += "aAb./x"[rng() % 6];
+        return w;
+    };
+    std::vector<Rec> records;
+    for (int r = 0; r < 3000; ++r) {
+        Rec rec{"/" + word(6) + "/", word(8), rng() % 5 == 0 ? word(6) : "", kNow, 1};
+        if (r % 97 == 0) rec.folder = "/" + std::string(520 + rng() % 30, 'a') + "/";
+        records.push_back(rec);
+    }
+    test::appendRecords(f.catalog, kMasterList, records);
+    std::vector<std::string> texts = {"a", "A", "ab", "a/b", "/a", "x.", "*a*", "*.b", "a?b*", "*a*b*", "?", "/x/", "aa*",
+                                      std::string(300, 'a'), std::string(505, 'a')};
+    for (int k = 0; k < 60; ++k) texts.push_back(word(4));
+    for (int k = 0; k < 60; ++k) texts.push_back("*" + word(3) + (rng() % 2 ? "*" : "?*"));
+    for (const std::string& text : texts)
+        ASSERT_EQ(f.fill(text.c_str()), referenceFill(records, text)) << "text \"" << text << "\"";
+    // Texts appended after a search are found by the next one.
+    test::appendRecord(f.catalog, kMasterList, {"/new/", "fresh-aab", "", 1, 1});
+    records.push_back({"/new/", "fresh-aab", "", 1, 1});
+    EXPECT_EQ(f.fill("aab"), referenceFill(records, "aab"));
+    f.catalog.compactPools();
+    EXPECT_EQ(f.fill("aab"), referenceFill(records, "aab"));
+}
+
+TEST(SavedSearchRuns, PatternsFoldersAndDates) {
+    Fixture f;
+    test::appendRecords(f.catalog, kMasterList,
+                        {{"/music/", "a.MP3", "", kNow - kDay / 2, 1},
+                         {"/music/", "b.wav", "", kNow - 3 * kDay, 1},
+                         {"/video/", "clip.rmvb", "", kNow + 10000000, 1},  // one second ahead
+                         {"/video/", "film.mpeg", "", kNow - 100 * kDay, 1},
+                         {"/web/", "index.HTML", "", kNow, 1},
+                         {"/odd/", "dot.", "", kNow, 1},
+                         {"/odd/", "noext", "", kNow, 1}});
+    EXPECT_EQ(f.run(1), (std::vector<uint32_t>{2, 3}));  // "*.rm*" is a pattern, "*.mpeg" an extension
+    EXPECT_EQ(f.run(2), (std::vector<uint32_t>{0, 1}));
+    EXPECT_EQ(f.run(3), (std::vector<uint32_t>{4}));
+    f.searches.addSavedSearch("everything", "", "", 0);
+    EXPECT_EQ(f.run(4), (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6}));
+    f.searches.addSavedSearch("day", "", "", 1);
+    EXPECT_EQ(f.run(5), (std::vector<uint32_t>{0, 4, 5, 6}));  // the future record is not "recent"
+    f.searches.addSavedSearch("folder", "*", "/MUSIC/", 0);
+    EXPECT_EQ(f.run(6), (std::vector<uint32_t>{0, 1}));
+    f.searches.addSavedSearch("range", "", "", -1, kNow - 4 * kDay, kNow - kDay);
+    EXPECT_EQ(f.run(7), (std::vector<uint32_t>{1}));
+    f.searches.addSavedSearch("empty extension", "*.", "", 0);
+    EXPECT_EQ(f.run(8), (std::vector<uint32_t>{5}));
+    f.searches.addSavedSearch("skips empty tokens", "*.mp3,,*.wav", "", 0);
+    EXPECT_EQ(f.run(9), (std::vector<uint32_t>{0, 1}));
+    int list = f.catalog.allocTempList(1);
+    EXPECT_EQ(f.search.runSavedSearch(99, list), 0);
+}
+
+TEST(SavedSearchRuns, ANewResultBecomesTheCurrentView) {
+    Fixture f;
+    test::appendRecords(f.catalog, kMasterList, {{"/m/", "x.mp3", "", 1, 1}});
+    int shown = 0;
+    f.search.showResults = [&] { ++shown; };
+    EXPECT_EQ(f.search.runSavedSearch(2, -1), 1);
+    const int list = f.catalog.currentList();
+    EXPECT_GE(list, kFirstTempList);
+    EXPECT_EQ(f.catalog.recordCount(list), 1);
+    EXPECT_EQ(f.catalog.history().searchReference[f.catalog.history().position], 2);
+    EXPECT_EQ(f.catalog.page().viewMode, 1);
+    EXPECT_EQ(shown, 1);
+}
+
+}  // namespace
+}  // namespace varnel
