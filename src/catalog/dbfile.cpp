@@ -86,6 +86,7 @@ int CatalogDatabase::readCatalogFile(const std::string& path) {
         return 0;
     }
     exportFolder_ = image.exportFolder;
+    rowsEnd_ = static_cast<uint64_t>(st.st_size) - source.remaining();
     applyCatalogImage(catalog_, std::move(image));
     checkDuplicates(catalog_, kMasterList, prompt_, clockSeconds());
     return 1;

@@ -35,6 +35,10 @@ class CatalogDatabase {
     const std::string& openCatalogPath() const { return openPath_; }
     uint64_t openedFileTime() const { return openedFileTime_; }
     const std::string& storedExportFolder() const { return exportFolder_; }
+    // Where the catalog rows of the file last read end: an exported catalog's file contents
+    // start there.
+    uint64_t storedRowsEnd() const { return rowsEnd_; }
+    Prompt& prompt() { return prompt_; }
     // Why the last read or write failed.
     const std::string& lastError() const { return lastError_; }
 
@@ -59,6 +63,7 @@ class CatalogDatabase {
     std::string openPath_;
     uint64_t openedFileTime_ = 0;
     std::string exportFolder_;
+    uint64_t rowsEnd_ = 0;
     std::string lastError_;
 };
 

@@ -17,15 +17,23 @@
 
 namespace varnel {
 
-namespace {
-
 int fail(const std::string& message) {
     std::fprintf(stderr, "varnel-cli: %s\n", message.c_str());
     return 1;
 }
 
-// Opens the catalog for reading commands. A missing default catalog is an empty catalog;
-// any other catalog must exist and be readable.
+void printRecord(Catalog& c, int list, int32_t i) {
+    DumpRecord r;
+    r.folder = c.recordFolder(list, i);
+    r.name = c.recordName(list, i);
+    r.note = c.recordNoteText(list, i);
+    r.time = *c.recordTime(list, i);
+    r.size = *c.recordSize(list, i);
+    std::string line = formatDumpLine(r);
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stdout);
+}
+
 bool openForReading(CliContext& ctx) {
     if (ctx.catalogPath == ctx.database.defaultCatalogPath()) {
         ctx.database.openCatalog(ctx.catalogPath);
@@ -38,6 +46,8 @@ bool openForReading(CliContext& ctx) {
     }
     return true;
 }
+
+namespace {
 
 int runInfo(CliContext& ctx, const std::vector<std::string>&) {
     if (!openForReading(ctx)) return 1;
@@ -62,22 +72,7 @@ int runDump(CliContext& ctx, const std::vector<std::string>&) {
     if (!openForReading(ctx)) return 1;
     Catalog& c = ctx.catalog;
     const int32_t count = c.recordCount(kMasterList);
-    std::string out;
-    for (int32_t i = 0; i < count; ++i) {
-        DumpRecord r;
-        r.folder = c.recordFolder(kMasterList, i);
-        r.name = c.recordName(kMasterList, i);
-        r.note = c.recordNoteText(kMasterList, i);
-        r.time = *c.recordTime(kMasterList, i);
-        r.size = *c.recordSize(kMasterList, i);
-        out += formatDumpLine(r);
-        out += '\n';
-        if (out.size() > (1 << 16)) {
-            std::fwrite(out.data(), 1, out.size(), stdout);
-            out.clear();
-        }
-    }
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    for (int32_t i = 0; i < count; ++i) printRecord(c, kMasterList, i);
     return std::fflush(stdout) == 0 ? 0 : fail("cannot write the dump");
 }
 

@@ -2,6 +2,8 @@
 
 namespace varnel {
 
-std::span<const CliCommand> ftpCommands() { return {}; }
+std::span<const CliCommand> ftpCommands() {
+    return {};
+}
 
 }  // namespace varnel

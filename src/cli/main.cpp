@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     CatalogDatabase database(catalog, prompt, workspace.paths().defaultCatalog);
     database.initialColumnCapacity = workspace.settings().initialColumnCapacity;
     database.currentFileTime = [&workspace] { return workspace.currentFileTime(); };
-    CliContext context{catalog, database, prompt,
+    CliContext context{catalog, database, prompt, workspace,
                        catalogPath.empty() ? workspace.paths().defaultCatalog : catalogPath};
 
     for (auto table : allCommands())

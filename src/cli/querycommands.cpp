@@ -1,7 +1,285 @@
+// varnel-cli's searching and editing commands: the address bar, saved searches, keeping or
+// dropping files, and the two merge commands.
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <optional>
+
+#include "catalog/dbfile.h"
+#include "catalog/editing.h"
+#include "catalog/filecommands.h"
+#include "catalog/tables.h"
+#include "catalog/workspace.h"
 #include "cli/commands.h"
+#include "platform/filetime.h"
+#include "platform/prompt.h"
+#include "query/savedsearch.h"
+#include "query/search.h"
 
 namespace varnel {
 
-std::span<const CliCommand> queryCommands() { return {}; }
+namespace {
+
+// Options common to the listing commands, taken out of the argument list.
+struct ListingOptions {
+    bool countOnly = false;
+    std::vector<std::string> rest;
+};
+
+ListingOptions takeListingOptions(const std::vector<std::string>& args) {
+    ListingOptions options;
+    for (const std::string& a : args) {
+        if (a == "--count")
+            options.countOnly = true;
+        else
+            options.rest.push_back(a);
+    }
+    return options;
+}
+
+int printList(Catalog& catalog, int list, bool countOnly) {
+    const int32_t count = catalog.recordCount(list);
+    if (countOnly) {
+        std::printf("%d\n", count);
+    } else {
+        for (int32_t i = 0; i < count; ++i) printRecord(catalog, list, i);
+    }
+    return std::fflush(stdout) == 0 ? 0 : fail("cannot write the listing");
+}
+
+// The saved searches and the search engine over the opened catalog.
+struct Searching {
+    SavedSearchList searches;
+    CatalogSearch search;
+    explicit Searching(CliContext& ctx)
+        : searches(ctx.workspace.settings().savedSearchCount,
+                   ctx.workspace.settings().savedSearchBlock),
+          search(ctx.catalog, searches) {
+        search.currentFileTime = [&ctx] { return ctx.workspace.currentFileTime(); };
+    }
+};
+
+int runFind(CliContext& ctx, const std::vector<std::string>& args) {
+    ListingOptions options = takeListingOptions(args);
+    if (options.rest.size() != 1) return fail("usage: find TEXT [--count]");
+    if (!openForReading(ctx)) return 1;
+    Searching s(ctx);
+    const int list = ctx.catalog.allocTempList(0);
+    s.search.patternFill(list, options.rest[0].c_str());
+    return printList(ctx.catalog, list, options.countOnly);
+}
+
+int runLs(CliContext& ctx, const std::vector<std::string>& args) {
+    ListingOptions options = takeListingOptions(args);
+    if (options.rest.size() != 1) return fail("usage: ls FOLDER [--count]");
+    std::string folder = options.rest[0];
+    const char last = folder.empty() ? 0 : folder.back();
+    if (last != '/' && last != '\\') folder += folder.find('\\') != std::string::npos ? '\\' : '/';
+    if (!openForReading(ctx)) return 1;
+    Searching s(ctx);
+    const int list = ctx.catalog.allocTempList(0);
+    s.search.patternFill(list, folder.c_str());
+    return printList(ctx.catalog, list, options.countOnly);
+}
+
+// A point in time as the search dialog stores it: the local wall-clock time taken as if it
+// were UTC. Accepts YYYY-MM-DD, YYYY-MM-DDTHH:MM[:SS] or a decimal file time.
+std::optional<uint64_t> parseTime(const std::string& text) {
+    uint64_t raw = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), raw);
+    if (error == std::errc() && end == text.data() + text.size() && text.size() > 10) return raw;
+    std::tm fields{};
+    int consumed = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &fields.tm_year, &fields.tm_mon, &fields.tm_mday,
+                    &consumed) != 3)
+        return std::nullopt;
+    if (text[static_cast<size_t>(consumed)] == 'T' &&
+        std::sscanf(text.c_str() + consumed, "T%2d:%2d:%2d", &fields.tm_hour, &fields.tm_min,
+                    &fields.tm_sec) < 2)
+        return std::nullopt;
+    fields.tm_year -= 1900;
+    fields.tm_mon -= 1;
+    const time_t seconds = timegm(&fields);
+    return fileTimeFromTimespec(timespec{seconds, 0});
+}
+
+int runSearch(CliContext& ctx, const std::vector<std::string>& args) {
+    ListingOptions options = takeListingOptions(args);
+    std::string types, folder;
+    int32_t days = 0;
+    uint64_t from = 0, to = 0;
+    const std::vector<std::string>& a = options.rest;
+    for (size_t k = 0; k < a.size(); ++k) {
+        const bool hasValue = k + 1 < a.size();
+        if (a[k] == "--types" && hasValue) {
+            types = a[++k];
+        } else if (a[k] == "--folder" && hasValue) {
+            folder = a[++k];
+        } else if (a[k] == "--days" && hasValue) {
+            days = std::atoi(a[++k].c_str());
+            if (days < 0) return fail("--days takes a count of days");
+        } else if ((a[k] == "--from" || a[k] == "--to") && hasValue) {
+            std::optional<uint64_t> t = parseTime(a[k + 1]);
+            if (!t)
+                return fail("bad time " + a[k + 1] + " (YYYY-MM-DD[THH:MM[:SS]] or a file time)");
+            (a[k] == "--from" ? from : to) = *t;
+            ++k;
+        } else {
+            return fail(
+                "usage: search [--types LIST] [--folder F] [--days N] [--from T --to T] [--count]");
+        }
+    }
+    if ((from != 0) != (to != 0)) return fail("--from and --to go together");
+    if (from != 0) days = -1;
+    if (!openForReading(ctx)) return 1;
+    // As the search dialog's Find: a temporary saved search, run, then removed again.
+    Searching s(ctx);
+    const char* kTemporary = "Varnel system Search";
+    if (!s.searches.addSavedSearch(kTemporary, types, folder, days, from, to))
+        return fail("the saved-search list has no room for this search");
+    s.search.runSavedSearch(s.searches.count() - 1, -1);
+    s.searches.removeSavedSearch(kTemporary);
+    return printList(ctx.catalog, ctx.catalog.currentList(), options.countOnly);
+}
+
+int runSearches(CliContext& ctx, const std::vector<std::string>&) {
+    Searching s(ctx);
+    for (int32_t i = 0; i < s.searches.count(); ++i) {
+        std::string name(s.searches.savedSearchName(i)),
+            patterns(s.searches.savedSearchPatterns(i)), folder(s.searches.savedSearchFolder(i));
+        std::printf("%d\t%s\t%s\t%s\n", i, name.c_str(), patterns.c_str(), folder.c_str());
+    }
+    return 0;
+}
+
+int runRun(CliContext& ctx, const std::vector<std::string>& args) {
+    ListingOptions options = takeListingOptions(args);
+    if (options.rest.size() != 1) return fail("usage: run N [--count]");
+    const int32_t index = std::atoi(options.rest[0].c_str());
+    if (!openForReading(ctx)) return 1;
+    Searching s(ctx);
+    if (!s.search.runSavedSearch(index, -1))
+        return fail("there is no saved search " + options.rest[0]);
+    return printList(ctx.catalog, ctx.catalog.currentList(), options.countOnly);
+}
+
+// Selects the master records whose full paths are listed in `file`, one per line.
+bool selectListedFiles(CliContext& ctx, const std::string& file, int32_t& missing) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    Catalog& c = ctx.catalog;
+    c.setRecordCount(kSelectionList, 0);
+    missing = 0;
+    std::string path;
+    while (std::getline(in, path)) {
+        if (path.empty()) continue;
+        const size_t cut = path.find_last_of("/\\");
+        const std::string folder = cut == std::string::npos ? "" : path.substr(0, cut + 1);
+        const std::string name = path.substr(cut == std::string::npos ? 0 : cut + 1);
+        const int32_t i = c.findByFolderAndName(kMasterList, folder.c_str(), name.c_str());
+        if (i < 0) {
+            ++missing;
+            continue;
+        }
+        c.copyRecord(kSelectionList, c.recordCount(kSelectionList), kMasterList, i);
+        c.setRecordCount(kSelectionList, c.recordCount(kSelectionList) + 1);
+    }
+    return true;
+}
+
+// Answers the selection question with Yes; everything else goes to the terminal.
+class YesPrompt : public Prompt {
+  public:
+    explicit YesPrompt(Prompt& terminal) : terminal_(terminal) {}
+    void tell(std::string_view text) override { terminal_.tell(text); }
+    Answer ask(std::string_view, Buttons) override { return Answer::Yes; }
+    void status(std::string_view) override {}
+
+  private:
+    Prompt& terminal_;
+};
+
+int runSelection(CliContext& ctx, const std::vector<std::string>& args, bool keep) {
+    if (args.size() != 1)
+        return fail(keep ? "usage: keep FILE-OF-PATHS" : "usage: drop FILE-OF-PATHS");
+    if (!openForReading(ctx)) return 1;
+    int32_t missing = 0;
+    if (!selectListedFiles(ctx, args[0], missing)) return fail("cannot open " + args[0]);
+    if (missing > 0)
+        std::fprintf(stderr, "varnel-cli: %d listed files are not in the catalog\n", missing);
+    ctx.catalog.historyPushList(kMasterList);
+    YesPrompt yes(ctx.prompt);
+    keep ? keepSelection(ctx.catalog, yes) : dropSelection(ctx.catalog, yes);
+    if (!ctx.database.writeCatalogFile(ctx.catalogPath, nullptr))
+        return fail(ctx.database.lastError());
+    std::printf("%d records\n", ctx.catalog.recordCount(kMasterList));
+    return 0;
+}
+
+int runKeep(CliContext& ctx, const std::vector<std::string>& args) {
+    return runSelection(ctx, args, true);
+}
+int runDrop(CliContext& ctx, const std::vector<std::string>& args) {
+    return runSelection(ctx, args, false);
+}
+
+// Hands the file named on the command line to the command's file dialog.
+class ChosenFilePrompt : public YesPrompt {
+  public:
+    ChosenFilePrompt(Prompt& terminal, std::string file)
+        : YesPrompt(terminal), file_(std::move(file)) {}
+    std::optional<std::string> chooseFile(const FileDialogRequest&) override { return file_; }
+
+  private:
+    std::string file_;
+};
+
+int runMerge(CliContext& ctx, const std::vector<std::string>& args, bool import) {
+    if (args.size() != 1) return fail(import ? "usage: import FILE" : "usage: export FILE");
+    if (!openForReading(ctx)) return 1;
+    std::vector<std::string> scannedFolders;
+    connectCatalogMerge(ctx.database, ctx.catalog, scannedFolders);
+    ChosenFilePrompt chosen(ctx.prompt, args[0]);
+    CatalogFileCommands commands(ctx.catalog, ctx.database, chosen, ctx.workspace);
+    import ? commands.importCatalog() : commands.exportCatalog();
+    if (!ctx.database.lastError().empty()) return fail(ctx.database.lastError());
+    if (!ctx.database.writeCatalogFile(ctx.catalogPath, nullptr))
+        return fail(ctx.database.lastError());
+    std::printf("%d records\n", ctx.catalog.recordCount(kMasterList));
+    return 0;
+}
+
+int runImport(CliContext& ctx, const std::vector<std::string>& args) {
+    return runMerge(ctx, args, true);
+}
+int runExport(CliContext& ctx, const std::vector<std::string>& args) {
+    return runMerge(ctx, args, false);
+}
+
+const CliCommand kQueryCommands[] = {
+    {"find", "find TEXT [--count]", "List what typing TEXT into the address bar lists.", runFind},
+    {"ls", "ls FOLDER [--count]", "List the records of one folder.", runLs},
+    {"search", "search [--types LIST] [--folder F] [--days N] [--from T --to T] [--count]",
+     "Run a one-off search (T: YYYY-MM-DD[THH:MM[:SS]] or a file time).", runSearch},
+    {"searches", "searches", "List the saved searches: position, name, patterns, folder.",
+     runSearches},
+    {"run", "run N [--count]", "Run saved search N.", runRun},
+    {"keep", "keep FILE-OF-PATHS", "Keep only the listed files in the catalog, and save it.",
+     runKeep},
+    {"drop", "drop FILE-OF-PATHS", "Remove the listed files from the catalog, and save it.",
+     runDrop},
+    {"import", "import FILE", "Bring the FTP sites of catalog FILE into this catalog, and save it.",
+     runImport},
+    {"export", "export FILE",
+     "Load catalog FILE with this catalog's FTP sites carried over, and save it here.", runExport},
+};
+
+}  // namespace
+
+std::span<const CliCommand> queryCommands() {
+    return kQueryCommands;
+}
 
 }  // namespace varnel

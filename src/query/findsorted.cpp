@@ -4,14 +4,19 @@
 
 namespace varnel {
 
-int32_t findSortedRecord(Catalog& catalog, int list, int key, const char* folder, const char* name) {
+int32_t findSortedRecord(Catalog& catalog, int list, int key, const char* folder,
+                         const char* name) {
     const bool byName = key != kByFolderThenName;
     const char* primaryKey = byName ? name : folder;
     const char* secondaryKey = byName ? folder : name;
     if (!primaryKey) return -1;
     catalog.flushPendingStrings();
-    auto primary = [&](int32_t i) { return byName ? catalog.recordName(list, i) : catalog.recordFolder(list, i); };
-    auto secondary = [&](int32_t i) { return byName ? catalog.recordFolder(list, i) : catalog.recordName(list, i); };
+    auto primary = [&](int32_t i) {
+        return byName ? catalog.recordName(list, i) : catalog.recordFolder(list, i);
+    };
+    auto secondary = [&](int32_t i) {
+        return byName ? catalog.recordFolder(list, i) : catalog.recordName(list, i);
+    };
 
     int32_t lo = 0, hi = catalog.recordCount(list), found = -1;
     while (lo < hi) {

@@ -11,7 +11,7 @@ class Catalog;
 struct StringPool;
 
 class FoldedPools {
-public:
+  public:
     void refresh(Catalog& catalog);
     // Offsets are those of the catalog's pools.
     const char* names() const { return names_.bytes.data(); }
@@ -21,7 +21,7 @@ public:
     uint32_t foldersSize() const { return folders_.covered; }
     uint32_t notesSize() const { return notes_.covered; }
 
-private:
+  private:
     struct Copy {
         std::vector<char> bytes;
         uint32_t covered = 0;

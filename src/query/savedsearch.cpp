@@ -8,13 +8,18 @@
 namespace varnel {
 
 namespace {
-size_t packedSize(const SavedSearchTexts& t) { return t.name.size() + t.patterns.size() + t.folder.size() + 3; }
+size_t packedSize(const SavedSearchTexts& t) {
+    return t.name.size() + t.patterns.size() + t.folder.size() + 3;
+}
 
 // Texts hold no NUL: the block separates them with it.
-std::string_view cutAtNul(std::string_view text) { return text.substr(0, text.find('\0')); }
+std::string_view cutAtNul(std::string_view text) {
+    return text.substr(0, text.find('\0'));
+}
 }  // namespace
 
-SavedSearchList::SavedSearchList(int32_t& count, SavedSearchBlock& block) : count_(count), block_(block) {
+SavedSearchList::SavedSearchList(int32_t& count, SavedSearchBlock& block)
+    : count_(count), block_(block) {
     if (count_ < 0) count_ = 0;
 }
 
@@ -42,7 +47,8 @@ std::string_view SavedSearchList::text(int32_t entry, int field) const {
 }
 
 SearchCriteria SavedSearchList::criteria(int32_t i) const {
-    return i >= 0 && static_cast<size_t>(i) < criteria_.size() ? criteria_[static_cast<size_t>(i)] : SearchCriteria{};
+    return i >= 0 && static_cast<size_t>(i) < criteria_.size() ? criteria_[static_cast<size_t>(i)]
+                                                               : SearchCriteria{};
 }
 
 int32_t SavedSearchList::findName(std::string_view name, bool ignoringCase) const {
@@ -54,8 +60,8 @@ int32_t SavedSearchList::findName(std::string_view name, bool ignoringCase) cons
     return found;
 }
 
-int SavedSearchList::insertSavedSearch(const SavedSearchTexts& given, const SearchCriteria& criteria,
-                                       int32_t position) {
+int SavedSearchList::insertSavedSearch(const SavedSearchTexts& given,
+                                       const SearchCriteria& criteria, int32_t position) {
     SavedSearchTexts texts{std::string(cutAtNul(given.name)), std::string(cutAtNul(given.patterns)),
                            std::string(cutAtNul(given.folder))};
     if (position < 0 || position > count_) return 0;
@@ -70,17 +76,19 @@ int SavedSearchList::insertSavedSearch(const SavedSearchTexts& given, const Sear
         base[offset + t->size()] = 0;
         offset += t->size() + 1;
     }
-    if (criteria_.size() < static_cast<size_t>(count_)) criteria_.resize(static_cast<size_t>(count_));
+    if (criteria_.size() < static_cast<size_t>(count_))
+        criteria_.resize(static_cast<size_t>(count_));
     criteria_.insert(criteria_.begin() + position, criteria);
     ++count_;
     return 1;
 }
 
-int SavedSearchList::addSavedSearch(std::string_view name, std::string_view patterns, std::string_view folder,
-                                    int32_t days, uint64_t start, uint64_t end) {
+int SavedSearchList::addSavedSearch(std::string_view name, std::string_view patterns,
+                                    std::string_view folder, int32_t days, uint64_t start,
+                                    uint64_t end) {
     if (findName(name, true) >= 0) return 0;
-    if (!insertSavedSearch({std::string(name), std::string(patterns), std::string(folder)}, {days, start, end},
-                           count_))
+    if (!insertSavedSearch({std::string(name), std::string(patterns), std::string(folder)},
+                           {days, start, end}, count_))
         return 0;
     changed();
     return 1;
@@ -99,8 +107,9 @@ void SavedSearchList::removeAt(int32_t p, SavedSearchTexts* textsOut, SearchCrit
     --count_;
 }
 
-int SavedSearchList::modifySavedSearch(std::string_view name, std::string_view patterns, std::string_view folder,
-                                       int32_t days, uint64_t start, uint64_t end) {
+int SavedSearchList::modifySavedSearch(std::string_view name, std::string_view patterns,
+                                       std::string_view folder, int32_t days, uint64_t start,
+                                       uint64_t end) {
     const int32_t p = findName(name, true);
     if (p < 0) return 0;
     // Take the entry out and put the new one in its place; the old one goes back when the
@@ -108,7 +117,8 @@ int SavedSearchList::modifySavedSearch(std::string_view name, std::string_view p
     SavedSearchTexts old;
     SearchCriteria oldCriteria;
     removeAt(p, &old, &oldCriteria);
-    if (!insertSavedSearch({std::string(name), std::string(patterns), std::string(folder)}, {days, start, end}, p)) {
+    if (!insertSavedSearch({std::string(name), std::string(patterns), std::string(folder)},
+                           {days, start, end}, p)) {
         insertSavedSearch(old, oldCriteria, p);
         return 0;
     }
@@ -116,7 +126,8 @@ int SavedSearchList::modifySavedSearch(std::string_view name, std::string_view p
     return 1;
 }
 
-int SavedSearchList::removeSavedSearch(std::string_view name, SavedSearchTexts* textsOut, SearchCriteria* criteriaOut) {
+int SavedSearchList::removeSavedSearch(std::string_view name, SavedSearchTexts* textsOut,
+                                       SearchCriteria* criteriaOut) {
     const int32_t p = findName(name, false);
     if (p >= 0 && !savedSearchName(p).empty()) removeAt(p, textsOut, criteriaOut);
     changed();
@@ -135,8 +146,12 @@ void SavedSearchList::moveBy(std::string_view name, int32_t step) {
     changed();
 }
 
-void SavedSearchList::moveSavedSearchUp(std::string_view name) { moveBy(name, -1); }
+void SavedSearchList::moveSavedSearchUp(std::string_view name) {
+    moveBy(name, -1);
+}
 
-void SavedSearchList::moveSavedSearchDown(std::string_view name) { moveBy(name, +1); }
+void SavedSearchList::moveSavedSearchDown(std::string_view name) {
+    moveBy(name, +1);
+}
 
 }  // namespace varnel

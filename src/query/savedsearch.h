@@ -13,9 +13,9 @@
 namespace varnel {
 
 struct SearchCriteria {
-    int32_t days = 0;     // 0 no age limit; > 0 modified less than that many days ago; -1 a range
-    uint64_t start = 0;   // 0 open; else the record's time must not be earlier
-    uint64_t end = 0;     // 0 open; else the record's time must not be later
+    int32_t days = 0;    // 0 no age limit; > 0 modified less than that many days ago; -1 a range
+    uint64_t start = 0;  // 0 open; else the record's time must not be earlier
+    uint64_t end = 0;    // 0 open; else the record's time must not be later
 };
 
 struct SavedSearchTexts {
@@ -23,7 +23,7 @@ struct SavedSearchTexts {
 };
 
 class SavedSearchList {
-public:
+  public:
     // Works on the count and block of the settings, so saving the settings saves the list.
     SavedSearchList(int32_t& count, SavedSearchBlock& block);
 
@@ -42,7 +42,8 @@ public:
                           int32_t days, uint64_t start = 0, uint64_t end = 0);
     int removeSavedSearch(std::string_view name, SavedSearchTexts* textsOut = nullptr,
                           SearchCriteria* criteriaOut = nullptr);
-    int insertSavedSearch(const SavedSearchTexts& texts, const SearchCriteria& criteria, int32_t position);
+    int insertSavedSearch(const SavedSearchTexts& texts, const SearchCriteria& criteria,
+                          int32_t position);
     void moveSavedSearchUp(std::string_view name);
     void moveSavedSearchDown(std::string_view name);
 
@@ -52,7 +53,7 @@ public:
     // Called after every change that rewrites the result page.
     std::function<void()> onChanged;
 
-private:
+  private:
     size_t offsetOf(int32_t entry) const;  // where entry `entry` begins
     std::string_view text(int32_t entry, int field) const;
     SearchCriteria criteria(int32_t i) const;

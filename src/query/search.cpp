@@ -27,17 +27,20 @@ std::string folded(std::string_view text) {
 
 // One bit per pool byte, set at the start of every string that holds the word.
 class StringHits {
-public:
+  public:
     StringHits(const char* pool, uint32_t size, std::string_view word)
         : pool_(pool), bits_((size_t{size} + 64) / 64, 0), word_(word) {
         const char* end = pool + size;
         for (const char* p = pool; p < end;) {
-            const char* hit = static_cast<const char*>(memmem(p, static_cast<size_t>(end - p), word.data(), word.size()));
+            const char* hit = static_cast<const char*>(
+                memmem(p, static_cast<size_t>(end - p), word.data(), word.size()));
             if (!hit) break;
-            const char* start = static_cast<const char*>(memrchr(pool, 0, static_cast<size_t>(hit - pool)));
+            const char* start =
+                static_cast<const char*>(memrchr(pool, 0, static_cast<size_t>(hit - pool)));
             uint32_t offset = start ? static_cast<uint32_t>(start - pool) + 1 : 0;
             bits_[offset >> 6] |= uint64_t{1} << (offset & 63);
-            const char* stop = static_cast<const char*>(std::memchr(hit, 0, static_cast<size_t>(end - hit)));
+            const char* stop =
+                static_cast<const char*>(std::memchr(hit, 0, static_cast<size_t>(end - hit)));
             p = stop ? stop + 1 : end;
         }
     }
@@ -49,7 +52,7 @@ public:
         return std::string_view(pool_ + offset).find(word_) != std::string_view::npos;
     }
 
-private:
+  private:
     const char* pool_;
     std::vector<uint64_t> bits_;
     std::string_view word_;
@@ -62,13 +65,15 @@ std::unordered_map<uint32_t, uint64_t> foldersEndingInWordStart(const char* pool
     std::unordered_map<uint32_t, uint64_t> spans;
     const size_t most = std::min<size_t>(word.size() - 1, 63);
     bool lastByteOfStart[256] = {};
-    for (size_t k = 1; k <= most; ++k) lastByteOfStart[static_cast<unsigned char>(word[k - 1])] = true;
+    for (size_t k = 1; k <= most; ++k)
+        lastByteOfStart[static_cast<unsigned char>(word[k - 1])] = true;
     for (uint32_t offset = 0; offset < size;) {
         size_t length = std::strlen(pool + offset);
         if (length > 0 && lastByteOfStart[static_cast<unsigned char>(pool[offset + length - 1])]) {
             uint64_t mask = 0;
             for (size_t k = 1; k <= std::min(most, length); ++k)
-                if (std::memcmp(pool + offset + length - k, word.data(), k) == 0) mask |= uint64_t{1} << k;
+                if (std::memcmp(pool + offset + length - k, word.data(), k) == 0)
+                    mask |= uint64_t{1} << k;
             if (mask) spans.emplace(offset, mask);
         }
         offset += static_cast<uint32_t>(length) + 1;
@@ -160,8 +165,9 @@ void CatalogSearch::fillSubstring(int list, const char* wordText, bool searchNot
     const StringHits folders(folded_.folders(), folded_.foldersSize(), word);
     std::vector<StringHits> notes;
     if (searchNotes) notes.emplace_back(folded_.notes(), folded_.notesSize(), word);
-    const auto spans = word.size() >= 2 ? foldersEndingInWordStart(folded_.folders(), folded_.foldersSize(), word)
-                                        : std::unordered_map<uint32_t, uint64_t>{};
+    const auto spans =
+        word.size() >= 2 ? foldersEndingInWordStart(folded_.folders(), folded_.foldersSize(), word)
+                         : std::unordered_map<uint32_t, uint64_t>{};
     // A match counts only while the word's occurrences fit the matcher's table: only texts of
     // several hundred bytes can break that, and those are checked in full.
     const WildcardPattern exact("*" + std::string(word) + "*");
@@ -178,7 +184,8 @@ void CatalogSearch::fillSubstring(int list, const char* wordText, bool searchNot
             if (span != spans.end()) {
                 const char* name = folded_.names() + nameAt;
                 for (size_t k = 1; k < 64 && !hit; ++k)
-                    if ((span->second >> k) & 1) hit = std::strncmp(name, wordText + k, word.size() - k) == 0;
+                    if ((span->second >> k) & 1)
+                        hit = std::strncmp(name, wordText + k, word.size() - k) == 0;
             }
         }
         if (hit) {
@@ -223,7 +230,8 @@ int CatalogSearch::runSavedSearch(int32_t index, int list) {
     for (int32_t r = 0; r < count; ++r) {
         if (!names.matches(folded_.names() + catalog_.nameOffset(kMasterList, r))) continue;
         if (!folder.empty() &&
-            std::strncmp(folded_.folders() + catalog_.folderOffset(kMasterList, r), folder.c_str(), folder.size()) != 0)
+            std::strncmp(folded_.folders() + catalog_.folderOffset(kMasterList, r), folder.c_str(),
+                         folder.size()) != 0)
             continue;
         const uint64_t time = *catalog_.recordTime(kMasterList, r);
         if (start != 0 && time < start) continue;

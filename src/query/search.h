@@ -12,7 +12,7 @@ class Catalog;
 class SavedSearchList;
 
 class CatalogSearch {
-public:
+  public:
     CatalogSearch(Catalog& catalog, SavedSearchList& searches);
 
     // Empties `list` and fills it with the master-list records the address text selects, in
@@ -29,7 +29,7 @@ public:
     // Shows a new search result: the file list tab, laid out again.
     std::function<void()> showResults;
 
-private:
+  private:
     void fillFolder(int list, const char* folder);
     void fillSubstring(int list, const char* word, bool searchNotes);
     void fillPattern(int list, const class WildcardPattern& pattern);

@@ -11,7 +11,8 @@ constexpr size_t kOccurrenceTable = 512;
 // Overlapping occurrences of `word` in `text`.
 size_t countOccurrences(std::string_view text, std::string_view word) {
     size_t count = 0;
-    for (size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1)) ++count;
+    for (size_t at = text.find(word); at != std::string_view::npos; at = text.find(word, at + 1))
+        ++count;
     return count;
 }
 }  // namespace
@@ -37,16 +38,18 @@ WildcardPattern::WildcardPattern(std::string_view pattern) {
     trailingQuestions_ = pending.questionsBefore;
     trailingStar_ = pending.starBefore;
     tooManySegments_ = segments_.size() >= kMaxSegments;
-    substring_ = segments_.size() == 1 && segments_[0].starBefore && segments_[0].questionsBefore == 0 &&
-                 trailingStar_ && trailingQuestions_ == 0;
-    for (const Segment& s : segments_) minimumLength_ += s.text.size() + static_cast<size_t>(s.questionsBefore);
+    substring_ = segments_.size() == 1 && segments_[0].starBefore &&
+                 segments_[0].questionsBefore == 0 && trailingStar_ && trailingQuestions_ == 0;
+    for (const Segment& s : segments_)
+        minimumLength_ += s.text.size() + static_cast<size_t>(s.questionsBefore);
     minimumLength_ += static_cast<size_t>(trailingQuestions_);
 }
 
 // Every literal segment's occurrences plus one end mark per segment must fit the table.
 bool WildcardPattern::withinOccurrenceLimit(std::string_view text) const {
     size_t bound = 0;  // what the occurrences could number at most
-    for (const Segment& s : segments_) bound += text.size() - std::min(text.size(), s.text.size() - 1) + 1;
+    for (const Segment& s : segments_)
+        bound += text.size() - std::min(text.size(), s.text.size() - 1) + 1;
     if (bound < kOccurrenceTable) return true;
     size_t entries = 0;
     for (const Segment& s : segments_) {
@@ -67,11 +70,13 @@ bool WildcardPattern::matches(std::string_view text) const {
     // The last literal, when nothing follows it, must end the text: the cheapest rejection.
     if (!segments_.empty() && !trailingStar_ && trailingQuestions_ == 0) {
         const std::string& last = segments_.back().text;
-        if (text.size() < last.size() || text.compare(text.size() - last.size(), last.size(), last) != 0)
+        if (text.size() < last.size() ||
+            text.compare(text.size() - last.size(), last.size(), last) != 0)
             return false;
     }
     size_t pos = 0;
-    size_t resumeSegment = SIZE_MAX, resumePos = 0;  // the last starred segment and where to retry it
+    size_t resumeSegment = SIZE_MAX,
+           resumePos = 0;  // the last starred segment and where to retry it
     size_t seg = 0;
     for (;;) {
         if (seg == segments_.size()) {

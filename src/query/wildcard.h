@@ -11,15 +11,17 @@ namespace varnel {
 // A pattern split once into literal segments and the wildcard runs around them, so the
 // same pattern can be tried against a million names without being parsed again.
 class WildcardPattern {
-public:
+  public:
     explicit WildcardPattern(std::string_view pattern);
 
     bool matches(std::string_view text) const;
     // The pattern is "*word*" with no other wildcard: a plain substring test.
     bool isSubstring() const { return substring_; }
-    std::string_view substringWord() const { return segments_.empty() ? std::string_view() : segments_[0].text; }
+    std::string_view substringWord() const {
+        return segments_.empty() ? std::string_view() : segments_[0].text;
+    }
 
-private:
+  private:
     struct Segment {
         std::string text;
         int questionsBefore = 0;  // `?` in the run before this segment

@@ -24,7 +24,8 @@ struct Fixture {
 
 TEST(SavedSearches, StartWithTheFourBuiltInOnes) {
     Fixture f;
-    EXPECT_EQ(f.names(), (std::vector<std::string>{"Softwares ", "MultiMedia files", "Music files", "Html documents"}));
+    EXPECT_EQ(f.names(), (std::vector<std::string>{"Softwares ", "MultiMedia files", "Music files",
+                                                   "Html documents"}));
     EXPECT_EQ(f.list.savedSearchPatterns(1), "*.mpg,*.avi,*.rm*,*.mpeg");
     EXPECT_EQ(f.list.savedSearchFolder(3), "");
     EXPECT_EQ(f.list.savedSearchDays(2), 0);
@@ -63,7 +64,8 @@ TEST(SavedSearches, MovesCarryTheirCriteria) {
     f.list.moveSavedSearchDown("Html documents");  // already last: stays
     EXPECT_EQ(f.names()[3], "Html documents");
     f.list.moveSavedSearchDown("MultiMedia files");
-    EXPECT_EQ(f.names(), (std::vector<std::string>{"Softwares ", "MultiMedia files", "Music files", "Html documents"}));
+    EXPECT_EQ(f.names(), (std::vector<std::string>{"Softwares ", "MultiMedia files", "Music files",
+                                                   "Html documents"}));
     EXPECT_EQ(f.list.savedSearchDays(1), 30);
 }
 
@@ -88,9 +90,15 @@ TEST(SavedSearches, TheBlockIsNeverOverrun) {
                     EXPECT_EQ(f.list.usedBytes(), before);
                 }
                 break;
-            case 2: f.list.removeSavedSearch(name); break;
-            case 3: f.list.moveSavedSearchUp(name); break;
-            case 4: f.list.moveSavedSearchDown(name); break;
+            case 2:
+                f.list.removeSavedSearch(name);
+                break;
+            case 3:
+                f.list.moveSavedSearchUp(name);
+                break;
+            case 4:
+                f.list.moveSavedSearchDown(name);
+                break;
         }
         ASSERT_LE(f.list.usedBytes(), kSavedSearchBlockSize);
         ASSERT_EQ(f.settings.savedSearchBlock[f.list.usedBytes() - 1], 0);

@@ -24,7 +24,9 @@ struct Fixture {
     Settings settings;
     SavedSearchList searches{settings.savedSearchCount, settings.savedSearchBlock};
     CatalogSearch search{catalog, searches};
-    Fixture() { search.currentFileTime = [] { return kNow; }; }
+    Fixture() {
+        search.currentFileTime = [] { return kNow; };
+    }
 
     std::vector<uint32_t> fill(const char* text) {
         int list = catalog.allocTempList(1);
@@ -38,7 +40,8 @@ struct Fixture {
     }
     std::vector<uint32_t> indices(int list) {
         std::vector<uint32_t> out;
-        for (int32_t i = 0; i < catalog.recordCount(list); ++i) out.push_back(catalog.masterIndex(list, i));
+        for (int32_t i = 0; i < catalog.recordCount(list); ++i)
+            out.push_back(catalog.masterIndex(list, i));
         catalog.releaseTempList(0);
         return out;
     }
@@ -69,9 +72,12 @@ std::vector<uint32_t> referenceFill(const std::vector<Rec>& records, const std::
 
 TEST(AddressSearch, WordsPatternsAndFolders) {
     Fixture f;
-    std::vector<Rec> records = {{"/music/", "Song.MP3", "", 1, 1},      {"/mp3s/", "a.txt", "", 1, 1},
-                                {"/docs/", "b.txt", "about MP3 players", 1, 1}, {"/docs/", "c.mp3x", "", 1, 1},
-                                {"C:\\Music\\", "d.wav", "", 1, 1},     {"c:\\music\\", "e.wav", "", 1, 1},
+    std::vector<Rec> records = {{"/music/", "Song.MP3", "", 1, 1},
+                                {"/mp3s/", "a.txt", "", 1, 1},
+                                {"/docs/", "b.txt", "about MP3 players", 1, 1},
+                                {"/docs/", "c.mp3x", "", 1, 1},
+                                {"C:\\Music\\", "d.wav", "", 1, 1},
+                                {"c:\\music\\", "e.wav", "", 1, 1},
                                 {"/x/", "nothing", "", 1, 1}};
     test::appendRecords(f.catalog, kMasterList, records);
     EXPECT_EQ(f.fill("mp3"), (std::vector<uint32_t>{0, 1, 2, 3}));
@@ -90,7 +96,8 @@ TEST(AddressSearch, FastPathsAgreeWithThePlainMatcher) {
     std::mt19937 rng(8);
     auto word = [&](int most) {
         std::string w;
-        for (int k = 1 + static_cast<int>(rng() % static_cast<uint32_t>(most)); k > 0; --k) w += "aAb./x"[rng() % 6];
+        for (int k = 1 + static_cast<int>(rng() % static_cast<uint32_t>(most)); k > 0; --k)
+            w += "aAb./x"[rng() % 6];
         return w;
     };
     std::vector<Rec> records;
@@ -100,8 +107,21 @@ TEST(AddressSearch, FastPathsAgreeWithThePlainMatcher) {
         records.push_back(rec);
     }
     test::appendRecords(f.catalog, kMasterList, records);
-    std::vector<std::string> texts = {"a", "A", "ab", "a/b", "/a", "x.", "*a*", "*.b", "a?b*", "*a*b*", "?", "/x/", "aa*",
-                                      std::string(300, 'a'), std::string(505, 'a')};
+    std::vector<std::string> texts = {"a",
+                                      "A",
+                                      "ab",
+                                      "a/b",
+                                      "/a",
+                                      "x.",
+                                      "*a*",
+                                      "*.b",
+                                      "a?b*",
+                                      "*a*b*",
+                                      "?",
+                                      "/x/",
+                                      "aa*",
+                                      std::string(300, 'a'),
+                                      std::string(505, 'a')};
     for (int k = 0; k < 60; ++k) texts.push_back(word(4));
     for (int k = 0; k < 60; ++k) texts.push_back("*" + word(3) + (rng() % 2 ? "*" : "?*"));
     for (const std::string& text : texts)
@@ -124,7 +144,8 @@ TEST(SavedSearchRuns, PatternsFoldersAndDates) {
                          {"/web/", "index.HTML", "", kNow, 1},
                          {"/odd/", "dot.", "", kNow, 1},
                          {"/odd/", "noext", "", kNow, 1}});
-    EXPECT_EQ(f.run(1), (std::vector<uint32_t>{2, 3}));  // "*.rm*" is a pattern, "*.mpeg" an extension
+    EXPECT_EQ(f.run(1),
+              (std::vector<uint32_t>{2, 3}));  // "*.rm*" is a pattern, "*.mpeg" an extension
     EXPECT_EQ(f.run(2), (std::vector<uint32_t>{0, 1}));
     EXPECT_EQ(f.run(3), (std::vector<uint32_t>{4}));
     f.searches.addSavedSearch("everything", "", "", 0);

@@ -22,8 +22,10 @@ int combinationMatch(const std::string& text, const std::string& pattern) {
     std::vector<Run> runs(1);
     for (size_t i = 0; i < pattern.size();) {
         if (pattern[i] == '*' || pattern[i] == '?') {
-            if (pattern[i] == '*') runs.back().star = true;
-            else ++runs.back().questions;
+            if (pattern[i] == '*')
+                runs.back().star = true;
+            else
+                ++runs.back().questions;
             ++i;
             continue;
         }
@@ -38,7 +40,8 @@ int combinationMatch(const std::string& text, const std::string& pattern) {
     size_t entries = 0;
     for (const std::string& s : segments) {
         std::vector<size_t> at;
-        for (size_t p = text.find(s); p != std::string::npos; p = text.find(s, p + 1)) at.push_back(p);
+        for (size_t p = text.find(s); p != std::string::npos; p = text.find(s, p + 1))
+            at.push_back(p);
         if (at.empty()) return 0;
         entries += at.size() + 1;
         if (entries >= 512) return 0;
@@ -69,7 +72,8 @@ int combinationMatch(const std::string& text, const std::string& pattern) {
         if (consumed > text.size()) continue;
         size_t tail = text.size() - consumed;
         const Run& last = runs.back();
-        if (last.star ? tail >= static_cast<size_t>(last.questions) : tail == static_cast<size_t>(last.questions))
+        if (last.star ? tail >= static_cast<size_t>(last.questions)
+                      : tail == static_cast<size_t>(last.questions))
             return 1;
     }
     return 0;
@@ -113,7 +117,8 @@ TEST(Wildcard, PathologicalPatternsAreFast) {
     EXPECT_EQ(wildcardMatch(std::string(40, 'a').c_str(), "a*a*a*a*a*a*a*a*a*a*a"), 1);
     EXPECT_EQ(wildcardMatch((std::string(40, 'a') + "b").c_str(), "a*a*a*a*a*a*a*a*a*a*a"), 0);
     EXPECT_EQ(wildcardMatch(std::string(2000, 'a').c_str(), "*a*a*a*a*a*a*a*a*a*a*a*b"), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));  // not a timing goal: a hang guard
+    EXPECT_LT(std::chrono::steady_clock::now() - started,
+              std::chrono::seconds(5));  // not a timing goal: a hang guard
 }
 
 TEST(Wildcard, AgreesWithTheCombinationSearch) {
@@ -131,7 +136,8 @@ TEST(Wildcard, AgreesWithTheCombinationSearch) {
         std::string text(200 + rng() % 400, 'a');
         text[rng() % text.size()] = 'b';
         std::string pattern = rng() % 2 ? "*a*" : "a*b*";
-        ASSERT_EQ(wildcardMatch(text.c_str(), pattern.c_str()), combinationMatch(text, pattern)) << text.size();
+        ASSERT_EQ(wildcardMatch(text.c_str(), pattern.c_str()), combinationMatch(text, pattern))
+            << text.size();
     }
 }
 
@@ -141,7 +147,8 @@ TEST(MatchLists, ExtensionAndPrefixLists) {
     EXPECT_EQ(extensionInList("archive.tar.gz", "gz"), 1);
     EXPECT_EQ(extensionInList("README", "txt"), 0);
     EXPECT_EQ(extensionInList("anything", ""), 1);
-    EXPECT_EQ(extensionInList("dot.", "zip,"), 1);  // only an empty element finds an empty extension
+    EXPECT_EQ(extensionInList("dot.", "zip,"),
+              1);  // only an empty element finds an empty extension
     EXPECT_EQ(extensionInList("dot.", "zip"), 0);
     EXPECT_EQ(extensionInList("a.h,tm", "h,tm"), 0);
     EXPECT_EQ(prefixInList("C:\\Recycled\\x", "c:\\recycled\\\0", 13), 1);

@@ -1,0 +1,31 @@
+#pragma once
+// Changes to the master list as a whole: keeping or dropping the selected files, and the
+// merge that reads a catalog file while keeping the FTP listings held in memory.
+#include <string>
+#include <vector>
+
+namespace varnel {
+
+class Catalog;
+class CatalogDatabase;
+class Prompt;
+
+// Keeps only the selected files: on the master list (after "Yes") in the catalog itself,
+// elsewhere (or after "No") in a new result view.
+void keepSelection(Catalog& catalog, Prompt& prompt);
+// Removes the selected files, in the same two ways.
+void dropSelection(Catalog& catalog, Prompt& prompt);
+
+// Reads the catalog file at `path` in place of the catalog; for every FTP site that had
+// records in memory (from the master list in modes 0 and 1, the selection in mode 2; in
+// mode 0 only below the folders scanned in this session), the memory's records replace the
+// file's. Returns 0 when the file cannot be read.
+int mergeCatalogFile(CatalogDatabase& database, Catalog& catalog, const std::string& path, int mode,
+                     const std::vector<std::string>& scannedFolders);
+
+// Makes the database's save at exit merge through mergeCatalogFile, and opening a catalog
+// forget the folders scanned so far.
+void connectCatalogMerge(CatalogDatabase& database, Catalog& catalog,
+                         std::vector<std::string>& scannedFolders);
+
+}  // namespace varnel
