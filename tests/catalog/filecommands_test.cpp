@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <filesystem>
+
+#include "catalog/dbfile.h"
+#include "catalog/editing.h"
+#include "catalog/extract.h"
+#include "catalog/filecommands.h"
+#include "catalog/tables.h"
+#include "catalog/workspace.h"
+#include "support/catalogbuilder.h"
+#include "support/scriptedprompt.h"
+#include "support/tempdir.h"
+
+namespace varnel {
+namespace {
+
+using test::appendRecords;
+using test::readList;
+using test::Rec;
+
+// A program directory with its settings, a catalog and the File menu's commands.
+struct Program {
+    test::TempDir dir;
+    test::ScriptedPrompt prompt;
+    Workspace workspace{dir.path(), std::vector<std::string>{"/"}};
+    Catalog catalog;
+    CatalogDatabase db{catalog, prompt, workspace.paths().defaultCatalog};
+    std::vector<std::string> scanned;
+    CatalogFileCommands commands{catalog, db, prompt, workspace};
+    Program() {
+        db.clockSeconds = [] { return int64_t{0}; };
+        connectCatalogMerge(db, catalog, scanned);
+        db.openCatalogOrDefault(nullptr);
+    }
+    std::string file(const char* name) { return dir.file(name); }
+};
+
+TEST(CatalogCommands, NewPicksTheFirstFreeName) {
+    Program p;
+    test::writeFile(p.file("New.fdb"), "x");
+    test::writeFile(p.file("New1.fdb"), "x");
+    p.commands.newCatalog();
+    EXPECT_EQ(p.db.openCatalogPath(), p.file("New2.fdb"));
+    EXPECT_FALSE(test::fileExists(p.file("New2.fdb")));  // made at the first save
+    EXPECT_EQ(p.catalog.currentList(), kMasterList);
+}
+
+TEST(CatalogCommands, OpenAsksFirstAndKeepsRecentFiles) {
+    Program p;
+    appendRecords(p.catalog, kMasterList, {{"/x/", "unsaved", "", 1, 1}});
+    // Cancel at the save question leaves everything as it was.
+    p.prompt.files = {p.file("a.fdb")};
+    p.prompt.answers = {Answer::Cancel};
+    p.commands.openCatalogDialog();
+    EXPECT_EQ(p.catalog.recordCount(kMasterList), 1);
+    EXPECT_EQ(p.db.openCatalogPath(), p.db.defaultCatalogPath());
+    // No: the changes are lost and the other file opens.
+    p.prompt.files = {p.file("a.fdb")};
+    p.prompt.answers = {Answer::No};
+    p.commands.openCatalogDialog();
+    EXPECT_EQ(p.db.openCatalogPath(), p.file("a.fdb"));
+    EXPECT_EQ(p.commands.recentCatalogs(), std::vector<std::string>{p.file("a.fdb")});
+    EXPECT_EQ(p.prompt.fileRequests[0].filter, "Files db (*.fdb)|*.fdb");
+}
+
+TEST(CatalogCommands, RecentListHoldsFiveAndMovesListedOnesUp) {
+    Program p;
+    for (int k = 1; k <= 5; ++k) p.commands.addRecentCatalog("/c/" + std::to_string(k) + ".fdb");
+    EXPECT_EQ(p.commands.recentCatalogs().front(), "/c/5.fdb");
+    p.commands.addRecentCatalog("/c/6.fdb");  // a sixth is not added
+    EXPECT_EQ(p.commands.recentCatalogs().size(), 5u);
+    EXPECT_EQ(p.commands.recentCatalogs().front(), "/c/5.fdb");
+    p.commands.addRecentCatalog("/c/2.fdb");
+    EXPECT_EQ(
+        p.commands.recentCatalogs(),
+        (std::vector<std::string>{"/c/2.fdb", "/c/5.fdb", "/c/4.fdb", "/c/3.fdb", "/c/1.fdb"}));
+    // Long paths: the list never outgrows its buffer.
+    for (int k = 0; k < 20; ++k) p.commands.addRecentCatalog(std::string(1500, 'a' + k));
+    EXPECT_LE(p.workspace.settings().recentCatalogs.size(), kNameListBuffer);
+    p.commands.loadRecentCatalog(1);
+    EXPECT_EQ(p.db.openCatalogPath(), p.commands.recentCatalogs().front());
+}
+
+TEST(CatalogCommands, CloseAndSaveAs) {
+    Program p;
+    p.commands.closeCatalog();  // the default catalog is open: nothing happens
+    EXPECT_TRUE(p.prompt.asked.empty());
+    appendRecords(p.catalog, kMasterList, {{"/x/", "a", "", 1, 1}});
+    p.prompt.files = {p.file("copy.fdb")};
+    p.commands.saveCatalogAs();
+    EXPECT_TRUE(test::fileExists(p.file("copy.fdb")));
+    EXPECT_EQ(p.db.openCatalogPath(), p.db.defaultCatalogPath());  // stays on its own file
+
+    ASSERT_EQ(p.db.openCatalog(p.file("copy.fdb")), 1);
+    appendRecords(p.catalog, kMasterList, {{"/x/", "b", "", 1, 1}});
+    p.prompt.answers = {Answer::Yes};
+    p.commands.closeCatalog();
+    EXPECT_EQ(p.db.openCatalogPath(), p.db.defaultCatalogPath());
+    Program q;
+    ASSERT_EQ(q.db.openCatalog(p.file("copy.fdb")), 1);
+    EXPECT_EQ(q.catalog.recordCount(kMasterList), 2);
+}
+
+TEST(CatalogCommands, ImportReplacesSitesAndKeepsLocalRecords) {
+    Program other;
+    appendRecords(
+        other.catalog, kMasterList,
+        {{"ftp:\\\\site\\", "imported.zip", "", 1, 1}, {"/theirs/", "local-there", "", 1, 1}});
+    ASSERT_EQ(other.db.writeCatalogFile(other.file("other.fdb"), nullptr), 1);
+
+    Program p;
+    appendRecords(p.catalog, kMasterList,
+                  {{"/mine/", "local", "", 1, 1}, {"ftp:\\\\site\\", "old.zip", "", 2, 2}});
+    p.prompt.files = {other.file("other.fdb")};
+    p.commands.importCatalog();
+    std::vector<std::string> got;
+    for (const Rec& r : readList(p.catalog, kMasterList)) got.push_back(r.folder + r.name);
+    EXPECT_EQ(got, (std::vector<std::string>{"ftp:\\\\site\\imported.zip", "/mine/local"}));
+    EXPECT_EQ(std::filesystem::file_size(p.file("import.fdb")), 0u);
+    EXPECT_NE(p.db.confirmSave(), Answer::No);  // the merge changed the catalog
+}
+
+TEST(CatalogCommands, ExtractionStaysInsideTheTargetFolder) {
+    Program p;
+    const std::string src = p.dir.path() + "/src/";
+    std::filesystem::create_directories(src + "sub");
+    test::writeFile(src + "a.txt", "alpha");
+    test::writeFile(src + "sub/b.txt", "bravo!");
+    test::writeFile(src + "c.txt", "charlie");
+    appendRecords(p.catalog, kMasterList,
+                  {{src, "a.txt", "", 0, 5},
+                   {src + "sub/", "b.txt", "", 0, 6},
+                   {src + "sub/../../", "c.txt", "", 0, 0},
+                   {"C:\\Win\\", "d.txt", "", 0, 0}});
+    ASSERT_EQ(p.db.writeCatalogFile(p.file("export.fdb"), "/wherever/"), 1);
+    ASSERT_EQ(p.db.openCatalog(p.file("export.fdb")), 1);
+    for (int32_t i = 0; i < 4; ++i) p.catalog.copyRecord(kSelectionList, i, kMasterList, i);
+    p.catalog.setRecordCount(kSelectionList, 4);
+
+    const std::string target = p.dir.path() + "/out";
+    // A link planted on the way must not be followed.
+    std::filesystem::create_directories(target + "/C");
+    std::filesystem::create_directory_symlink(p.dir.path(), target + "/C/Win");
+    ExtractResult result = extractStoredFiles(p.catalog, p.db, target);
+    EXPECT_EQ(result.written, 2);
+    EXPECT_EQ(result.skipped, 2);
+    EXPECT_EQ(test::readFile(target + src + "a.txt"), "alpha");
+    EXPECT_EQ(test::readFile(target + src + "sub/b.txt"), "bravo!");
+    EXPECT_FALSE(test::fileExists(p.dir.path() + "/d.txt"));
+
+    p.prompt.texts = {target};
+    extractFiles(p.catalog, p.db, p.prompt);
+    EXPECT_EQ(p.prompt.textRequests[0].text, "/wherever/");
+    ASSERT_FALSE(p.prompt.told.empty());
+    EXPECT_NE(p.prompt.told.back().find("2 files were not extracted"), std::string::npos);
+
+    // A plain catalog holds no files to extract.
+    ASSERT_EQ(p.db.writeCatalogFile(p.file("plain.fdb"), nullptr), 1);
+    ASSERT_EQ(p.db.openCatalog(p.file("plain.fdb")), 1);
+    EXPECT_EQ(extractStoredFiles(p.catalog, p.db, target).written, 0);
+}
+
+}  // namespace
+}  // namespace varnel
