@@ -1,0 +1,262 @@
+#include "fileops/copyengine.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include "platform/ftpclient.h"
+#include "platform/progress.h"
+#include "platform/prompt.h"
+#include "remote/ftpnames.h"
+#include "remote/ftpsession.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr size_t kChunk = 2048;
+// Local files are read and written through buffers this large, so 2048-byte chunks cost no
+// system call each.
+constexpr size_t kLocalBuffer = 256 * 1024;
+constexpr size_t kLocalCopyBlock = 1024 * 1024;
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+File openLocal(const std::string& path, const char* mode) {
+    File file(std::fopen(path.c_str(), mode));
+    if (file) std::setvbuf(file.get(), nullptr, _IOFBF, kLocalBuffer);
+    return file;
+}
+
+// Closes and reports whether everything written reached the file.
+bool closeLocal(File& file) {
+    return std::fclose(file.release()) == 0;
+}
+
+std::string_view afterLast(std::string_view path, char separator) {
+    size_t at = path.rfind(separator);
+    return at == std::string_view::npos ? path : path.substr(at + 1);
+}
+
+bool isPlainName(std::string_view name) {
+    return !name.empty() && name != "." && name != "..";
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+int64_t steadySeconds() {
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+std::string FormatCopySpeed(uint32_t bytesPerSecond) {
+    std::string digits = std::to_string(bytesPerSecond);
+    if (digits.size() > 3) digits.insert(digits.size() - 3, ",");
+    return digits;
+}
+
+std::string FormatCopyStatus(bool upload, uint64_t totalSize, uint32_t bytesPerSecond,
+                             int64_t elapsedSeconds, std::string_view name) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%.2fM %sbytes/sec %" PRId64 ":%02d%s",
+                  static_cast<double>(totalSize) / 1048576.0,
+                  FormatCopySpeed(bytesPerSecond).c_str(), elapsedSeconds / 60,
+                  static_cast<int>(elapsedSeconds % 60), upload ? "  " : " ");
+    return text + std::string(name);
+}
+
+CopyEngine::CopyEngine(FtpSession& session, Prompt& prompt, Progress& progress)
+    : clock(steadySeconds), session_(session), prompt_(prompt), progress_(progress) {}
+
+bool CopyEngine::RunCopyJob(const CopyJob& job) {
+    // Cleared before the worker starts, so a Cancel pressed at once is not lost.
+    progress_.clearCancelled();
+    bool result = false;
+    std::thread worker([&] {
+        progress_.setCaption("Copying file...");
+        result = CopyFiles(job.destination, job.sources, job.totalSize);
+        if (!result) prompt_.tell("Copy file error!!!");
+        progress_.close();
+    });
+    progress_.runModal();
+    worker.join();
+    return result;
+}
+
+bool CopyEngine::CopyFiles(const std::string& destination, const std::vector<std::string>& sources,
+                           uint64_t totalSize) {
+    const std::atomic<bool>* cancel = progress_.cancelFlag();
+    FtpConnection* uploadTo = nullptr;
+    if (IsFtpName(destination.c_str())) {
+        uploadTo = session_.ConnectFtp(destination, nullptr, cancel);
+        if (!uploadTo) return false;
+        uploadTo->setCancelFlag(cancel);
+    }
+    totalSize_ = totalSize;
+    moved_ = 0;
+    lastMoved_ = 0;
+    start_ = lastUpdate_ = clock();
+    bool result = true;
+    for (const std::string& source : sources) {
+        if (progress_.cancelled()) break;
+        Outcome outcome = uploadTo                    ? upload(*uploadTo, destination, source)
+                          : IsFtpName(source.c_str()) ? download(destination, source)
+                                                      : localCopy(destination, source);
+        if (outcome == Outcome::EndJob) {
+            result = false;
+            break;
+        }
+        if (outcome == Outcome::Failed) result = false;
+    }
+    if (FtpConnection* connection = session_.transferConnection())
+        connection->setCancelFlag(nullptr);
+    if (totalSize_ == 0) progress_.setBar(kProgressBarMax);
+    return result;
+}
+
+CopyEngine::Outcome CopyEngine::upload(FtpConnection& connection, const std::string& destination,
+                                       const std::string& source) {
+    const std::string_view name = afterLast(source, '/');
+    std::string remote = destination;
+    if (remote.empty() || remote.back() != '/') remote.push_back('/');
+    remote += name;
+    // The local file first: opening the server file for writing empties it, and a source
+    // that cannot be read must not cost the server its copy.
+    File local = openLocal(source, "rb");
+    if (!local || !isPlainName(name)) return Outcome::Failed;
+    std::unique_ptr<FtpFile> file = connection.openFile(FtpServerPath(remote), FtpAccess::Write);
+    if (!file) return Outcome::Failed;
+    char buffer[kChunk];
+    bool sent = true;
+    size_t n = 0;
+    do {
+        if (progress_.cancelled()) break;
+        n = std::fread(buffer, 1, kChunk, local.get());
+        if (n > 0 && !file->write(buffer, n)) {
+            sent = false;  // refused, or the line broke: this file is not on the server
+            break;
+        }
+        moved(n, true, name);
+    } while (n == kChunk);
+    const bool wholeFileRead = std::feof(local.get()) && !std::ferror(local.get());
+    const bool confirmed = file->close();
+    return sent && wholeFileRead && confirmed ? Outcome::Copied : Outcome::Failed;
+}
+
+CopyEngine::Outcome CopyEngine::download(const std::string& destination,
+                                         const std::string& source) {
+    const std::string folder = source.substr(0, source.rfind('/') + 1);
+    FtpConnection* connection = session_.ConnectFtp(folder, nullptr, progress_.cancelFlag());
+    if (!connection) return Outcome::EndJob;
+    connection->setCancelFlag(progress_.cancelFlag());
+    const std::string_view name = afterLast(source, '/');
+    if (!isPlainName(name)) return Outcome::Failed;
+    std::string local = destination;
+    if (local.empty() || local.back() != '/') local.push_back('/');
+    local += name;
+    if (exists(local)) {
+        std::string question = "Destination  File :\"" + local + "\" already exists, continue?";
+        if (prompt_.ask(question, Buttons::YesNo) != Answer::Yes) return Outcome::EndJob;
+    }
+    // The server file first: a local file emptied for a download that cannot start would
+    // be lost for nothing.
+    std::unique_ptr<FtpFile> file = connection->openFile(FtpServerPath(source), FtpAccess::Read);
+    if (!file) return Outcome::Failed;
+    File out = openLocal(local, "wb");
+    if (!out) return Outcome::Failed;
+    char buffer[kChunk];
+    bool ok = true;
+    int64_t n = 0;
+    do {
+        if (progress_.cancelled()) {
+            ok = false;
+            break;
+        }
+        n = file->read(buffer, kChunk);
+        if (n < 0 || std::fwrite(buffer, 1, static_cast<size_t>(n), out.get()) != size_t(n)) {
+            ok = false;
+            break;
+        }
+        moved(static_cast<uint64_t>(n), false, name);
+    } while (n == static_cast<int64_t>(kChunk));
+    // A short read ends the file; only the server's confirmation says it ended complete.
+    const bool confirmed = ok && file->close();
+    const bool written = closeLocal(out);
+    return confirmed && written ? Outcome::Copied : Outcome::Failed;
+}
+
+CopyEngine::Outcome CopyEngine::localCopy(const std::string& destination,
+                                          const std::string& source) {
+    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return Outcome::Failed;
+    struct stat st {};
+    const int out = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode)
+                        ? ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                                 st.st_mode & 0777)
+                        : -1;
+    if (out < 0) {
+        ::close(in);
+        return Outcome::Failed;
+    }
+    const std::string_view name = afterLast(source, '/');
+    std::unique_ptr<char[]> buffer(new char[kLocalCopyBlock]);
+    bool ok = true;
+    while (ok) {
+        if (progress_.cancelled()) {
+            ok = false;
+            break;
+        }
+        ssize_t n = ::read(in, buffer.get(), kLocalCopyBlock);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        for (ssize_t done = 0; ok && done < n;) {
+            ssize_t w = ::write(out, buffer.get() + done, static_cast<size_t>(n - done));
+            if (w < 0 && errno == EINTR) continue;
+            ok = w > 0;
+            done += w > 0 ? w : 0;
+        }
+        moved(static_cast<uint64_t>(n), true, name);
+    }
+    ::close(in);
+    ok = ::close(out) == 0 && ok;
+    // The target was created by this copy; a half of it is of no use to anyone.
+    if (!ok) ::unlink(destination.c_str());
+    return ok ? Outcome::Copied : Outcome::Failed;
+}
+
+void CopyEngine::moved(uint64_t bytes, bool upload, std::string_view name) {
+    moved_ += bytes;
+    const int64_t now = clock();
+    if (now == lastUpdate_) return;
+    const int64_t seconds = now - lastUpdate_;
+    const uint32_t speed =
+        seconds > 0 ? static_cast<uint32_t>(moved_ - lastMoved_) / static_cast<uint32_t>(seconds)
+                    : 0;
+    lastMoved_ = moved_;
+    lastUpdate_ = now;
+    progress_.setStatus(FormatCopyStatus(upload, totalSize_, speed, now - start_, name));
+    if (totalSize_ > 0) {
+        uint64_t bar = moved_ * kProgressBarMax / totalSize_;
+        progress_.setBar(static_cast<int>(std::min<uint64_t>(bar, kProgressBarMax)));
+    }
+}
+
+}  // namespace varnel
