@@ -81,6 +81,39 @@ std::unordered_map<uint32_t, uint64_t> foldersEndingInWordStart(const char* pool
     return spans;
 }
 
+// Which records' folder + name hold a word: the pools are searched once, and a word that runs
+// from the end of a folder into the name is caught through the folders that end with its
+// beginning.
+class WordLocator {
+  public:
+    WordLocator(const FoldedPools& pools, std::string_view word)
+        : pools_(pools),
+          word_(word),
+          names_(pools.names(), pools.namesSize(), word),
+          folders_(pools.folders(), pools.foldersSize(), word) {
+        if (word.size() >= 2)
+            spans_ = foldersEndingInWordStart(pools.folders(), pools.foldersSize(), word);
+    }
+    bool inFolderOrName(uint32_t folderAt, uint32_t nameAt) const {
+        if (names_.contains(nameAt) || folders_.contains(folderAt)) return true;
+        if (spans_.empty()) return false;
+        auto span = spans_.find(folderAt);
+        if (span == spans_.end()) return false;
+        const char* name = pools_.names() + nameAt;
+        for (size_t k = 1; k < 64; ++k)
+            if (((span->second >> k) & 1) &&
+                std::strncmp(name, word_.data() + k, word_.size() - k) == 0)
+                return true;
+        return false;
+    }
+
+  private:
+    const FoldedPools& pools_;
+    std::string_view word_;
+    StringHits names_, folders_;
+    std::unordered_map<uint32_t, uint64_t> spans_;
+};
+
 struct NamePatterns {
     std::vector<std::string> extensions;  // an empty element stands for names ending in "."
     std::vector<WildcardPattern> patterns;
@@ -160,17 +193,13 @@ void CatalogSearch::fillFolder(int list, const char* folder) {
 }
 
 void CatalogSearch::fillSubstring(int list, const char* wordText, bool searchNotes) {
-    const std::string_view word(wordText);
-    const StringHits names(folded_.names(), folded_.namesSize(), word);
-    const StringHits folders(folded_.folders(), folded_.foldersSize(), word);
+    const std::string word(wordText);
+    const WordLocator locator(folded_, word);
     std::vector<StringHits> notes;
     if (searchNotes) notes.emplace_back(folded_.notes(), folded_.notesSize(), word);
-    const auto spans =
-        word.size() >= 2 ? foldersEndingInWordStart(folded_.folders(), folded_.foldersSize(), word)
-                         : std::unordered_map<uint32_t, uint64_t>{};
     // A match counts only while the word's occurrences fit the matcher's table: only texts of
     // several hundred bytes can break that, and those are checked in full.
-    const WildcardPattern exact("*" + std::string(word) + "*");
+    const WildcardPattern exact("*" + word + "*");
     const size_t longCandidate = 500;
 
     const int32_t count = catalog_.recordCount(kMasterList);
@@ -178,21 +207,12 @@ void CatalogSearch::fillSubstring(int list, const char* wordText, bool searchNot
     for (int32_t r = 0; r < count; ++r) {
         const uint32_t nameAt = catalog_.nameOffset(kMasterList, r);
         const uint32_t folderAt = catalog_.folderOffset(kMasterList, r);
-        bool hit = names.contains(nameAt) || folders.contains(folderAt);
-        if (!hit && !spans.empty()) {
-            auto span = spans.find(folderAt);
-            if (span != spans.end()) {
-                const char* name = folded_.names() + nameAt;
-                for (size_t k = 1; k < 64 && !hit; ++k)
-                    if ((span->second >> k) & 1)
-                        hit = std::strncmp(name, wordText + k, word.size() - k) == 0;
-            }
-        }
+        bool hit = locator.inFolderOrName(folderAt, nameAt);
         if (hit) {
             const char* folder = folded_.folders() + folderAt;
             const char* name = folded_.names() + nameAt;
-            const size_t length = std::strlen(folder) + std::strlen(name);
-            if (length >= longCandidate) hit = exact.matches(std::string(folder) + name);
+            if (std::strlen(folder) + std::strlen(name) >= longCandidate)
+                hit = exact.matches(std::string(folder) + name);
         }
         if (!hit && searchNotes) hit = notes[0].contains(catalog_.noteOffset(kMasterList, r));
         if (hit) catalog_.copyRecord(list, n++, kMasterList, r);
@@ -201,12 +221,19 @@ void CatalogSearch::fillSubstring(int list, const char* wordText, bool searchNot
 }
 
 void CatalogSearch::fillPattern(int list, const WildcardPattern& pattern) {
+    // Only records holding the pattern's longest literal can match: find those first.
+    const std::string literal(pattern.longestLiteral());
+    std::vector<WordLocator> locator;
+    if (!literal.empty()) locator.emplace_back(folded_, literal);
     const int32_t count = catalog_.recordCount(kMasterList);
     std::string candidate;
     int32_t n = 0;
     for (int32_t r = 0; r < count; ++r) {
-        candidate.assign(folded_.folders() + catalog_.folderOffset(kMasterList, r));
-        candidate.append(folded_.names() + catalog_.nameOffset(kMasterList, r));
+        const uint32_t folderAt = catalog_.folderOffset(kMasterList, r);
+        const uint32_t nameAt = catalog_.nameOffset(kMasterList, r);
+        if (!locator.empty() && !locator[0].inFolderOrName(folderAt, nameAt)) continue;
+        candidate.assign(folded_.folders() + folderAt);
+        candidate.append(folded_.names() + nameAt);
         if (pattern.matches(candidate)) catalog_.copyRecord(list, n++, kMasterList, r);
     }
     catalog_.setRecordCount(list, n);

@@ -45,6 +45,13 @@ WildcardPattern::WildcardPattern(std::string_view pattern) {
     minimumLength_ += static_cast<size_t>(trailingQuestions_);
 }
 
+std::string_view WildcardPattern::longestLiteral() const {
+    std::string_view longest;
+    for (const Segment& s : segments_)
+        if (s.text.size() > longest.size()) longest = s.text;
+    return longest;
+}
+
 // Every literal segment's occurrences plus one end mark per segment must fit the table.
 bool WildcardPattern::withinOccurrenceLimit(std::string_view text) const {
     size_t bound = 0;  // what the occurrences could number at most

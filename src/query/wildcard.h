@@ -17,6 +17,8 @@ class WildcardPattern {
     bool matches(std::string_view text) const;
     // The pattern is "*word*" with no other wildcard: a plain substring test.
     bool isSubstring() const { return substring_; }
+    // The longest literal every matching text must contain ("" when there is none).
+    std::string_view longestLiteral() const;
     std::string_view substringWord() const {
         return segments_.empty() ? std::string_view() : segments_[0].text;
     }
