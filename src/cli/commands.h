@@ -37,5 +37,6 @@ struct CliCommand {
 std::span<const CliCommand> catalogCommands();
 std::span<const CliCommand> queryCommands();
 std::span<const CliCommand> ftpCommands();
+std::span<const CliCommand> scanCommands();
 
 }  // namespace varnel

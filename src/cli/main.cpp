@@ -16,7 +16,7 @@ namespace {
 using namespace varnel;
 
 std::vector<std::span<const CliCommand>> allCommands() {
-    return {catalogCommands(), queryCommands(), ftpCommands()};
+    return {catalogCommands(), queryCommands(), ftpCommands(), scanCommands()};
 }
 
 void printHelp() {
