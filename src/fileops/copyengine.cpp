@@ -101,10 +101,14 @@ bool CopyEngine::RunCopyJob(const CopyJob& job) {
 bool CopyEngine::CopyFiles(const std::string& destination, const std::vector<std::string>& sources,
                            uint64_t totalSize) {
     const std::atomic<bool>* cancel = progress_.cancelFlag();
+    lastError_.clear();
     FtpConnection* uploadTo = nullptr;
     if (IsFtpName(destination.c_str())) {
         uploadTo = session_.ConnectFtp(destination, nullptr, cancel);
-        if (!uploadTo) return false;
+        if (!uploadTo) {
+            fail(Outcome::EndJob, session_.lastFtpError());
+            return false;
+        }
         uploadTo->setCancelFlag(cancel);
     }
     totalSize_ = totalSize;
@@ -138,9 +142,9 @@ CopyEngine::Outcome CopyEngine::upload(FtpConnection& connection, const std::str
     // The local file first: opening the server file for writing empties it, and a source
     // that cannot be read must not cost the server its copy.
     File local = openLocal(source, "rb");
-    if (!local || !isPlainName(name)) return Outcome::Failed;
+    if (!local || !isPlainName(name)) return fail(Outcome::Failed, "Cannot read " + source);
     std::unique_ptr<FtpFile> file = connection.openFile(FtpServerPath(remote), FtpAccess::Write);
-    if (!file) return Outcome::Failed;
+    if (!file) return fail(Outcome::Failed, connection.errorText());
     char buffer[kChunk];
     bool sent = true;
     size_t n = 0;
@@ -155,30 +159,34 @@ CopyEngine::Outcome CopyEngine::upload(FtpConnection& connection, const std::str
     } while (n == kChunk);
     const bool wholeFileRead = std::feof(local.get()) && !std::ferror(local.get());
     const bool confirmed = file->close();
-    return sent && wholeFileRead && confirmed ? Outcome::Copied : Outcome::Failed;
+    if (sent && wholeFileRead && confirmed) return Outcome::Copied;
+    if (progress_.cancelled()) return fail(Outcome::Failed, "Cancelled.");
+    if (!wholeFileRead) return fail(Outcome::Failed, "Cannot read " + source);
+    return fail(Outcome::Failed, connection.errorText());
 }
 
 CopyEngine::Outcome CopyEngine::download(const std::string& destination,
                                          const std::string& source) {
     const std::string folder = source.substr(0, source.rfind('/') + 1);
     FtpConnection* connection = session_.ConnectFtp(folder, nullptr, progress_.cancelFlag());
-    if (!connection) return Outcome::EndJob;
+    if (!connection) return fail(Outcome::EndJob, session_.lastFtpError());
     connection->setCancelFlag(progress_.cancelFlag());
     const std::string_view name = afterLast(source, '/');
-    if (!isPlainName(name)) return Outcome::Failed;
+    if (!isPlainName(name)) return fail(Outcome::Failed, "Not a file name: " + source);
     std::string local = destination;
     if (local.empty() || local.back() != '/') local.push_back('/');
     local += name;
     if (exists(local)) {
         std::string question = "Destination  File :\"" + local + "\" already exists, continue?";
-        if (prompt_.ask(question, Buttons::YesNo) != Answer::Yes) return Outcome::EndJob;
+        if (prompt_.ask(question, Buttons::YesNo) != Answer::Yes)
+            return fail(Outcome::EndJob, "Not replaced: " + local);
     }
     // The server file first: a local file emptied for a download that cannot start would
     // be lost for nothing.
     std::unique_ptr<FtpFile> file = connection->openFile(FtpServerPath(source), FtpAccess::Read);
-    if (!file) return Outcome::Failed;
+    if (!file) return fail(Outcome::Failed, connection->errorText());
     File out = openLocal(local, "wb");
-    if (!out) return Outcome::Failed;
+    if (!out) return fail(Outcome::Failed, "Cannot write " + local);
     char buffer[kChunk];
     bool ok = true;
     int64_t n = 0;
@@ -197,13 +205,16 @@ CopyEngine::Outcome CopyEngine::download(const std::string& destination,
     // A short read ends the file; only the server's confirmation says it ended complete.
     const bool confirmed = ok && file->close();
     const bool written = closeLocal(out);
-    return confirmed && written ? Outcome::Copied : Outcome::Failed;
+    if (confirmed && written) return Outcome::Copied;
+    if (progress_.cancelled()) return fail(Outcome::Failed, "Cancelled.");
+    if (!written) return fail(Outcome::Failed, "Cannot write " + local);
+    return fail(Outcome::Failed, connection->errorText());
 }
 
 CopyEngine::Outcome CopyEngine::localCopy(const std::string& destination,
                                           const std::string& source) {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return Outcome::Failed;
+    if (in < 0) return fail(Outcome::Failed, "Cannot read " + source);
     struct stat st {};
     const int out = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode)
                         ? ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
@@ -211,7 +222,7 @@ CopyEngine::Outcome CopyEngine::localCopy(const std::string& destination,
                         : -1;
     if (out < 0) {
         ::close(in);
-        return Outcome::Failed;
+        return fail(Outcome::Failed, "Cannot create " + destination);
     }
     const std::string_view name = afterLast(source, '/');
     std::unique_ptr<char[]> buffer(new char[kLocalCopyBlock]);
@@ -238,8 +249,14 @@ CopyEngine::Outcome CopyEngine::localCopy(const std::string& destination,
     ::close(in);
     ok = ::close(out) == 0 && ok;
     // The target was created by this copy; a half of it is of no use to anyone.
-    if (!ok) ::unlink(destination.c_str());
-    return ok ? Outcome::Copied : Outcome::Failed;
+    if (ok) return Outcome::Copied;
+    ::unlink(destination.c_str());
+    return fail(Outcome::Failed, "Cannot copy " + source + " to " + destination);
+}
+
+CopyEngine::Outcome CopyEngine::fail(Outcome outcome, const std::string& why) {
+    if (lastError_.empty()) lastError_ = why;
+    return outcome;
 }
 
 void CopyEngine::moved(uint64_t bytes, bool upload, std::string_view name) {

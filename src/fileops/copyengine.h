@@ -41,6 +41,9 @@ class CopyEngine {
     bool CopyFiles(const std::string& destination, const std::vector<std::string>& sources,
                    uint64_t totalSize);
 
+    // Why the first failed file of the last job failed ("" when none did).
+    const std::string& lastError() const { return lastError_; }
+
     // Whole seconds for the status line; a steady clock unless a test sets another.
     std::function<int64_t()> clock;
 
@@ -51,11 +54,13 @@ class CopyEngine {
     Outcome download(const std::string& destination, const std::string& source);
     Outcome localCopy(const std::string& destination, const std::string& source);
     void moved(uint64_t bytes, bool upload, std::string_view name);
+    Outcome fail(Outcome outcome, const std::string& why);
 
     FtpSession& session_;
     Prompt& prompt_;
     Progress& progress_;
 
+    std::string lastError_;
     // Kept across the files of one job.
     uint64_t totalSize_ = 0;
     uint64_t moved_ = 0;

@@ -121,6 +121,7 @@ void FtpSession::addSessionLogin(std::string_view host, std::string_view user,
 FtpConnection* FtpSession::ConnectFtp(std::string_view url, bool* retry,
                                       const std::atomic<bool>* cancel) {
     if (retry) *retry = false;
+    lastFtpError_.clear();
     if (offline()) return nullptr;
     std::string host;
     if (!FtpHostFromUrl(std::string(url).c_str(), host)) return nullptr;
@@ -130,7 +131,7 @@ FtpConnection* FtpSession::ConnectFtp(std::string_view url, bool* retry,
     }
     FtpLogin login;
     if (!sessionLogin(host, login)) return nullptr;  // callers say "Login first, please retry"
-    std::string error;
+    std::string& error = lastFtpError_;
     transfer_ = client_.connect(host, login, error, cancel);
     if (transfer_) return transfer_.get();
     if (error.empty() || (cancel && cancel->load(std::memory_order_acquire))) return nullptr;
@@ -212,6 +213,7 @@ bool FtpSession::FindFtpFiles(std::string_view url, std::vector<FtpEntry>& entri
     FtpConnection* connection = ConnectFtp(url);
     if (!connection) return false;
     if (connection->list(FtpServerPath(url), entries)) return true;
+    lastFtpError_ = connection->errorText();
     transfer_.reset();
     return false;
 }

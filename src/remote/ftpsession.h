@@ -66,6 +66,9 @@ class FtpSession {
     bool sessionLogin(std::string_view host, FtpLogin& login) const;
     void addSessionLogin(std::string_view host, std::string_view user, std::string_view password);
 
+    // Why the last ConnectFtp or FindFtpFiles failed, in the FTP layer's words; "" when no
+    // attempt was made (offline, or no login for the host).
+    const std::string& lastFtpError() const { return lastFtpError_; }
     const NameList& visitedRoots() const { return visitedRoots_; }
     const LoginTable& savedLogins() const { return saved_; }
     FtpConnection* transferConnection() { return transfer_.get(); }
@@ -80,6 +83,7 @@ class FtpSession {
     RemoteDialogs& dialogs_;
     Settings& settings_;
     std::unique_ptr<FtpConnection> transfer_;
+    std::string lastFtpError_;
     // The listing worker reads the session logins while the user may add one.
     mutable std::mutex sessionMutex_;
     LoginTable session_;
