@@ -26,13 +26,15 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-// A decimal number of at most `maxDigits` digits and nothing else.
-std::optional<uint64_t> parseNumber(std::string_view text, size_t maxDigits = 19) {
+// A decimal number of at most `maxDigits` digits, within 64 bits, and nothing else.
+std::optional<uint64_t> parseNumber(std::string_view text, size_t maxDigits = 20) {
     if (text.empty() || text.size() > maxDigits) return std::nullopt;
     uint64_t value = 0;
     for (char c : text) {
         if (!isDigit(c)) return std::nullopt;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
+        const auto digit = static_cast<uint64_t>(c - '0');
+        if (value > (UINT64_MAX - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
     }
     return value;
 }

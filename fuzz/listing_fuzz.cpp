@@ -1,0 +1,48 @@
+// Feeds arbitrary bytes to the FTP listing readers (MLSD and LIST) and to the listing-cache
+// record reader. Every entry read must name a file in that folder and nothing else, and
+// must survive a trip through the listing cache unchanged (apart from the cache's limits).
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "platform/ftplisting.h"
+#include "remote/listingcache.h"
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) std::abort();
+}
+
+void checkEntries(const varnel::ParsedListing& parsed) {
+    using varnel::ListingCache;
+    for (const varnel::FtpEntry& e : parsed.entries) {
+        check(!e.name.empty() && e.name != "." && e.name != "..");
+        check(e.name.find_first_of(std::string_view("/\\\0", 3)) == std::string::npos);
+    }
+    ListingCache cache;
+    if (!cache.append("ftp://h/d/", parsed.entries)) return;
+    varnel::CachedListing back;
+    check(cache.find("FTP://H/D/", &back));
+    check(back.entries.size() == parsed.entries.size());
+    for (size_t i = 0; i < back.entries.size(); ++i) {
+        const varnel::FtpEntry& in = parsed.entries[i];
+        const varnel::FtpEntry& out = back.entries[i];
+        check(out.name == in.name.substr(0, ListingCache::kMaxNameLength));
+        check(out.isFolder == in.isFolder && out.size == (in.size & 0xFFFFFFFFu));
+        check(out.lastWriteTime == in.lastWriteTime);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    checkEntries(varnel::parseMlsdListing(text));
+    // A fixed "now" keeps runs reproducible: 2026-12-06.
+    checkEntries(varnel::parseListListing(text, 134410176000000000ULL));
+    varnel::CachedListing record;
+    size_t next = 0;
+    for (size_t offset = 0; varnel::decodeListingRecord(text, offset, record, next);) offset = next;
+    return 0;
+}

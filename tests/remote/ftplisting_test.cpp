@@ -1,0 +1,149 @@
+#include "platform/ftplisting.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "platform/filetime.h"
+#include "support/ftptestserver.h"  // PrintTo
+
+namespace varnel {
+namespace {
+
+// The C library's calendar arithmetic as the reference.
+uint64_t utc(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
+    std::tm parts{};
+    parts.tm_year = year - 1900;
+    parts.tm_mon = month - 1;
+    parts.tm_mday = day;
+    parts.tm_hour = hour;
+    parts.tm_min = minute;
+    parts.tm_sec = second;
+    return fileTimeFromTimespec(timespec{timegm(&parts), 0});
+}
+
+FtpEntry entry(std::string name, bool folder, uint64_t size, uint64_t time) {
+    return FtpEntry{std::move(name), folder, size, time};
+}
+
+TEST(FtpListing, CalendarTimesMatchTheCLibrary) {
+    EXPECT_EQ(fileTimeFromCalendar(1970, 1, 1, 0, 0, 0), kUnixEpochAsFileTime);
+    EXPECT_EQ(fileTimeFromCalendar(2026, 12, 6, 8, 16, 0), utc(2026, 12, 6, 8, 16));
+    EXPECT_EQ(fileTimeFromCalendar(1899, 3, 1, 23, 59, 59), utc(1899, 3, 1, 23, 59, 59));
+    EXPECT_EQ(fileTimeFromCalendar(2000, 2, 29, 0, 0, 0), utc(2000, 2, 29));
+    for (auto bad : {std::array{2001, 2, 29, 0, 0}, std::array{2026, 13, 1, 0, 0},
+                     std::array{2026, 4, 31, 0, 0}, std::array{2026, 1, 1, 24, 0},
+                     std::array{1600, 1, 1, 0, 0}, std::array{2026, 1, 0, 0, 0}})
+        EXPECT_EQ(fileTimeFromCalendar(bad[0], bad[1], bad[2], bad[3], bad[4], 0), 0u);
+}
+
+TEST(FtpListing, MlsdEntriesWithOddNamesAndExactTimes) {
+    const auto parsed = parseMlsdListing(
+        "type=cdir;modify=20261206081600; .\r\n"
+        "type=pdir;modify=20261206081600; ..\r\n"
+        "type=file;size=2047;modify=20190304050607;perm=r; two  blanks .txt\r\n"
+        "Type=DIR;Modify=20261206081600.25;Perm=el; sub dir\r\n"
+        "type=file;size=18446744073709551615;modify=20000229235959; Gr\xc3\xbc\xc3\x9f"
+        "e\r\n"
+        "type=OS.unix=slink:/x;size=3; link\n"
+        "\r\n");
+    EXPECT_EQ(parsed.rejectedLines, 0u);
+    const std::vector<FtpEntry> expected = {
+        entry("two  blanks .txt", false, 2047, utc(2019, 3, 4, 5, 6, 7)),
+        entry("sub dir", true, 0, utc(2026, 12, 6, 8, 16) + 2500000),
+        entry("Gr\xc3\xbc\xc3\x9f"
+              "e",
+              false, UINT64_MAX, utc(2000, 2, 29, 23, 59, 59)),
+        entry("link", false, 3, 0),
+    };
+    EXPECT_EQ(parsed.entries, expected);
+}
+
+TEST(FtpListing, MlsdRefusesMalformedLinesAndUnsafeNames) {
+    for (const char* line :
+         {"type=file;size=12x; a", "type=file;size=99999999999999999999; a",
+          "type=file;modify=2026120608; a", "type=file;modify=20261306081600; a",
+          "type=file;modify=20261206081600.; a", "nospace", "type=file; ", "type=file; ../etc",
+          "type=file; a/b", "type=file; a\\b", "type=dir; .."}) {
+        const auto parsed = parseMlsdListing(line);
+        EXPECT_TRUE(parsed.entries.empty()) << line;
+        EXPECT_EQ(parsed.rejectedLines, 1u) << line;
+        EXPECT_FALSE(parsed.readable()) << line;
+    }
+    EXPECT_TRUE(parseMlsdListing("").readable());  // an empty folder
+    const auto mixed = parseMlsdListing("garbage\r\ntype=file;size=1; ok\r\n");
+    EXPECT_EQ(mixed.entries.size(), 1u);
+    EXPECT_EQ(mixed.rejectedLines, 1u);
+    EXPECT_TRUE(mixed.readable());
+}
+
+TEST(FtpListing, UnixListInfersTheYearOfRecentFiles) {
+    const uint64_t now = utc(2026, 12, 6, 9, 0);
+    const auto parsed = parseListListing(
+        "total 12\r\n"
+        "drwxr-xr-x   2 owner group     4096 Dec 06 08:16 folder\r\n"
+        "-rw-r--r--   1 owner group     1234 Dec  7 08:16 tomorrow is a day of slack\r\n"
+        "-rw-r--r--   1 owner group     1234 Dec 08 08:16 two days ahead: last year\r\n"
+        "-rw-r--r--   1 owner group 98765432 Mar 04  2019  leading blank\r\n"
+        "-rw-r--r--   1 owner            7 Jan 01  2026 no group\r\n"
+        "lrwxrwxrwx   1 owner group        9 Jan 02 10:00 link -> target\r\n"
+        "-rw-r--r--   1 Dec   Dec         5 Feb 29  2024 owner named like a month\r\n",
+        now);
+    EXPECT_EQ(parsed.rejectedLines, 0u);
+    const std::vector<FtpEntry> expected = {
+        entry("folder", true, 4096, utc(2026, 12, 6, 8, 16)),
+        entry("tomorrow is a day of slack", false, 1234, utc(2026, 12, 7, 8, 16)),
+        entry("two days ahead: last year", false, 1234, utc(2025, 12, 8, 8, 16)),
+        entry(" leading blank", false, 98765432, utc(2019, 3, 4)),
+        entry("no group", false, 7, utc(2026, 1, 1)),
+        entry("link", false, 9, utc(2026, 1, 2, 10, 0)),
+        entry("owner named like a month", false, 5, utc(2024, 2, 29)),
+    };
+    EXPECT_EQ(parsed.entries, expected);
+}
+
+TEST(FtpListing, DosListWithTwoAndFourDigitYears) {
+    const auto parsed = parseListListing(
+        "12-06-26  08:16AM       <DIR>          folder name\r\n"
+        "12-06-26  12:05AM                 1234 midnight.txt\r\n"
+        "12-06-26  12:05PM                    0 noon.txt\r\n"
+        "03-04-99  11:59PM                   17 last century\r\n"
+        "03-04-2019  23:15             4294967296 big four-digit year\r\n",
+        utc(2026, 12, 6));
+    EXPECT_EQ(parsed.rejectedLines, 0u);
+    const std::vector<FtpEntry> expected = {
+        entry("folder name", true, 0, utc(2026, 12, 6, 8, 16)),
+        entry("midnight.txt", false, 1234, utc(2026, 12, 6, 0, 5)),
+        entry("noon.txt", false, 0, utc(2026, 12, 6, 12, 5)),
+        entry("last century", false, 17, utc(1999, 3, 4, 23, 59)),
+        entry("big four-digit year", false, 4294967296, utc(2019, 3, 4, 23, 15)),
+    };
+    EXPECT_EQ(parsed.entries, expected);
+}
+
+TEST(FtpListing, ListRefusesWhatIsNotAnEntry) {
+    const uint64_t now = utc(2026, 12, 6);
+    for (const char* line : {
+             "-rw-r--r-- 1 o g 12 Dec 06 08:16",       // no name
+             "-rw-r--r-- 1 o g 12 Dec 06 08:16 ",      // blank name
+             "-rw-r--r-- 1 o g 12 Foo 06 08:16 name",  // no month
+             "-rw-r--r-- 1 o g 12 Feb 30  2019 name",  // no such day
+             "-rw-r--r-- 1 o g 12 Dec 06 8:16 name",   // not a clock
+             "-rw-r--r-- 1 o g 1x Dec 06 08:16 name",  // not a size
+             "drwxr-xr-x 1 o g 12 Dec 06 08:16 ..",    // the parent
+             "-rw-r--r-- 1 o g 12 Dec 06 08:16 a/b",   // another folder's file
+             "12-06-26  08:16XM  12 name",             // neither AM nor PM
+             "12-06-26  13:16PM  12 name",             // no 13 PM
+             "12/06/26  08:16AM  12 name",             // not a DOS date
+             "12-06-26  08:16AM  <DIR>",               // no name
+             "short",
+         }) {
+        const auto parsed = parseListListing(line, now);
+        EXPECT_TRUE(parsed.entries.empty()) << line;
+        EXPECT_FALSE(parsed.readable()) << line;
+    }
+    EXPECT_TRUE(parseListListing("total 0\r\n", now).readable());
+}
+
+}  // namespace
+}  // namespace varnel
