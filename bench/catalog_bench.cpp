@@ -24,6 +24,7 @@
 #include "catalog/sort.h"
 #include "catalog/tables.h"
 #include "corpus.h"
+#include "platform/fileio.h"
 #include "platform/prompt.h"
 
 #ifndef VARNEL_BUILD_TYPE
@@ -108,35 +109,13 @@ struct OpenedCatalog {
 
 // ---- plain baselines ------------------------------------------------------------------
 
-bool readAll(int fd, char* into, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::read(fd, into, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        into += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
-bool writeAll(int fd, const char* from, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, from, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        from += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 std::vector<char> fileBytes(const std::string& path) {
     std::vector<char> bytes;
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat st {};
     if (fd >= 0 && ::fstat(fd, &st) == 0) {
         bytes.resize(static_cast<size_t>(st.st_size));
-        if (!readAll(fd, bytes.data(), bytes.size())) bytes.clear();
+        if (!readFully(fd, bytes.data(), bytes.size())) bytes.clear();
     }
     if (fd >= 0) ::close(fd);
     return bytes;
@@ -150,7 +129,7 @@ double timePlainRead(const std::string& path, const std::vector<char>& expected)
     bool ok = fd >= 0 && ::fstat(fd, &st) == 0;
     const size_t size = ok ? static_cast<size_t>(st.st_size) : 0;
     char* memory = static_cast<char*>(std::malloc(size ? size : 1));
-    ok = ok && memory && readAll(fd, memory, size);
+    ok = ok && memory && readFully(fd, memory, size);
     if (fd >= 0) ::close(fd);
     double elapsed = now() - t0;
     verify(ok && size == expected.size() && std::memcmp(memory, expected.data(), size) == 0,
@@ -166,7 +145,7 @@ double timePlainSave(const std::string& folder, const std::string& target,
     double t0 = now();
     std::string temp = target + ".tmp-XXXXXX";
     int fd = ::mkstemp(temp.data());
-    bool ok = fd >= 0 && writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    bool ok = fd >= 0 && writeFully(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
     if (fd >= 0) ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
     int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

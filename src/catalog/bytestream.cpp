@@ -1,24 +1,12 @@
 #include "catalog/bytestream.h"
 
+#include "platform/fileio.h"
+
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 
 namespace varnel {
-
-namespace {
-// A wrapper around read() that retries on short reads and EINTR.
-bool readFully(int fd, char* into, size_t size) {
-    while (size > 0) {
-        ssize_t n = ::read(fd, into, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        into += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-}  // namespace
 
 bool FileSource::fill() {
     size_t want = static_cast<size_t>(std::min<uint64_t>(sizeof buffer_, left_));

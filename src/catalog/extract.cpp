@@ -10,25 +10,12 @@
 
 #include "catalog/dbfile.h"
 #include "catalog/tables.h"
+#include "platform/fileio.h"
 #include "platform/prompt.h"
 
 namespace varnel {
 
 namespace {
-
-// Reads exactly `size` bytes at `offset`, retrying short reads.
-bool readAt(int fd, void* into, size_t size, uint64_t offset) {
-    char* out = static_cast<char*>(into);
-    while (size > 0) {
-        ssize_t n = ::pread(fd, out, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        out += n;
-        size -= static_cast<size_t>(n);
-        offset += static_cast<uint64_t>(n);
-    }
-    return true;
-}
 
 uint32_t u32(const unsigned char* b) {
     return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
@@ -76,13 +63,8 @@ bool copyOut(int from, uint64_t offset, uint64_t length, int to) {
     std::vector<char> chunk(65536);
     while (length > 0) {
         size_t n = static_cast<size_t>(std::min<uint64_t>(length, chunk.size()));
-        if (!readAt(from, chunk.data(), n, offset)) return false;
-        for (size_t done = 0; done < n;) {
-            ssize_t w = ::write(to, chunk.data() + done, n - done);
-            if (w < 0 && errno == EINTR) continue;
-            if (w <= 0) return false;
-            done += static_cast<size_t>(w);
-        }
+        if (!preadFully(from, chunk.data(), n, offset)) return false;
+        if (!writeFully(to, chunk.data(), n)) return false;
         offset += n;
         length -= n;
     }
@@ -107,8 +89,8 @@ ExtractResult extractStoredFiles(Catalog& catalog, CatalogDatabase& database,
     unsigned char tail[8];
     // An exported file ends with the failure count and the offset where the contents begin,
     // which is where the catalog rows ended.
-    if (size < 8 || !readAt(file, tail, 8, size - 8) || u32(tail + 4) != database.storedRowsEnd() ||
-        database.storedRowsEnd() == 0) {
+    if (size < 8 || !preadFully(file, tail, 8, size - 8) ||
+        u32(tail + 4) != database.storedRowsEnd() || database.storedRowsEnd() == 0) {
         ::close(file);
         return result;
     }
@@ -118,7 +100,7 @@ ExtractResult extractStoredFiles(Catalog& catalog, CatalogDatabase& database,
         return result;
     }
     std::vector<unsigned char> table(static_cast<size_t>(failures) * 8);
-    readAt(file, table.data(), table.size(), size - 8 - table.size());
+    preadFully(file, table.data(), table.size(), size - 8 - table.size());
     const uint64_t contentsEnd = size - 8 - table.size();
     // Stored length of every master record: its size, or what was copied of it.
     const int32_t count = catalog.recordCount(kMasterList);

@@ -1,5 +1,7 @@
 #include "platform/atomicfile.h"
 
+#include "platform/fileio.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,17 +48,7 @@ bool AtomicFile::fail(const char* what) {
 
 bool AtomicFile::flushBuffer() {
     if (!ok()) return false;
-    const char* p = buffer_.data();
-    size_t left = buffer_.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd_, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail("cannot write");
-        }
-        p += n;
-        left -= static_cast<size_t>(n);
-    }
+    if (!writeFully(fd_, buffer_.data(), buffer_.size())) return fail("cannot write");
     buffer_.clear();
     return true;
 }
@@ -73,17 +65,7 @@ bool AtomicFile::write(const void* data, size_t size) {
         buffer_.append(static_cast<const char*>(data), size);
         return true;
     }
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        ssize_t n = ::write(fd_, p, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail("cannot write");
-        }
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    return writeFully(fd_, data, size) || fail("cannot write");
 }
 
 bool AtomicFile::commit(const std::string& backupPath) {
