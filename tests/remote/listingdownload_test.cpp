@@ -1,0 +1,229 @@
+#include "remote/listingdownload.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "catalog/workspace.h"
+#include "platform/filetime.h"
+#include "platform/ftplisting.h"
+#include "remote/ftpnames.h"
+#include "remote/ftpsession.h"
+#include "support/ftptestserver.h"
+#include "support/remotedoubles.h"
+#include "support/tempdir.h"
+
+namespace varnel {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using namespace std::string_literals;
+using test::countLines;
+
+struct Rig {
+    std::unique_ptr<FtpClient> client = makeCurlFtpClient();
+    test::LockedPrompt prompt;
+    test::ScriptedDialogs dialogs;
+    Settings settings;
+    FtpSession session{*client, prompt, dialogs, settings};
+    ListingDownloader downloads{session, prompt};
+};
+
+std::string le32(uint32_t v) {
+    std::string out;
+    for (int i = 0; i < 4; ++i) out.push_back(char((v >> (8 * i)) & 0xFF));
+    return out;
+}
+
+// A cache record built by hand from the layout.
+std::string record(const std::string& url, const std::vector<FtpEntry>& entries) {
+    std::string body = url + '\0';
+    for (const FtpEntry& e : entries) {
+        body += char(e.isFolder ? 1 : 0) + e.name + '\0' + le32(uint32_t(e.size));
+        body += le32(uint32_t(e.lastWriteTime)) + le32(uint32_t(e.lastWriteTime >> 32));
+    }
+    return le32(uint32_t(body.size() + 4)) + body;
+}
+
+// Takes completed names until `count` arrived or a generous time passed.
+std::vector<std::string> takeCompleted(ListingDownloader& downloads, size_t count) {
+    std::vector<std::string> names;
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    std::string name;
+    while (names.size() < count && std::chrono::steady_clock::now() < end) {
+        if (downloads.takeCompleted(name))
+            names.push_back(name);
+        else
+            std::this_thread::sleep_for(5ms);
+    }
+    return names;
+}
+
+void waitUntilIdle(const ListingDownloader& downloads) {
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    while (downloads.queueReadPosition() != downloads.queueLength() &&
+           std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(5ms);
+}
+
+std::string catalogName(const std::string& url) {
+    std::string name = url;
+    SwapFtpSeparators(name);
+    return name;
+}
+
+class ListingDownloadTest : public test::FtpServerTest {};
+
+TEST_F(ListingDownloadTest, WorkerFillsTheCacheByteExactAndTheCompletedList) {
+    const uint64_t time = fileTimeFromCalendar(2021, 3, 4, 5, 6, 7);
+    fs::create_directory(folder->local("one"));
+    fs::create_directory(folder->local("empty"));
+    test::writeFile(folder->local("one/f x.txt"), "12345");
+    timespec times[2] = {timespecFromFileTime(time), timespecFromFileTime(time)};
+    ASSERT_EQ(::utimensat(AT_FDCWD, folder->local("one/f x.txt").c_str(), times, 0), 0);
+
+    Rig rig;
+    rig.session.addSessionLogin(server->host, server->user, server->password);
+    const std::string one = folder->url(server->host, "one/");
+    const std::string empty = folder->url(server->host, "empty/");
+    const size_t log = server->logSize();
+    rig.downloads.QueueListingDownload(catalogName(one));
+    rig.downloads.QueueListingDownload(catalogName(empty));
+    rig.downloads.QueueListingDownload(catalogName(one));  // again: served from the cache
+    EXPECT_EQ(takeCompleted(rig.downloads, 3),
+              (std::vector<std::string>{catalogName(one), catalogName(empty), catalogName(one)}));
+    EXPECT_EQ(rig.downloads.cache().committedBytes(),
+              record(one, {{"f x.txt", false, 5, time}}) + record(empty, {}));
+    EXPECT_TRUE(
+        rig.prompt.waitForStatus("Prepare to download Directory:" + catalogName(empty), 1s));
+    EXPECT_EQ(countLines(server->logSince(log), "mlsd MLSD"), 2);
+    EXPECT_EQ(countLines(server->logSince(log), "mlsd CONNECT"), 1);
+
+    CachedListing found;
+    ASSERT_TRUE(rig.downloads.cache().find("FTP" + one.substr(3), &found));  // ignoring case
+    EXPECT_EQ(found.url, one);
+    EXPECT_EQ(found.entries, (std::vector<FtpEntry>{{"f x.txt", false, 5, time}}));
+}
+
+TEST_F(ListingDownloadTest, FailuresAreReportedAndAHostWithoutLoginCostsNoTraffic) {
+    Rig rig;
+    rig.session.addSessionLogin(server->host, server->user, server->password);
+    const std::string missing = folder->url(server->host, "missing/");
+    const std::string stranger = folder->url(server->listHost);
+    const size_t log = server->logSize();
+    rig.downloads.QueueListingDownload(catalogName(missing));
+    rig.downloads.QueueListingDownload(catalogName(stranger));
+    EXPECT_TRUE(rig.prompt.waitForStatus("Failed in download Directory:" + missing, 20s));
+    EXPECT_TRUE(rig.prompt.waitForStatus("Failed in download Directory:" + stranger, 20s));
+    waitUntilIdle(rig.downloads);
+    std::string name;
+    EXPECT_FALSE(rig.downloads.takeCompleted(name));
+    EXPECT_TRUE(rig.downloads.cache().committedBytes().empty());
+    EXPECT_EQ(countLines(server->logSince(log), "list "), 0);
+
+    // A login the server refuses: the login message comes before the failure.
+    rig.session.addSessionLogin(server->listHost, server->user, "wrong");
+    rig.downloads.QueueListingDownload(catalogName(stranger));
+    EXPECT_TRUE(rig.prompt.waitForStatus(
+        "Some error occured when login ftp site:" + server->listHost, 20s));
+}
+
+TEST_F(ListingDownloadTest, HousekeepingEmptiesEverythingAfterLongIdleness) {
+    Rig rig;
+    rig.session.addSessionLogin(server->host, server->user, server->password);
+    const std::string here = catalogName(folder->url(server->host));
+    rig.downloads.QueueListingDownload(here);
+    // Names of hosts nobody logged in to fail at once, without traffic.
+    const std::string filler = "ftp:\\\\nobody\\" + std::string(986, 'n') + "\\";
+    for (int i = 0; i < 8; ++i) rig.downloads.QueueListingDownload(filler);
+    // Queued while the length stayed 2048 below the buffer's end: 6144 bytes or more refuse.
+    const size_t queued = rig.downloads.queueLength();
+    EXPECT_EQ(queued, here.size() + 1 + 7 * (filler.size() + 1));  // the eighth was dropped
+    waitUntilIdle(rig.downloads);
+    ASSERT_EQ(takeCompleted(rig.downloads, 1), std::vector<std::string>{here});
+    ASSERT_FALSE(rig.downloads.cache().committedBytes().empty());
+
+    for (int tick = 0; tick < ListingDownloader::kIdleTicks; ++tick)
+        rig.downloads.housekeepingTick();
+    EXPECT_EQ(rig.downloads.queueLength(), queued);
+    rig.downloads.housekeepingTick();
+    EXPECT_EQ(rig.downloads.queueLength(), 0u);
+    EXPECT_EQ(rig.downloads.queueReadPosition(), 0u);
+    EXPECT_EQ(rig.downloads.completedLength(), 0u);
+    EXPECT_TRUE(rig.downloads.cache().committedBytes().empty());
+
+    // The worker picks up new requests after the reset.
+    rig.downloads.QueueListingDownload(here);
+    EXPECT_EQ(takeCompleted(rig.downloads, 1), std::vector<std::string>{here});
+    EXPECT_FALSE(rig.downloads.cache().committedBytes().empty());
+}
+
+TEST_F(ListingDownloadTest, OfflineModeMakesNoConnectionAtAll) {
+    Rig rig;
+    rig.session.addSessionLogin(server->host, server->user, server->password);
+    const std::string url = folder->url(server->host);
+    rig.session.ToggleOffline();
+    const size_t log = server->logSize();
+    std::vector<FtpEntry> entries;
+    test::RecordingProgress progress;
+    EXPECT_EQ(rig.session.ConnectFtp(url), nullptr);
+    EXPECT_FALSE(rig.session.FindFtpFiles(url, entries));
+    EXPECT_EQ(rig.session.LoginWithProgress(url, progress), nullptr);
+    EXPECT_TRUE(rig.session.PromptRemoteLogin(catalogName(url)));
+    EXPECT_FALSE(rig.downloads.FetchListing(url));
+    rig.downloads.QueueListingDownload(catalogName(url));
+    EXPECT_EQ(rig.downloads.queueLength(), 0u);
+    EXPECT_FALSE(rig.downloads.workerStarted());
+    EXPECT_TRUE(rig.dialogs.shown.empty());
+    EXPECT_TRUE(rig.prompt.told().empty());
+    EXPECT_EQ(server->logSince(log), "");
+
+    rig.session.ToggleOffline();
+    EXPECT_TRUE(rig.downloads.FetchListing(url));
+    EXPECT_EQ(countLines(server->logSince(log), "mlsd CONNECT"), 1);
+}
+
+TEST(ListingCache, RecordsGoWholeOrNotAtAllAndLongNamesAreCut) {
+    ListingCache cache;
+    const std::string longName(300, 'L');
+    ASSERT_TRUE(cache.append("ftp://h/a/", {{longName, false, 0x123456789, 42}}));
+    CachedListing back;
+    ASSERT_TRUE(cache.find("FTP://H/A/", &back));
+    ASSERT_EQ(back.entries.size(), 1u);
+    EXPECT_EQ(back.entries[0].name, longName.substr(0, ListingCache::kMaxNameLength));
+    EXPECT_EQ(back.entries[0].size, 0x23456789u);
+    EXPECT_FALSE(cache.find("ftp://h/a"));
+
+    // Fill until a listing does not fit: what is committed stays exactly as it was.
+    std::vector<FtpEntry> many(1000, FtpEntry{"file-" + std::string(40, 'x'), false, 1, 2});
+    std::string before;
+    int stored = 0;
+    while (true) {
+        before = std::string(cache.committedBytes());
+        if (!cache.append("ftp://h/" + std::to_string(stored) + "/", many)) break;
+        ++stored;
+    }
+    EXPECT_GT(stored, 2);
+    EXPECT_EQ(cache.committedBytes(), before);
+    EXPECT_LE(before.size(), ListingCache::kSize - ListingCache::kEndMargin);
+    EXPECT_FALSE(cache.find("ftp://h/" + std::to_string(stored) + "/"));
+    // A small one still fits in what is left.
+    EXPECT_TRUE(cache.append("ftp://h/small/", {}));
+
+    size_t next = 0, offset = 0;
+    int records = 0;
+    while (decodeListingRecord(cache.committedBytes(), offset, back, next)) {
+        offset = next;
+        ++records;
+    }
+    EXPECT_EQ(records, stored + 2);
+    EXPECT_EQ(offset, cache.committedBytes().size());
+}
+
+}  // namespace
+}  // namespace varnel
