@@ -1,0 +1,250 @@
+#include "fileops/copyengine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "catalog/workspace.h"
+#include "platform/faultyftp.h"
+#include "remote/ftpsession.h"
+#include "support/ftptestserver.h"
+#include "support/remotedoubles.h"
+#include "support/tempdir.h"
+
+namespace varnel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::fileExists;
+using test::readFile;
+using test::writeFile;
+
+const std::vector<std::string> kCopyError = {"Copy file error!!!"};
+
+std::string randomBytes(size_t size, uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) c = static_cast<char>(rng());
+    return bytes;
+}
+
+struct Rig {
+    explicit Rig(const test::FtpTestServer& server, bool login = true) {
+        if (login) {
+            for (const std::string& host : {server.host, server.listHost, server.dropHost})
+                session.addSessionLogin(host, server.user, server.password);
+        }
+    }
+    std::unique_ptr<FtpClient> curl = makeCurlFtpClient();
+    FaultyFtpClient client{*curl};
+    test::LockedPrompt prompt;
+    test::ScriptedDialogs dialogs;
+    Settings settings;
+    FtpSession session{client, prompt, dialogs, settings};
+    test::RecordingProgress progress;
+    CopyEngine engine{session, prompt, progress};
+};
+
+class CopyEngineTest : public test::FtpServerTest {
+  protected:
+    test::TempDir local;
+};
+
+TEST(CopyStatus, SpeedsGetOneCommaAndTimesTwoDigitSeconds) {
+    EXPECT_EQ(FormatCopySpeed(0), "0");
+    EXPECT_EQ(FormatCopySpeed(999), "999");
+    EXPECT_EQ(FormatCopySpeed(1000), "1,000");
+    EXPECT_EQ(FormatCopySpeed(1234567), "1234,567");
+    EXPECT_EQ(FormatCopySpeed(12345678), "12345,678");
+    EXPECT_EQ(FormatCopyStatus(true, 3 * 1048576 + 5242, 2048, 125, "a.bin"),
+              "3.00M 2,048bytes/sec 2:05  a.bin");
+    EXPECT_EQ(FormatCopyStatus(false, 1048576 / 2, 999, 59, "b c"), "0.50M 999bytes/sec 0:59 b c");
+    EXPECT_EQ(FormatCopyStatus(false, 0, 0, 3600, "x"), "0.00M 0bytes/sec 60:00 x");
+}
+
+TEST_F(CopyEngineTest, UploadsAndDownloadsEveryChunkBoundaryByteExact) {
+    const std::vector<size_t> sizes = {0, 2047, 2048, 2049, 3 * 1048576 + 17};
+    CopyJob up;
+    up.destination = folder->url(server->host);
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        const std::string name = "f" + std::to_string(sizes[i]) + " \xc3\xa9.bin";
+        writeFile(local.file(name), randomBytes(sizes[i], uint32_t(i)));
+        up.sources.push_back(local.file(name));
+        up.totalSize += sizes[i];
+    }
+    Rig rig(*server);
+    ASSERT_TRUE(rig.engine.RunCopyJob(up)) << rig.engine.lastError();
+    EXPECT_EQ(rig.progress.captions(), std::vector<std::string>{"Copying file..."});
+    EXPECT_EQ(rig.progress.closes(), 1);
+
+    test::TempDir back;
+    CopyJob down;
+    down.destination = back.path() + "/";
+    down.totalSize = up.totalSize;
+    for (const std::string& source : up.sources) {
+        const std::string name = fs::path(source).filename();
+        ASSERT_EQ(readFile(folder->local(name)), readFile(source)) << name;
+        down.sources.push_back(folder->url(server->listHost, name));
+    }
+    ASSERT_TRUE(rig.engine.RunCopyJob(down)) << rig.engine.lastError();
+    for (const std::string& source : up.sources)
+        EXPECT_EQ(readFile(back.file(fs::path(source).filename().string())), readFile(source));
+    EXPECT_TRUE(rig.prompt.told().empty());
+    EXPECT_EQ(rig.progress.closes(), 2);
+}
+
+TEST_F(CopyEngineTest, StatusLineOncePerSecondAndAFullBarForAnEmptyJob) {
+    writeFile(local.file("x.bin"), std::string(4096, 'x'));
+    Rig rig(*server);
+    int64_t now = 100;
+    rig.engine.clock = [&] { return now++; };  // a second passes at every look
+    ASSERT_TRUE(rig.engine.CopyFiles(folder->url(server->host), {local.file("x.bin")}, 4096));
+    EXPECT_EQ(rig.progress.statuses(), (std::vector<std::string>{"0.00M 2,048bytes/sec 0:01  x.bin",
+                                                                 "0.00M 2,048bytes/sec 0:02  x.bin",
+                                                                 "0.00M 0bytes/sec 0:03  x.bin"}));
+    EXPECT_EQ(rig.progress.bars(), (std::vector<int>{500, 1000, 1000}));
+
+    writeFile(local.file("empty"), "");
+    test::RecordingProgress progress;
+    CopyEngine engine(rig.session, rig.prompt, progress);
+    ASSERT_TRUE(engine.CopyFiles(folder->url(server->host), {local.file("empty")}, 0));
+    EXPECT_EQ(progress.bars().back(), 1000);
+}
+
+// Cancel in the middle of the second of three files: the first stays whole, the second is
+// partial, the third is not touched, and the job reports an error once.
+TEST_F(CopyEngineTest, CancelDuringTheSecondOfThreeFilesBothWays) {
+    const size_t size = 1048576;
+    for (const char* name : {"a.bin", "b.bin", "c.bin"}) {
+        writeFile(folder->local(name), randomBytes(size, 7));
+        writeFile(local.file(name), randomBytes(size, 8));
+    }
+    for (bool download : {true, false}) {
+        Rig rig(*server);
+        rig.client.faults.onChunk = [&](const std::string& path, uint64_t bytes) {
+            if (path.ends_with("/b.bin") && bytes >= 65536) rig.progress.cancel();
+        };
+        test::TempDir into;
+        test::ServerFolder upTo(*server, "upload");
+        CopyJob job;
+        job.destination = download ? into.path() + "/" : upTo.url(server->host);
+        for (const char* name : {"a.bin", "b.bin", "c.bin"})
+            job.sources.push_back(download ? folder->url(server->host, name) : local.file(name));
+        job.totalSize = 3 * size;
+        EXPECT_FALSE(rig.engine.RunCopyJob(job)) << download;
+        EXPECT_EQ(rig.prompt.told(), kCopyError);
+        const auto landed = [&](const char* name) {
+            return download ? into.file(name) : upTo.local(name);
+        };
+        const auto original = [&](const char* name) {
+            return download ? folder->local(name) : local.file(name);
+        };
+        EXPECT_EQ(readFile(landed("a.bin")), readFile(original("a.bin"))) << download;
+        EXPECT_LT(readFile(landed("b.bin")).size(), size) << download;
+        EXPECT_FALSE(fileExists(landed("c.bin"))) << download;
+    }
+}
+
+TEST_F(CopyEngineTest, OverwriteQuestionAnsweredNoEndsTheJob) {
+    for (const char* name : {"a.bin", "b.bin", "c.bin"})
+        writeFile(folder->local(name), std::string(3000, name[0]));
+    writeFile(local.file("b.bin"), "mine");
+    CopyJob job;
+    job.destination = local.path() + "/";
+    for (const char* name : {"a.bin", "b.bin", "c.bin"})
+        job.sources.push_back(folder->url(server->host, name));
+    job.totalSize = 9000;
+    {
+        Rig rig(*server);
+        rig.prompt.answers = {Answer::No};
+        EXPECT_FALSE(rig.engine.RunCopyJob(job));
+        EXPECT_EQ(rig.prompt.asked(),
+                  std::vector<std::string>{"Destination  File :\"" + local.file("b.bin") +
+                                           "\" already exists, continue?"});
+        EXPECT_EQ(rig.prompt.told(), kCopyError);
+        EXPECT_EQ(readFile(local.file("a.bin")), std::string(3000, 'a'));
+        EXPECT_EQ(readFile(local.file("b.bin")), "mine");
+        EXPECT_FALSE(fileExists(local.file("c.bin")));
+    }
+    Rig rig(*server);
+    rig.prompt.answers = {Answer::Yes, Answer::Yes};
+    EXPECT_TRUE(rig.engine.RunCopyJob(job)) << rig.engine.lastError();
+    EXPECT_EQ(rig.prompt.asked().size(), 2u);
+    EXPECT_EQ(readFile(local.file("b.bin")), std::string(3000, 'b'));
+    EXPECT_EQ(readFile(local.file("c.bin")), std::string(3000, 'c'));
+}
+
+// An upload the server refuses, or whose line breaks, is a failure, even when the break
+// comes with the last chunk, after the whole local file was read.
+TEST_F(CopyEngineTest, UploadReportsRefusedWritesAndBrokenLines) {
+    writeFile(local.file("big.bin"), randomBytes(1048576, 3));
+    writeFile(local.file("small.bin"), randomBytes(3000, 4));
+    {
+        Rig rig(*server, false);
+        rig.session.addSessionLogin(server->host, "anonymous", "");  // may only read
+        EXPECT_FALSE(rig.engine.CopyFiles(folder->url(server->host), {local.file("big.bin")}, 1));
+        EXPECT_NE(rig.engine.lastError().find("550"), std::string::npos) << rig.engine.lastError();
+        EXPECT_FALSE(fileExists(folder->local("big.bin")));
+    }
+    {
+        Rig rig(*server);
+        EXPECT_FALSE(
+            rig.engine.CopyFiles(folder->url(server->dropHost), {local.file("big.bin")}, 1));
+    }
+    {
+        Rig rig(*server);
+        rig.client.faults.dropAfterBytes = 2900;
+        EXPECT_FALSE(
+            rig.engine.CopyFiles(folder->url(server->host), {local.file("small.bin")}, 3000));
+        rig.client.faults.dropAfterBytes = -1;
+        EXPECT_TRUE(
+            rig.engine.CopyFiles(folder->url(server->host), {local.file("small.bin")}, 3000))
+            << rig.engine.lastError();
+    }
+}
+
+TEST_F(CopyEngineTest, DownloadFailuresLeaveWhatWasThere) {
+    writeFile(folder->local("big.bin"), randomBytes(1048576, 5));
+    writeFile(local.file("gone.bin"), "keep me");
+    Rig rig(*server);
+    // A broken line is a failure, not a short file that ended early.
+    EXPECT_FALSE(rig.engine.CopyFiles(local.path() + "/",
+                                      {folder->url(server->dropHost, "big.bin")}, 1048576));
+    EXPECT_LT(readFile(local.file("big.bin")).size(), 1048576u);
+    // Replacing a file with one the server does not have leaves the old one alone.
+    rig.prompt.answers = {Answer::Yes};
+    EXPECT_FALSE(
+        rig.engine.CopyFiles(local.path() + "/", {folder->url(server->host, "gone.bin")}, 1));
+    EXPECT_EQ(readFile(local.file("gone.bin")), "keep me");
+
+    // Without a login the job ends at once, before any traffic.
+    Rig stranger(*server, false);
+    const size_t log = server->logSize();
+    EXPECT_FALSE(stranger.engine.RunCopyJob(
+        {local.path() + "/", {folder->url(server->host, "big.bin")}, 1048576}));
+    EXPECT_EQ(stranger.prompt.told(), kCopyError);
+    EXPECT_EQ(server->logSince(log), "");
+}
+
+TEST(LocalCopy, CopiesToANewNameAndNeverOverAnExistingOne) {
+    test::TempDir dir;
+    writeFile(dir.file("from"), randomBytes(3 * 1048576 + 1, 9));
+    writeFile(dir.file("taken"), "old");
+    std::unique_ptr<FtpClient> client = makeCurlFtpClient();
+    test::LockedPrompt prompt;
+    test::ScriptedDialogs dialogs;
+    Settings settings;
+    FtpSession session(*client, prompt, dialogs, settings);
+    test::RecordingProgress progress;
+    CopyEngine engine(session, prompt, progress);
+    EXPECT_TRUE(engine.CopyFiles(dir.file("to"), {dir.file("from")}, 3 * 1048576 + 1));
+    EXPECT_EQ(readFile(dir.file("to")), readFile(dir.file("from")));
+    EXPECT_FALSE(engine.CopyFiles(dir.file("taken"), {dir.file("from")}, 1));
+    EXPECT_EQ(readFile(dir.file("taken")), "old");
+    EXPECT_FALSE(engine.CopyFiles(dir.file("new"), {dir.file("missing")}, 1));
+    EXPECT_FALSE(fileExists(dir.file("new")));
+}
+
+}  // namespace
+}  // namespace varnel
