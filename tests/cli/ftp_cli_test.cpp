@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "catalog/workspace.h"
+#include "support/ftptestserver.h"
+#include "support/process.h"
+#include "support/tempdir.h"
+
+namespace varnel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using test::writeFile;
+
+// varnel-cli keeps cfg.dat beside itself, so each test runs a copy in a folder of its own.
+class FtpCliTest : public test::FtpServerTest {
+  protected:
+    void SetUp() override {
+        test::FtpServerTest::SetUp();
+        fs::copy_file(test::cliPath(), home.file("varnel-cli"));
+    }
+    test::ProcessResult cli(std::vector<std::string> args) {
+        args.insert(args.begin(), home.file("varnel-cli"));
+        test::ProcessResult result = test::runProcess(args);
+        EXPECT_EQ(result.out.find(server->password), std::string::npos) << result.out;
+        EXPECT_EQ(result.err.find(server->password), std::string::npos) << result.err;
+        return result;
+    }
+    test::TempDir home;
+};
+
+TEST_F(FtpCliTest, LoginChecksTheCredentialsAndSavesThemOnlyWhenAsked) {
+    const std::string url = folder->url(server->host);
+    auto wrong = cli({"ftp", "login", url, "--user", server->user, "--password", "nope"});
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_NE(wrong.err.find("530"), std::string::npos) << wrong.err;
+
+    auto checked =
+        cli({"ftp", "login", url, "--user", server->user, "--password", server->password});
+    EXPECT_EQ(checked.exitCode, 0) << checked.err;
+    EXPECT_FALSE(test::fileExists(home.file("cfg.dat")));
+
+    auto saved = cli(
+        {"ftp", "login", url, "--user", server->user, "--password", server->password, "--save"});
+    ASSERT_EQ(saved.exitCode, 0) << saved.err;
+    EXPECT_EQ(fs::status(home.file("cfg.dat")).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    Settings settings;
+    parseSettings(readFile(home.file("cfg.dat")), settings);
+    EXPECT_EQ(settings.loginHosts, server->host + '\0');
+    EXPECT_EQ(settings.loginUsers, server->user + '\0');
+    EXPECT_EQ(settings.loginPasswords, server->password + '\0');
+
+    // The saved login serves later commands.
+    writeFile(folder->local("seen.txt"), "12345");
+    auto listed = cli({"ftp", "ls", url});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(listed.out.substr(0, listed.out.find('\t', 14)), "seen.txt\tfile\t5");
+}
+
+TEST_F(FtpCliTest, PutAndGetWithTheOverwriteQuestion) {
+    const std::string user[] = {"--user", server->user, "--password", server->password};
+    writeFile(home.file("up load.bin"), std::string(70000, 'u'));
+    auto put = cli({"ftp", "put", home.file("up load.bin"), folder->url(server->host), user[0],
+                    user[1], user[2], user[3]});
+    ASSERT_EQ(put.exitCode, 0) << put.err;
+    EXPECT_EQ(readFile(folder->local("up load.bin")), std::string(70000, 'u'));
+
+    test::TempDir into;
+    const std::string source = folder->url(server->host, "up load.bin");
+    auto get = cli({"ftp", "get", source, into.path(), user[0], user[1], user[2], user[3]});
+    ASSERT_EQ(get.exitCode, 0) << get.err;
+    EXPECT_EQ(readFile(into.file("up load.bin")), std::string(70000, 'u'));
+
+    writeFile(into.file("up load.bin"), "local changes");
+    auto refused = cli({"ftp", "get", source, into.path(), user[0], user[1], user[2], user[3]});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("Copy file error!!!"), std::string::npos) << refused.err;
+    EXPECT_EQ(readFile(into.file("up load.bin")), "local changes");
+    auto replaced =
+        cli({"ftp", "get", source, into.path(), "--overwrite", user[0], user[1], user[2], user[3]});
+    EXPECT_EQ(replaced.exitCode, 0) << replaced.err;
+    EXPECT_EQ(readFile(into.file("up load.bin")), std::string(70000, 'u'));
+
+    // Anonymous (no user, nothing saved) may read but not write.
+    auto anonymous = cli({"ftp", "put", home.file("up load.bin"), folder->url(server->host, "x/")});
+    EXPECT_EQ(anonymous.exitCode, 1);
+    auto missing = cli({"ftp", "get", folder->url(server->host, "nothing.bin"), into.path()});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("no such file"), std::string::npos) << missing.err;
+    EXPECT_EQ(cli({"ftp", "ls", "http://example/"}).exitCode, 1);
+}
+
+}  // namespace
+}  // namespace varnel
