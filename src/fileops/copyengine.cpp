@@ -23,7 +23,7 @@ namespace {
 constexpr size_t kChunk = 2048;
 // Local files are read and written through buffers this large, so 2048-byte chunks cost no
 // system call each.
-constexpr size_t kLocalBuffer = 256 * 1024;
+constexpr size_t kLocalBuffer = 64 * 1024;
 constexpr size_t kLocalCopyBlock = 1024 * 1024;
 
 struct FileCloser {
