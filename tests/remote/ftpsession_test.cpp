@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "catalog/tables.h"
 #include "catalog/workspace.h"
 #include "platform/faultyftp.h"
 #include "platform/filetime.h"
@@ -258,6 +259,40 @@ TEST_F(FtpSessionTest, PromptsOncePerRootUntilLogOutAndKeepsOneSavedLoginPerHost
     rig.session.ToggleOffline();
     EXPECT_TRUE(rig.session.PromptRemoteLogin(other));
     EXPECT_EQ(rig.dialogs.shown.size(), 4u);
+}
+
+TEST_F(FtpSessionTest, LogInAsksForAFolderAndTheLoginFormFollowsItsRules) {
+    Rig rig;
+    rig.dialogs.folder = "ftp:\\\\" + server->host + "\\pub\\";
+    rig.dialogs.answer = [](LoginForm& form) {
+        setLoginAnonymous(form, true);
+        return true;
+    };
+    rig.session.LogIn();
+    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_EQ(rig.dialogs.shown[0].server, server->host);
+    FtpLogin login;
+    ASSERT_TRUE(rig.session.sessionLogin(server->host, login));
+    EXPECT_TRUE(login.anonymous);
+    rig.dialogs.folder = std::string(kTextSize, 'x');  // refused, not cut
+    rig.session.LogIn();
+    EXPECT_EQ(rig.dialogs.shown.size(), 1u);
+    EXPECT_EQ(rig.prompt.told().size(), 1u);
+
+    LoginForm form;
+    form.userNames = {"ann", "bob"};
+    form.savedPasswords = {"pa", "pb"};
+    chooseLoginUser(form, 1);
+    EXPECT_EQ(form.user, "bob");
+    EXPECT_EQ(form.password, "pb");
+    setLoginAnonymous(form, true);
+    EXPECT_EQ(form.user, "Anonymous");
+    EXPECT_EQ(form.password, "Varnel@");
+    setLoginAnonymous(form, false);  // unticking changes nothing else
+    EXPECT_EQ(form.user, "Anonymous");
+    EXPECT_FALSE(form.anonymous);
+    chooseLoginUser(form, 5);
+    EXPECT_EQ(form.user, "Anonymous");
 }
 
 TEST_F(FtpSessionTest, LoginWithProgressShowsTheUrlAndReturnsTheConnection) {
