@@ -1,0 +1,34 @@
+#pragma once
+// The folder scan: walks every root and all folders below it, local or FTP, and brings the
+// master list into line with what it found. New and changed files go to the front of the
+// master list, newest first; vanished files leave it; records under excluded folders are
+// dropped. Folders that cannot be read keep their records as they were.
+#include <cstddef>
+#include <cstdint>
+
+namespace varnel {
+
+class Progress;
+class ScanServices;
+
+struct ScanSummary {
+    int64_t foldersWalked = 0;
+    int64_t unreadableFolders = 0;
+    int32_t newFiles = 0;
+    int32_t changedFiles = 0;
+    int32_t removedFiles = 0;       // vanished, and dropped by the exclusions
+    int64_t skippedLongPaths = 0;   // paths longer than the 2048-byte working texts
+    int64_t skippedLargeFiles = 0;  // files of 4 GiB or more
+    bool cancelled = false;
+};
+
+// The worker's body. `roots` and `exclusions` are prefix lists (NUL-separated, the length
+// counting every NUL); `flag` 0 starts the queue at 262144 bytes, other values at 32768.
+// `progress` (may be null) is told what is going on and its Cancel stops the walk: what was
+// found so far is kept, folders not yet listed keep their records. Two threads work: one
+// lists folders while this one merges, with the same result as one walking alone.
+ScanSummary scanFolders(ScanServices& services, const char* roots, size_t rootsLength,
+                        const char* exclusions, size_t exclusionsLength, int flag,
+                        Progress* progress);
+
+}  // namespace varnel

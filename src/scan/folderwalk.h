@@ -1,0 +1,42 @@
+#pragma once
+// The scan's walk: breadth-first over a queue of folder paths that starts with the roots in
+// the order given; every folder listed appends its subfolders, in listing order, at the end.
+// Each folder goes to the pipe as one block, so the merger sees exactly the order a
+// single-threaded walk would have produced. The walk never touches the catalog.
+#include <cstdint>
+#include <string>
+
+namespace varnel {
+
+class FtpSession;
+class FolderList;
+class PassOverRules;
+class Progress;
+class ScanPipe;
+
+struct WalkRequest {
+    const FolderList* roots = nullptr;
+    const FolderList* exclusions = nullptr;
+    const PassOverRules* rules = nullptr;
+    size_t initialQueueCapacity = 262144;
+    FtpSession* ftp = nullptr;           // null: FTP folders cannot be read
+    std::string programDir;              // where FTP mirror folders go; empty: none are made
+    const Progress* progress = nullptr;  // its cancelled flag stops the walk
+};
+
+struct WalkCounts {
+    int64_t foldersListed = 0;
+    int64_t unreadableFolders = 0;  // could not be listed (or were not, after Cancel)
+    int64_t skippedLongPaths = 0;   // longer than a 2048-byte working text
+    int64_t skippedLargeFiles = 0;  // 4 GiB or more
+    int64_t ftpConnectAttempts = 0;
+};
+
+void walkFolders(const WalkRequest& request, ScanPipe& pipe, WalkCounts& counts);
+
+// The pause between two attempts to reach an FTP server that refused or did not answer;
+// Cancel ends the wait within kCancelPoll.
+inline constexpr int kConnectPauseMs = 1000;
+inline constexpr int kCancelPollMs = 20;
+
+}  // namespace varnel

@@ -1,0 +1,69 @@
+#pragma once
+// The catalog side of reading folders, shared by the folder scan and the folder refresh:
+// the prior records of the folders being read, sorted by name for binary search; each
+// listed file looked up among them (new, changed or unchanged); the prior records nobody
+// confirmed; and the merge that brings the master list into line.
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+namespace varnel {
+
+class Catalog;
+
+// Fills `prior` (a derived list) with the master records whose folder `wanted` accepts, in
+// master order, and `sorted` with the same records by name (equal names by folder). Each
+// distinct folder text is decided once, so a million records cost a million array reads.
+void collectPriorRecords(Catalog& catalog, int prior, int sorted,
+                         const std::function<bool(std::string_view folder)>& wanted);
+
+// Removes from the master list the records `drop` accepts (by folder), keeping the order of
+// the others. Returns how many went; the generation advances only when some did.
+int32_t dropMasterRecords(Catalog& catalog,
+                          const std::function<bool(std::string_view folder)>& drop);
+
+class ListingMerge {
+  public:
+    ListingMerge(Catalog& catalog, int found, int sorted);
+
+    // The folder the next files belong to (ending with its separator). The text must stay
+    // as it is until the next beginFolder().
+    void beginFolder(const char* folder);
+    // A listed file: unchanged files confirm their prior record; new and changed ones are
+    // appended to the found list (a changed one with the prior record's note).
+    void addFile(const char* name, uint32_t size, uint64_t lastWriteTime);
+
+    // Where the found list stands, to forget a folder whose listing broke off.
+    struct Mark {
+        int32_t found, newFiles, changedFiles;
+    };
+    Mark mark() const;
+    void rewind(const Mark& mark);
+
+    int32_t newFiles() const { return newFiles_; }
+    int32_t changedFiles() const { return changedFiles_; }
+
+    // Fills `gone` (a derived list) with the prior records no listing confirmed, except
+    // those whose folder `isProtected` accepts (folders that could not be read).
+    void collectGone(int gone, const std::function<bool(std::string_view folder)>& isProtected);
+
+  private:
+    int32_t findPrior(const char* name);
+
+    Catalog& catalog_;
+    const int found_;
+    const int sorted_;
+    std::vector<uint8_t> keep_;  // per sorted prior record: 0xFF until confirmed
+    const char* folder_ = "";
+    bool exactNames_ = true;
+    int32_t folderRecord_ = -1;  // a new record of this folder, to share its folder text
+    int32_t newFiles_ = 0;
+    int32_t changedFiles_ = 0;
+};
+
+// The catalog side of every scan and refresh: the records of `gone` leave the master list,
+// those of `found` go to its front, newest first. 1 when records were added, else 0.
+int mergeScanResult(Catalog& catalog, int found, int gone);
+
+}  // namespace varnel
