@@ -1,0 +1,102 @@
+#include "scan/scancommand.h"
+
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "catalog/tables.h"
+#include "catalog/workspace.h"
+#include "platform/progress.h"
+#include "platform/prompt.h"
+#include "remote/ftpnames.h"
+#include "remote/ftpsession.h"
+#include "scan/scanoptions.h"
+#include "scan/scanpaths.h"
+#include "scan/scanservices.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr size_t kFolderTextLimit = kFolderTextBuffer - 1;
+
+// A single root gets its trailing separator; a list with commas stays as typed (its entries
+// are completed when the list is cut).
+void completeSingleRoot(std::string& text) {
+    if (text.empty() || text.find(',') != std::string::npos) return;
+    const bool ftp = IsFtpName(text.c_str());
+    if (text.back() == '/' || (ftp && text.back() == '\\')) return;
+    text.push_back('/');
+}
+
+// Logs in to every FTP root; false when one is refused.
+bool logInToRoots(ScanServices& services, const FolderList& roots, Progress& progress) {
+    bool refused = false;
+    for (const std::string& root : roots.entries()) {
+        if (!IsFtpName(root.c_str())) continue;
+        if (!services.ftp || !services.ftp->PromptRemoteLogin(root)) {
+            refused = true;
+            continue;
+        }
+        std::string url = root;
+        SwapFtpSeparators(url);
+        if (!services.ftp->LoginWithProgress(url, progress)) refused = true;
+    }
+    return !refused;
+}
+
+}  // namespace
+
+ScanCommandResult ScanCommand(ScanServices& services, Workspace& workspace, ScanDialogs& dialogs,
+                              Progress& progress, std::string_view addressText) {
+    ScanCommandResult result;
+    ScanOptionsForm form{workspace.scanFolders(), workspace.excludeFolders()};
+    if (!addressText.empty()) form.folders = addressText;
+    if (!dialogs.scanOptions(form)) return result;
+
+    completeSingleRoot(form.folders);
+    result.outcome = ScanOutcome::Refused;
+    if (form.folders.size() > kFolderTextLimit || form.exclusions.size() > kFolderTextLimit) {
+        services.prompt.tell("The folder list is longer than " + std::to_string(kFolderTextLimit) +
+                             " bytes.");
+        return result;
+    }
+    const FolderList roots = FolderList::fromText(form.folders, true);
+    const FolderList exclusions = FolderList::fromText(form.exclusions, false);
+    if (services.ftp) services.ftp->setOffline(false);
+    const bool loggedIn = logInToRoots(services, roots, progress);
+    workspace.scanFolders() = form.folders;
+    workspace.excludeFolders() = form.exclusions;
+    if (!loggedIn) {
+        services.prompt.tell(kLoginFirstText);
+        return result;
+    }
+
+    progress.clearCancelled();
+    services.setCatalogBusy(true);
+    auto work = [&] {
+        result.summary = scanFolders(services, roots.data(), roots.length(), exclusions.data(),
+                                     exclusions.length(), 0, &progress);
+        progress.close();
+    };
+    std::thread worker;
+    try {
+        worker = std::thread(work);
+    } catch (const std::system_error&) {
+        work();  // no thread to be had: the dialog shows the end only
+    }
+    progress.runModal();
+    if (worker.joinable()) worker.join();
+    services.setCatalogBusy(false);
+
+    Catalog& catalog = services.catalog;
+    catalog.setRecordCount(kSelectionList, 0);
+    catalog.historyPushList(kMasterList);
+    PageCursor& page = catalog.page();
+    result.layoutNeeded = page.viewMode != 1;
+    page.viewMode = 1;
+    result.outcome = ScanOutcome::Scanned;
+    return result;
+}
+
+}  // namespace varnel
