@@ -36,7 +36,7 @@ class ListingDownloader {
     static constexpr size_t kIdleQueueLength = 4096;
     static constexpr int kIdleTicks = 150;
 
-    // Status texts go to `prompt` from the worker thread.
+    // Status texts go to `prompt` from the worker thread. Both must outlive the downloader.
     ListingDownloader(FtpSession& session, Prompt& prompt);
     // Stops the worker, abandoning a fetch under way.
     ~ListingDownloader();
