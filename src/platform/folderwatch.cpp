@@ -25,13 +25,21 @@ FolderWatch::~FolderWatch() {
 }
 
 int FolderWatch::add(const char* path, int* error) {
-    int watch = fd_ >= 0 ? ::inotify_add_watch(fd_, path, kNameChanges) : -1;
-    if (error) *error = watch < 0 ? (fd_ >= 0 ? errno : EBADF) : 0;
+    int failure = EBADF;
+    int watch = -1;
+    if (watchLimit >= 0 && live_.size() >= static_cast<size_t>(watchLimit)) {
+        failure = ENOSPC;
+    } else if (fd_ >= 0) {
+        watch = ::inotify_add_watch(fd_, path, kNameChanges);
+        failure = errno;
+    }
+    if (watch >= 0) live_.insert(watch);
+    if (error) *error = watch < 0 ? failure : 0;
     return watch;
 }
 
 void FolderWatch::remove(int watch) {
-    if (fd_ >= 0 && watch >= 0) ::inotify_rm_watch(fd_, watch);
+    if (fd_ >= 0 && live_.erase(watch) > 0) ::inotify_rm_watch(fd_, watch);
 }
 
 void FolderWatch::drain(const std::function<void(int watch)>& onChange) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_set>
 
 namespace varnel {
 
@@ -25,8 +26,13 @@ class FolderWatch {
     // events were lost. Returns at once when nothing is pending.
     void drain(const std::function<void(int watch)>& onChange);
 
+    // For tests: with a value of 0 or more, add() fails with ENOSPC once that many watches
+    // are in place, as the kernel does at the system's limit.
+    int watchLimit = -1;
+
   private:
     int fd_ = -1;
+    std::unordered_set<int> live_;
     std::unique_ptr<char[]> buffer_;
 };
 

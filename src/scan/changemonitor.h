@@ -48,6 +48,8 @@ class ChangeMonitor {
     // When the window goes: every watch is closed.
     void closeDriveWatches();
 
+    FolderWatch& folderWatch() { return watch_; }
+
     // Seconds of a steady clock; tests put their own in.
     std::function<int64_t()> clockSeconds;
 
