@@ -1,0 +1,233 @@
+// Scanning, refreshing and the scan command on FTP trees of the real test server, and the
+// scan's connect loop against a port that refuses.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "catalog/workspace.h"
+#include "platform/ftpclient.h"
+#include "remote/ftpnames.h"
+#include "remote/ftpsession.h"
+#include "remote/mirrorpaths.h"
+#include "scan/folderrefresh.h"
+#include "scan/scancommand.h"
+#include "scan/scanoptions.h"
+#include "scan/scanpaths.h"
+#include "scantree.h"
+#include "support/ftptestserver.h"
+#include "support/remotedoubles.h"
+
+namespace varnel {
+namespace {
+
+using namespace std::chrono_literals;
+using test::fileTimeOf;
+using test::makeFile;
+using test::makeFolder;
+using test::Rec;
+using test::recordsIn;
+
+// A catalog and an FTP session for it, the mirror folders going to a temporary program
+// directory.
+struct FtpRig {
+    test::TempDir program;
+    Catalog catalog;
+    test::LockedPrompt prompt;
+    test::ScriptedDialogs dialogs;
+    Settings settings;
+    std::unique_ptr<FtpClient> client = makeCurlFtpClient();
+    FtpSession session{*client, prompt, dialogs, settings};
+    std::string watched;
+    ScanServices services{catalog, prompt, program.path()};
+    FtpRig() {
+        services.ftp = &session;
+        services.watchedFolders = &watched;
+    }
+    ScanSummary scan(const std::string& roots, Progress* progress = nullptr) {
+        const FolderList r = FolderList::fromText(roots, true);
+        return scanFolders(services, r.data(), r.length(), "", 0, 0, progress);
+    }
+    std::vector<Rec> records() { return test::readList(catalog, kMasterList); }
+};
+
+class FtpScan : public test::FtpServerTest {
+  protected:
+    void SetUp() override {
+        FtpServerTest::SetUp();
+        rig.session.addSessionLogin(server->host, server->user, server->password);
+        makeFolder(folder->local("sub/deeper"));
+        makeFile(folder->local("a.txt"), 3, 1000);
+        makeFile(folder->local("sub/b.txt"), 5, 3000);
+        makeFile(folder->local("sub/deeper/c d.txt"), 7, 2000);
+        url = folder->url(server->host);
+        name = url;
+        SwapFtpSeparators(name);
+    }
+    FtpRig rig;
+    std::string url;   // ftp://127.0.0.1:PORT/folder/
+    std::string name;  // ftp:\\127.0.0.1:PORT\folder\ (catalog spelling)
+};
+
+TEST_F(FtpScan, CataloguesTheTreeAndAnUnchangedRescanChangesNothing) {
+    test::RecordingProgress progress;
+    const ScanSummary s = rig.scan(url, &progress);
+    EXPECT_EQ(rig.records(),
+              (std::vector<Rec>{{name + "sub\\", "b.txt", "", fileTimeOf(3000), 5},
+                                {name + "sub\\deeper\\", "c d.txt", "", fileTimeOf(2000), 7},
+                                {name, "a.txt", "", fileTimeOf(1000), 3}}));
+    EXPECT_EQ(s.foldersWalked, 3);
+    EXPECT_EQ(progress.statuses().front(), url);  // shown as the address bar spells it
+    // Mirror folders for FTP folders down to five separators deep.
+    std::string mirror;
+    ASSERT_TRUE(MirrorPathOf(rig.program.path(), name + "sub\\", mirror));
+    EXPECT_TRUE(std::filesystem::is_directory(mirror));
+    ASSERT_TRUE(MirrorPathOf(rig.program.path(), name + "sub\\deeper\\", mirror));
+    EXPECT_FALSE(std::filesystem::exists(mirror));
+
+    const auto before = rig.records();
+    const int32_t generation = rig.catalog.generation();
+    const ScanSummary again = rig.scan(url);
+    EXPECT_EQ(rig.records(), before);
+    EXPECT_EQ(rig.catalog.generation(), generation);
+    EXPECT_EQ(again.newFiles + again.changedFiles + again.removedFiles, 0);
+
+    makeFile(folder->local("a.txt"), 4, 1000);
+    std::filesystem::remove_all(folder->local("sub/deeper"));
+    const ScanSummary third = rig.scan(url);
+    EXPECT_EQ(third.changedFiles, 1);
+    EXPECT_EQ(third.removedFiles, 1);
+    EXPECT_EQ(rig.records()[0], (Rec{name, "a.txt", "", fileTimeOf(1000), 4}));
+}
+
+TEST_F(FtpScan, ARootTheServerCannotListKeepsItsRecords) {
+    rig.scan(url);
+    const auto before = rig.records();
+    std::filesystem::rename(folder->local(),
+                            folder->local().substr(0, folder->local().size() - 1) + "-moved");
+    const ScanSummary s = rig.scan(url);
+    EXPECT_EQ(rig.records(), before);
+    EXPECT_EQ(s.unreadableFolders, 1);
+    std::filesystem::rename(folder->local().substr(0, folder->local().size() - 1) + "-moved",
+                            folder->local());
+}
+
+TEST_F(FtpScan, RefreshReadsTheServerOnlyWhenLive) {
+    rig.scan(url);
+    makeFile(folder->local("sub/new.txt"), 9, 500);
+    const std::string sub = name + "sub\\";
+    EXPECT_EQ(refreshFolders(rig.services, sub.c_str(), kSingleFolder, 0), 0);  // no cache
+    EXPECT_EQ(recordsIn(rig.records(), sub).size(), 1u);
+    EXPECT_EQ(refreshFolders(rig.services, sub.c_str(), kSingleFolder, 1), 1);
+    EXPECT_EQ(rig.records()[0], (Rec{sub, "new.txt", "", fileTimeOf(500), 9}));
+}
+
+// The dialog answered by the test.
+struct AnsweredDialog : ScanDialogs {
+    std::optional<ScanOptionsForm> answer;
+    std::vector<ScanOptionsForm> shown;
+    bool scanOptions(ScanOptionsForm& form) override {
+        shown.push_back(form);
+        if (!answer) return false;
+        form = *answer;
+        return true;
+    }
+};
+
+TEST_F(FtpScan, TheScanCommandLogsInThenScansAndShowsTheMasterList) {
+    FtpRig fresh;  // no session login yet: the login dialog asks
+    fresh.dialogs.answerWith(server->user, server->password);
+    Workspace workspace(fresh.program.path(), {"/"});
+    AnsweredDialog dialog;
+    const std::string local = fresh.program.path() + "/local";
+    makeFolder(local);
+    makeFile(local + "/x", 1, 4000);
+    dialog.answer = ScanOptionsForm{url.substr(0, url.size() - 1) + "," + local, ""};
+    test::RecordingProgress progress;
+    const ScanCommandResult result = ScanCommand(fresh.services, workspace, dialog, progress, "");
+    ASSERT_EQ(result.outcome, ScanOutcome::Scanned);
+    EXPECT_EQ(fresh.dialogs.shown.size(), 1u);
+    EXPECT_EQ(result.summary.newFiles, 4);
+    EXPECT_EQ(fresh.records()[0], (Rec{local + "/", "x", "", fileTimeOf(4000), 1}));
+    EXPECT_EQ(fresh.catalog.currentList(), kMasterList);
+    EXPECT_TRUE(result.layoutNeeded);
+    EXPECT_EQ(fresh.catalog.page().viewMode, 1);
+    EXPECT_FALSE(fresh.services.catalogBusy());
+    EXPECT_EQ(workspace.scanFolders(), dialog.answer->folders);
+}
+
+TEST_F(FtpScan, ARefusedLoginScansNothing) {
+    FtpRig fresh;
+    fresh.dialogs.answer = [](LoginForm&) { return false; };
+    Workspace workspace(fresh.program.path(), {"/"});
+    AnsweredDialog dialog;
+    dialog.answer = ScanOptionsForm{url, "/tmp/"};
+    test::RecordingProgress progress;
+    const ScanCommandResult result = ScanCommand(fresh.services, workspace, dialog, progress, "");
+    EXPECT_EQ(result.outcome, ScanOutcome::Refused);
+    EXPECT_EQ(fresh.prompt.told(), std::vector<std::string>{kLoginFirstText});
+    EXPECT_EQ(fresh.records().size(), 0u);
+    // The texts are kept for the next time.
+    EXPECT_EQ(workspace.scanFolders(), url);
+    EXPECT_EQ(workspace.excludeFolders(), "/tmp/");
+}
+
+// A loopback port nothing listens on.
+std::string refusingHost() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+}
+
+// A server that is down is asked about once a second; Cancel ends the wait within a second.
+// What was found before stays, and folders the walk did not reach keep their records.
+TEST(FtpScanCancel, TheConnectLoopPausesAndEndsSoonAfterCancel) {
+    FtpRig rig;
+    const std::string host = refusingHost();
+    rig.session.addSessionLogin(host, "user", "password");
+    const std::string site = "ftp:\\\\" + host + "\\pub\\";
+    const std::string before = rig.program.path() + "/before/";
+    const std::string after = rig.program.path() + "/after/";
+    makeFolder(before);
+    makeFolder(after);
+    makeFile(before + "found", 1, 100);
+    test::appendRecords(rig.catalog, kMasterList,
+                        {{site, "kept", "", 1, 1}, {after, "vanished-but-not-reached", "", 2, 2}});
+
+    test::RecordingProgress progress;
+    ScanSummary summary;
+    std::thread worker([&] { summary = rig.scan(before + "," + site + "," + after, &progress); });
+    std::this_thread::sleep_for(2500ms);
+    const auto cancelled = std::chrono::steady_clock::now();
+    progress.cancel();
+    worker.join();
+    const auto ended = std::chrono::steady_clock::now();
+
+    EXPECT_LT(ended - cancelled, 1s);
+    const std::vector<std::string> statuses = rig.prompt.statuses();
+    const int attempts = static_cast<int>(std::count(
+        statuses.begin(), statuses.end(), std::string("Some error occured when login ftp site.")));
+    // Attempts at 0 s, 1 s and 2 s (a little more for a slow machine), never a storm.
+    EXPECT_GE(attempts, 2);
+    EXPECT_LE(attempts, 4);
+    EXPECT_TRUE(summary.cancelled);
+    EXPECT_EQ(rig.records(), (std::vector<Rec>{{before, "found", "", fileTimeOf(100), 1},
+                                               {site, "kept", "", 1, 1},
+                                               {after, "vanished-but-not-reached", "", 2, 2}}));
+}
+
+}  // namespace
+}  // namespace varnel
