@@ -1,0 +1,150 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "catalog/workspace.h"
+#include "support/ftptestserver.h"
+#include "support/process.h"
+#include "support/tempdir.h"
+
+namespace varnel {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using test::readFile;
+using test::writeFile;
+
+// varnel-cli keeps cfg.dat beside itself, so each test runs a copy in a folder of its own.
+class ScanCli : public test::FtpServerTest {
+  protected:
+    void SetUp() override {
+        test::FtpServerTest::SetUp();
+        fs::copy_file(test::cliPath(), home.file("varnel-cli"));
+        fs::create_directories(tree.file("sub/deeper"));
+        writeFile(tree.file("a"), "1");
+        writeFile(tree.file("sub/b"), "22");
+        writeFile(tree.file("sub/deeper/c"), "333");
+    }
+    test::ProcessResult cli(std::vector<std::string> args) {
+        args.insert(args.begin(), {home.file("varnel-cli"), "-d", catalog()});
+        return test::runProcess(args);
+    }
+    std::string catalog() const { return home.file("cat.fdb"); }
+    std::string root() const { return tree.path() + "/"; }
+    test::TempDir home;
+    test::TempDir tree;
+};
+
+TEST_F(ScanCli, ScanPrintsWhatItDidAndSavesTheCatalog) {
+    auto first = cli({"scan", root(), "--exclude", root() + "sub/deeper/"});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(first.out.substr(0, first.out.find('\n')),
+              "2 folders walked, 2 new, 0 changed, 0 removed, 0 skipped");
+    EXPECT_NE(first.err.find("Searching files... (2 files find)"), std::string::npos) << first.err;
+    auto dump = cli({"dump"});
+    EXPECT_NE(dump.out.find(root() + "sub/\tb\t\t"), std::string::npos) << dump.out;
+    EXPECT_EQ(dump.out.find("deeper"), std::string::npos) << dump.out;
+
+    fs::remove(tree.file("a"));
+    writeFile(tree.file("sub/b"), "changed");
+    auto again = cli({"scan", root()});
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(again.out.substr(0, again.out.find('\n')),
+              "3 folders walked, 1 new, 1 changed, 1 removed, 0 skipped");
+}
+
+TEST_F(ScanCli, LongPathsAreReportedAsSkipped) {
+    std::string deep = tree.path();
+    while (deep.size() < 2100) deep += "/" + std::string(200, 'd');
+    fs::create_directories(deep);
+    auto result = cli({"scan", root()});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find(", 1 skipped\nskipped 1 paths longer than 2047 bytes\n"),
+              std::string::npos)
+        << result.out;
+}
+
+TEST_F(ScanCli, RefreshBringsOneFolderUpToDate) {
+    ASSERT_EQ(cli({"scan", root()}).exitCode, 0);
+    writeFile(tree.file("sub/new"), "n");
+    writeFile(tree.file("sub/deeper/unseen"), "u");
+    auto refreshed = cli({"refresh", root() + "sub"});
+    ASSERT_EQ(refreshed.exitCode, 0) << refreshed.err;
+    auto dump = cli({"dump"});
+    EXPECT_EQ(dump.out.rfind(root() + "sub/\tnew\t", 0), 0u) << dump.out;
+    EXPECT_EQ(dump.out.find("unseen"), std::string::npos);
+    auto missing = cli({"refresh", root() + "nowhere/"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("cannot read"), std::string::npos) << missing.err;
+}
+
+TEST_F(ScanCli, FtpRootsLogInWithTheGivenUser) {
+    writeFile(folder->local("remote.txt"), "12345");
+    const std::string url = folder->url(server->host);
+    auto result = cli({"scan", url, "--user", server->user, "--password", server->password});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out.find(server->password), std::string::npos);
+    std::string name = "ftp:\\\\" + url.substr(6);
+    for (char& c : name)
+        if (c == '/') c = '\\';
+    auto dump = cli({"dump"});
+    EXPECT_NE(dump.out.find(name + "\tremote.txt\t\t"), std::string::npos) << dump.out;
+}
+
+TEST_F(ScanCli, WatchAddListRemoveEditCfgDat) {
+    ASSERT_EQ(cli({"watch", "add", root() + "sub"}).exitCode, 0);
+    EXPECT_EQ(cli({"watch", "add", root() + "sub/"}).out, "already watched: " + root() + "sub/\n");
+    EXPECT_EQ(cli({"watch", "list"}).out, root() + "sub/\n");
+    Settings settings;
+    parseSettings(readFile(home.file("cfg.dat")), settings);
+    EXPECT_EQ(settings.watchedFolders, root() + "sub/" + '\0');
+    EXPECT_EQ(cli({"watch", "remove", root() + "sub"}).exitCode, 0);
+    EXPECT_EQ(cli({"watch", "list"}).out, "");
+    EXPECT_EQ(cli({"watch", "remove", root() + "sub"}).exitCode, 1);
+}
+
+TEST_F(ScanCli, WatchRefreshesAndSavesWhenAWatchedFolderChangesUntilInterrupted) {
+    ASSERT_EQ(cli({"scan", root()}).exitCode, 0);
+    ASSERT_EQ(cli({"watch", "add", root() + "sub"}).exitCode, 0);
+    const std::string out = home.file("watch.out");
+    const pid_t child = fork();
+    if (child == 0) {
+        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(fd, 1);
+        dup2(fd, 2);
+        const std::string cliCopy = home.file("varnel-cli"), db = catalog();
+        execl(cliCopy.c_str(), cliCopy.c_str(), "-d", db.c_str(), "watch", nullptr);
+        _exit(127);
+    }
+    auto waitFor = [&](const std::string& text, int times) {
+        for (int i = 0; i < 200; ++i) {
+            const std::string said = readFile(out);
+            size_t count = 0;
+            for (size_t at = said.find(text); at != std::string::npos; at = said.find(text, at + 1))
+                ++count;
+            if (count >= static_cast<size_t>(times)) return true;
+            std::this_thread::sleep_for(50ms);
+        }
+        return false;
+    };
+    // The first round refreshes every watched folder (nothing changed: nothing saved).
+    EXPECT_TRUE(waitFor("watching 1 folders", 1)) << readFile(out);
+    std::this_thread::sleep_for(1s);  // a few ticks: the watch is armed by now
+    writeFile(tree.file("sub/while-watched"), "w");
+    EXPECT_TRUE(waitFor("saved " + catalog(), 1)) << readFile(out);
+    ::kill(child, SIGINT);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << readFile(out);
+    EXPECT_NE(cli({"dump"}).out.find(root() + "sub/\twhile-watched\t"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace varnel
