@@ -1,9 +1,14 @@
 #include "scan/folderwalk.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <system_error>
 #include <thread>
 #include <unordered_set>
+#include <vector>
 
 #include "catalog/growbuffer.h"
 #include "catalog/tables.h"
@@ -21,6 +26,8 @@ namespace {
 
 // Mirror folders are made for FTP folders this shallow (ftp:\\host\a\b\ holds 5).
 constexpr int kMirrorDepth = 5;
+// Local folders listed ahead of the walk, at most this many at a time.
+constexpr size_t kListAhead = 64;
 
 struct FolderId {
     uint64_t device;
@@ -32,6 +39,76 @@ struct FolderIdHash {
         return std::hash<uint64_t>()(id.inode * 0x9E3779B97F4A7C15ULL ^ id.device);
     }
 };
+
+// One queue entry's listing. Local folders are listed by a helper thread ahead of the walk
+// or by the walk itself, whichever comes first; FTP folders by the walk itself, since the
+// FTP session serves one thread at a time. The walk takes the listings in queue order, so
+// the order of everything it hands on is that of a walk done alone.
+struct Listing {
+    enum class State { Waiting, Claimed, Done };
+    std::string folder;
+    bool ftp = false;
+    State state = State::Waiting;  // guarded by the walk's mutex
+    bool opened = false;
+    bool failed = false;  // reading broke off: the listing is not the whole folder
+    bool hasId = false;
+    FolderId id{};
+    int64_t longNames = 0;
+    // Per entry: u8 folder flag, u32 size, u32 size high, u64 time, u16 name length, name, NUL.
+    std::vector<char> entries;
+
+    void reset(std::string_view path) {
+        folder.assign(path);
+        ftp = IsFtpName(folder.c_str());
+        state = State::Waiting;
+        opened = failed = hasId = false;
+        longNames = 0;
+        entries.clear();
+    }
+    void add(const DirectoryEntry& e) {
+        if (e.name.size() >= kTextSize) {
+            ++longNames;  // no path that holds it fits a working text
+            return;
+        }
+        const uint16_t length = static_cast<uint16_t>(e.name.size());
+        const size_t at = entries.size();
+        entries.resize(at + 19 + length + 1);
+        char* p = entries.data() + at;
+        p[0] = e.isFolder ? 1 : 0;
+        std::memcpy(p + 1, &e.size, 4);
+        std::memcpy(p + 5, &e.sizeHigh, 4);
+        std::memcpy(p + 9, &e.lastWriteTime, 8);
+        std::memcpy(p + 17, &length, 2);
+        std::memcpy(p + 19, e.name.data(), length);
+        p[19 + length] = 0;
+    }
+    // Reads the entry at `at` and moves past it; false at the end.
+    bool read(size_t& at, DirectoryEntry& e) const {
+        if (at + 20 > entries.size()) return false;
+        const char* p = entries.data() + at;
+        uint16_t length;
+        e.isFolder = p[0] != 0;
+        std::memcpy(&e.size, p + 1, 4);
+        std::memcpy(&e.sizeHigh, p + 5, 4);
+        std::memcpy(&e.lastWriteTime, p + 9, 8);
+        std::memcpy(&length, p + 17, 2);
+        if (at + 20 + length > entries.size()) return false;
+        e.name = std::string_view(p + 19, length);
+        at += 20 + length;
+        return true;
+    }
+};
+
+// Lists a local folder into `listing`.
+void listLocal(Listing& listing, DirectorySource& source) {
+    listing.opened = source.openLocal(listing.folder.c_str());
+    if (!listing.opened) return;
+    listing.hasId = source.identity(listing.id.device, listing.id.inode);
+    DirectoryEntry entry;
+    while (nextEntry(source, entry)) listing.add(entry);
+    listing.failed = source.failed();
+    source.close();
+}
 
 class Walk {
   public:
@@ -46,9 +123,18 @@ class Walk {
         return request_.progress ? request_.progress->cancelFlag() : nullptr;
     }
     void seedQueue();
-    void listFolder(uint64_t readPosition);
-    bool openSource(bool ftp);
-    bool connectFtp();
+    void startHelpers();
+    void stopHelpers();
+    void helper();
+    // Makes listings for the queue entries not yet given one, up to kListAhead.
+    void planListings();
+    // The listing of the entry at the front, read whole.
+    Listing& currentListing();
+    // A local listing no thread has taken yet, now taken; null when there is none.
+    Listing* claimWaiting();
+    void listFtp(Listing& listing);
+    bool connectFtp(const std::string& folder);
+    void process(const Listing& listing, uint64_t readPosition);
     // Appends folder_ + name + separator to the queue unless a rule drops it.
     void queueSubfolder(std::string_view name, bool ftp);
 
@@ -57,11 +143,19 @@ class Walk {
     WalkCounts& counts_;
     GrowBuffer<char> queue_;
     size_t used_ = 0;
-    char folder_[kTextSize] = {};  // the entry being listed: the queue may move meanwhile
+    size_t plannedTo_ = 0;         // queue offset up to which entries have a listing
+    char folder_[kTextSize] = {};  // the entry being handled: the queue may move meanwhile
     size_t folderLength_ = 0;
     DirectorySource source_;
     std::unordered_set<FolderId, FolderIdHash> seen_;
     WalkCounts pending_;  // counts of the folder under way, kept only if it is read whole
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::unique_ptr<Listing>> listings_;
+    std::vector<std::unique_ptr<Listing>> spare_;
+    std::vector<std::thread> helpers_;
+    bool stopping_ = false;
 };
 
 void Walk::seedQueue() {
@@ -81,8 +175,116 @@ void Walk::seedQueue() {
     }
 }
 
-bool Walk::connectFtp() {
-    std::string url(folder_, folderLength_);
+void Walk::startHelpers() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    const unsigned wanted = cores > 1 ? std::min(cores - 1, 3u) : 0u;
+    for (unsigned i = 0; i < wanted; ++i) {
+        try {
+            helpers_.emplace_back([this] { helper(); });
+        } catch (const std::system_error&) {
+            break;  // the walk lists alone
+        }
+    }
+}
+
+void Walk::stopHelpers() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& t : helpers_) t.join();
+}
+
+void Walk::helper() {
+    DirectorySource source;
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        Listing* job = nullptr;
+        changed_.wait(lock, [&] {
+            if (stopping_) return true;
+            // After Cancel nothing more is listed: the walk takes the rest as unreadable.
+            if (cancelled()) return false;
+            job = claimWaiting();
+            return job != nullptr;
+        });
+        if (stopping_) return;
+        lock.unlock();
+        listLocal(*job, source);
+        lock.lock();
+        job->state = Listing::State::Done;
+        changed_.notify_all();
+    }
+}
+
+void Walk::planListings() {
+    bool added = false;
+    {
+        std::lock_guard lock(mutex_);
+        while (listings_.size() < kListAhead && plannedTo_ < used_) {
+            const char* entry = queue_.get() + plannedTo_;
+            const size_t length = std::strlen(entry);
+            std::unique_ptr<Listing> listing;
+            if (spare_.empty()) {
+                listing = std::make_unique<Listing>();
+            } else {
+                listing = std::move(spare_.back());
+                spare_.pop_back();
+            }
+            listing->reset({entry, length});
+            listings_.push_back(std::move(listing));
+            plannedTo_ += length + 1;
+            added = true;
+        }
+    }
+    if (added) changed_.notify_all();
+}
+
+Listing* Walk::claimWaiting() {
+    for (auto& l : listings_)
+        if (!l->ftp && l->state == Listing::State::Waiting) {
+            l->state = Listing::State::Claimed;
+            return l.get();
+        }
+    return nullptr;
+}
+
+Listing& Walk::currentListing() {
+    std::unique_lock lock(mutex_);
+    Listing& listing = *listings_.front();
+    if (cancelled()) {
+        // A helper may still be at it: its listing is not used, but it must be finished.
+        changed_.wait(lock, [&] { return listing.state != Listing::State::Claimed; });
+        listing.opened = false;
+        return listing;
+    }
+    if (listing.state == Listing::State::Waiting) {
+        listing.state = Listing::State::Claimed;
+        lock.unlock();
+        if (listing.ftp)
+            listFtp(listing);
+        else
+            listLocal(listing, source_);
+        lock.lock();
+        listing.state = Listing::State::Done;
+    }
+    // While a helper finishes this one, the walk lists the next ones rather than wait.
+    while (listing.state != Listing::State::Done) {
+        Listing* other = claimWaiting();
+        if (!other) {
+            changed_.wait(lock, [&] { return listing.state == Listing::State::Done; });
+            break;
+        }
+        lock.unlock();
+        listLocal(*other, source_);
+        lock.lock();
+        other->state = Listing::State::Done;
+    }
+    return listing;
+}
+
+bool Walk::connectFtp(const std::string& folder) {
+    std::string url = folder;
     SwapFtpSeparators(url);
     for (;;) {
         if (cancelled()) return false;
@@ -101,14 +303,14 @@ bool Walk::connectFtp() {
     }
 }
 
-bool Walk::openSource(bool ftp) {
-    if (ftp) {
-        pipe_.publish();  // the merger may catch up while the server answers
-        if (!request_.ftp || !connectFtp()) return false;
-        return source_.openFtp(*request_.ftp, folder_);
-    }
-    if (!source_.openLocal(folder_)) return false;
-    return true;
+void Walk::listFtp(Listing& listing) {
+    pipe_.publish();  // the merger may catch up while the server answers
+    listing.opened = request_.ftp && connectFtp(listing.folder) &&
+                     source_.openFtp(*request_.ftp, listing.folder);
+    if (!listing.opened) return;
+    DirectoryEntry entry;
+    while (nextEntry(source_, entry)) listing.add(entry);
+    source_.close();
 }
 
 void Walk::queueSubfolder(std::string_view name, bool ftp) {
@@ -137,48 +339,42 @@ void Walk::queueSubfolder(std::string_view name, bool ftp) {
     }
 }
 
-void Walk::listFolder(uint64_t readPosition) {
-    const bool ftp = IsFtpName(folder_);
+void Walk::process(const Listing& listing, uint64_t readPosition) {
+    folderLength_ = listing.folder.size();
+    std::memcpy(folder_, listing.folder.c_str(), folderLength_ + 1);
     const std::string_view folder(folder_, folderLength_);
     pipe_.beginFolder(folder, readPosition, used_);
-    if (cancelled() || !openSource(ftp)) {
+    if (!listing.opened) {
         ++counts_.unreadableFolders;
         pipe_.endFolderUnreadable();
         return;
     }
-    if (!ftp) {
-        FolderId id{};
-        // A folder met again through a bind mount is listed once; its second name keeps
-        // whatever it had, as an unreadable folder does.
-        if (source_.identity(id.device, id.inode) && !seen_.insert(id).second) {
-            source_.close();
-            pipe_.endFolderUnreadable();
-            return;
-        }
+    // A folder met again through a bind mount is walked once; its second name keeps
+    // whatever it had, as an unreadable folder does.
+    if (listing.hasId && !seen_.insert(listing.id).second) {
+        pipe_.endFolderUnreadable();
+        return;
     }
-    const size_t usedBefore = used_;
+    if (listing.failed) {
+        // Half a folder would make its other files look vanished: keep it as it was.
+        ++counts_.unreadableFolders;
+        pipe_.endFolderUnreadable();
+        return;
+    }
     pending_ = WalkCounts{};
+    pending_.skippedLongPaths = listing.longNames;
     DirectoryEntry entry;
-    while (nextEntry(source_, entry)) {
+    for (size_t at = 0; listing.read(at, entry);) {
         if (entry.isFolder) {
-            queueSubfolder(entry.name, ftp);
+            queueSubfolder(entry.name, listing.ftp);
         } else if (folderLength_ + entry.name.size() >= kTextSize) {
             ++pending_.skippedLongPaths;
         } else if (entry.sizeHigh != 0) {
             ++pending_.skippedLargeFiles;
-        } else if (usableEntryName(entry.name, ftp)) {
+        } else if (usableEntryName(entry.name, listing.ftp)) {
             pipe_.addFile(entry.name, entry.size, entry.lastWriteTime);
         }
     }
-    if (source_.failed()) {
-        // Half a folder would make its other files look vanished: keep it as it was.
-        used_ = usedBefore;
-        ++counts_.unreadableFolders;
-        source_.close();
-        pipe_.endFolderUnreadable();
-        return;
-    }
-    source_.close();
     ++counts_.foldersListed;
     counts_.skippedLongPaths += pending_.skippedLongPaths;
     counts_.skippedLargeFiles += pending_.skippedLargeFiles;
@@ -187,12 +383,18 @@ void Walk::listFolder(uint64_t readPosition) {
 
 void Walk::run() {
     seedQueue();
+    startHelpers();
     for (size_t read = 0; read < used_;) {
-        folderLength_ = std::strlen(queue_.get() + read);
-        std::memcpy(folder_, queue_.get() + read, folderLength_ + 1);
-        listFolder(read);
-        read += folderLength_ + 1;
+        planListings();
+        Listing& listing = currentListing();
+        const size_t length = listing.folder.size();
+        process(listing, read);
+        read += length + 1;
+        std::lock_guard lock(mutex_);
+        spare_.push_back(std::move(listings_.front()));
+        listings_.pop_front();
     }
+    stopHelpers();
     if (request_.ftp)
         if (FtpConnection* connection = request_.ftp->transferConnection())
             connection->setCancelFlag(nullptr);
