@@ -1,0 +1,173 @@
+// Layout arithmetic, the timer's order and goToAddress over real catalogs.
+#include <gtest/gtest.h>
+
+#include "catalog/tables.h"
+#include "catalog/workspace.h"
+#include "query/savedsearch.h"
+#include "query/search.h"
+#include "support/catalogbuilder.h"
+#include "support/scriptedprompt.h"
+#include "view/layout.h"
+#include "view/navigation.h"
+#include "view/page.h"
+#include "view/viewtimer.h"
+
+namespace varnel {
+namespace {
+
+TEST(Layout, PanesFollowTheFlagsAndTheViewMode) {
+    LayoutOptions options;
+    ViewLayout l = LayoutView(1000, 600, 25, 0, options);
+    EXPECT_EQ(l.viewMode, 1);  // the result page never stays
+    EXPECT_EQ(l.selectedTab, 0);
+    EXPECT_EQ(l.folderTree, (ViewRect{0, 0, 177, 600}));
+    EXPECT_EQ(l.verticalSplitter, (ViewRect{177, 0, 3, 600}));
+    EXPECT_EQ(l.tabs, (ViewRect{180, 0, 820, 600}));
+    EXPECT_EQ(l.mainPane, (ViewRect{180, 25, 805, 575}));
+    EXPECT_EQ(l.scrollBar, (ViewRect{985, 25, 15, 575}));
+    EXPECT_TRUE(l.fileListShown);
+
+    // The preview takes the same place, without the scroll bar.
+    l = LayoutView(1000, 600, 25, 2, options);
+    EXPECT_EQ(l.selectedTab, 1);
+    EXPECT_FALSE(l.fileListShown);
+    EXPECT_TRUE(l.previewShown);
+    EXPECT_EQ(l.mainPane, (ViewRect{180, 25, 820, 575}));
+
+    // No folder pane: the whole width; the height (and so the page size) is unchanged.
+    options.folderPaneShown = false;
+    l = LayoutView(1000, 600, 25, 1, options);
+    EXPECT_FALSE(l.folderTreeShown);
+    EXPECT_EQ(l.verticalSplitter.x, 0);
+    EXPECT_EQ(l.mainPane, (ViewRect{0, 25, 985, 575}));
+
+    // The lower preview takes 200 pixels of rows.
+    options.lowerPreviewShown = true;
+    l = LayoutView(1000, 600, 25, 1, options);
+    EXPECT_EQ(l.mainPane.height, 375);
+    EXPECT_EQ(l.horizontalSplitter, (ViewRect{0, 400, 1000, 3}));
+}
+
+class CountingScreen : public PageScreen {
+  public:
+    int rowCount() const override { return rows; }
+    void ensureRows(int n) override { rows = std::max(rows, n); }
+    void setCell(int, int, std::string_view) override {}
+    std::string setRowType(int, std::string_view) override { return {}; }
+    void clearRowIcon(int) override {}
+    void setRowSelected(int, bool) override {}
+    void setScrollBar(int, int) override { ++refreshes; }
+    void setStatus(std::string_view t) override { status = t; }
+    void setAddress(std::string_view) override {}
+    void preview(std::string_view) override {}
+    int rows = 0;
+    int refreshes = 0;
+    std::string status;
+};
+
+struct ViewFixture : ::testing::Test {
+    Settings settings;
+    SavedSearchList searches{settings.savedSearchCount, settings.savedSearchBlock};
+    Catalog catalog{64};
+    CatalogSearch search{catalog, searches};
+    CountingScreen screen;
+    FilePage page{catalog, search, screen};
+    test::ScriptedPrompt prompt;
+
+    void SetUp() override {
+        test::appendRecords(catalog, kMasterList,
+                            {{"/music/", "a.mp3", "", 0, 1},
+                             {"/music/", "b.mp3", "", 0, 1},
+                             {"/photos/", "c.jpg", "", 0, 1}});
+        catalog.historyPushList(kMasterList);
+        catalog.page().viewMode = 1;
+        page.resetRows(10);
+    }
+};
+
+TEST_F(ViewFixture, TimerRefreshesTwiceForOneRequestAndWaitsForABusyCatalog) {
+    bool busy = false;
+    std::vector<std::string> order;
+    TimerHooks hooks;
+    hooks.pollDriveChanges = [&] { order.push_back("drives"); };
+    hooks.syncMenuChecks = [&] {
+        order.push_back("menus");
+        return false;
+    };
+    hooks.catalogBusy = [&] { return busy; };
+    hooks.remoteProgress = [&] { order.push_back("remote"); };
+    ViewTimer timer(page, hooks);
+
+    page.scroll(ScrollCode::LineDown);  // a scroll and a click pending at once
+    page.SelectRow(0, false, false);
+    busy = true;
+    timer.tick();
+    EXPECT_EQ(screen.refreshes, 0);
+    EXPECT_EQ((std::vector<std::string>{"drives", "menus"}), order);
+    busy = false;
+    for (int i = 0; i < 4; ++i) timer.tick();
+    EXPECT_EQ(screen.refreshes, 2);
+}
+
+TEST_F(ViewFixture, TypeAheadTextExpiresAfterSixteenQuietTicks) {
+    TimerHooks hooks;
+    hooks.status = [&](const std::string& t) { screen.status = t; };
+    ViewTimer timer(page, hooks);
+    page.typeAhead('b', false);
+    timer.tick();  // the length changed: the quiet count starts
+    EXPECT_EQ(screen.status, "Find file name:b");
+    for (int i = 0; i < 15; ++i) timer.tick();
+    EXPECT_EQ(page.findName, "b");
+    timer.tick();
+    EXPECT_EQ(page.findName, "");
+}
+
+TEST_F(ViewFixture, SlowRefreshRunsOnEveryFifthTick) {
+    TimerHooks hooks;
+    ViewTimer timer(page, hooks);
+    timer.slowRefreshCountdown = 1;
+    for (int i = 0; i < 4; ++i) timer.tick();
+    EXPECT_EQ(screen.refreshes, 0);
+    timer.tick();
+    EXPECT_EQ(screen.refreshes, 1);
+    for (int i = 0; i < 10; ++i) timer.tick();
+    EXPECT_EQ(screen.refreshes, 2);
+    EXPECT_EQ(timer.slowRefreshCountdown, -1);
+}
+
+TEST_F(ViewFixture, AddressesOpenFoldersOrSearchPatterns) {
+    int layouts = 0, slow = -1;
+    std::vector<std::string> logins;
+    bool loginAnswer = false;
+    AddressServices s{catalog, search, page, prompt, {}, {}, {}, nullptr};
+    s.layout = [&] { ++layouts; };
+    s.slowRefreshCountdown = &slow;
+    s.remoteLogin = [&](const std::string& name) {
+        logins.push_back(name);
+        return loginAnswer;
+    };
+
+    goToAddress(s, "");
+    EXPECT_EQ(catalog.history().count, 1);
+
+    goToAddress(s, "/music/");
+    EXPECT_EQ(catalog.recordCount(catalog.currentList()), 2);
+    EXPECT_EQ(catalog.history().count, 2);
+    EXPECT_EQ(layouts, 1);
+
+    page.SelectRow(0, false, false);
+    goToAddress(s, "*.jpg");
+    EXPECT_EQ(catalog.recordCount(catalog.currentList()), 1);
+    EXPECT_EQ(catalog.recordCount(kSelectionList), 0);
+    EXPECT_EQ(slow, 3);
+    EXPECT_STREQ(catalog.history().address[catalog.history().position].data(), "*.jpg");
+
+    // A refused FTP login shows the fixed text and goes nowhere.
+    goToAddress(s, "ftp:\\\\host\\pub\\");
+    EXPECT_EQ(logins, std::vector<std::string>{"ftp:\\\\host\\pub\\"});
+    EXPECT_EQ(prompt.told, std::vector<std::string>{"Login first, please retry"});
+    EXPECT_EQ(catalog.history().count, 3);
+}
+
+}  // namespace
+}  // namespace varnel

@@ -1,0 +1,301 @@
+// The page over real catalogs, drawn on a screen that keeps what each cell shows.
+#include "view/page.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <map>
+
+#include "catalog/tables.h"
+#include "catalog/workspace.h"
+#include "platform/filetime.h"
+#include "query/savedsearch.h"
+#include "query/search.h"
+#include "support/catalogbuilder.h"
+#include "support/tempdir.h"
+
+namespace varnel {
+namespace {
+
+using test::Rec;
+
+struct ScreenRow {
+    std::array<std::string, kPageColumns> cells;
+    bool selected = false;
+    bool icon = false;
+};
+
+class RecordingScreen : public PageScreen {
+  public:
+    int rowCount() const override { return static_cast<int>(rows.size()); }
+    void ensureRows(int n) override {
+        while (static_cast<int>(rows.size()) < n) rows.emplace_back();
+    }
+    void setCell(int row, int column, std::string_view text) override {
+        rows.at(row).cells[column] = text;
+        ++cellWrites;
+    }
+    std::string setRowType(int row, std::string_view name) override {
+        rows.at(row).icon = true;
+        typeLookups.emplace_back(name);
+        return "type of " + std::string(name);
+    }
+    void clearRowIcon(int row) override { rows.at(row).icon = false; }
+    void setRowSelected(int row, bool s) override { rows.at(row).selected = s; }
+    void setScrollBar(int maximum, int position) override {
+        scrollMax = maximum;
+        scrollPos = position;
+    }
+    void setStatus(std::string_view text) override { status = text; }
+    void setAddress(std::string_view text) override { address = text; }
+    void preview(std::string_view path) override { previews.emplace_back(path); }
+
+    std::vector<ScreenRow> rows;
+    std::vector<std::string> typeLookups;
+    int cellWrites = 0;
+    int scrollMax = -1, scrollPos = -1;
+    std::string status, address;
+    std::vector<std::string> previews;
+};
+
+// A catalog whose current view is the master list of `n` records named f000, f001, ...
+struct PageFixture : ::testing::Test {
+    Settings settings;
+    SavedSearchList searches{settings.savedSearchCount, settings.savedSearchBlock};
+    Catalog catalog{64};
+    CatalogSearch search{catalog, searches};
+    RecordingScreen screen;
+    FilePage page{catalog, search, screen};
+
+    void fill(int n, const std::string& folder = "/data/") {
+        for (int i = 0; i < n; ++i) {
+            char name[16];
+            std::snprintf(name, sizeof name, "f%03d", i);
+            test::appendRecord(catalog, kMasterList,
+                               Rec{folder, name, "n", 0, static_cast<uint32_t>(1000 * (i + 1))});
+        }
+        catalog.historyPushList(kMasterList);
+        catalog.page().viewMode = 1;
+    }
+    void show(int pageSize) {
+        page.resetRows(pageSize);
+        page.RefreshPage(true);
+    }
+    std::string nameAt(int row) { return screen.rows.at(row).cells[kColName]; }
+};
+
+TEST(PageTexts, SizesAreGroupedByThousandsAndUnsigned) {
+    EXPECT_EQ(sizeText(0), "0");
+    EXPECT_EQ(sizeText(999), "999");
+    EXPECT_EQ(sizeText(1000), "1,000");
+    EXPECT_EQ(sizeText(1234567), "1,234,567");
+    // 2 GiB and more stay positive.
+    EXPECT_EQ(sizeText(0x80000000u), "2,147,483,648");
+    EXPECT_EQ(sizeText(0xFFFFFFFFu), "4,294,967,295");
+    EXPECT_EQ(groupedNumber(12345678901ull), "12,345,678,901");
+}
+
+TEST(PageTexts, TimeIsLocalWithTwoBlanks) {
+    tm local{};
+    local.tm_year = 2003 - 1900;
+    local.tm_mon = 11;
+    local.tm_mday = 5;
+    local.tm_hour = 9;
+    local.tm_min = 7;
+    local.tm_isdst = -1;
+    const time_t t = mktime(&local);
+    const uint64_t fileTime = kUnixEpochAsFileTime + static_cast<uint64_t>(t) * 10000000;
+    EXPECT_EQ(timeText(fileTime), "2003-12-05  09:07");
+}
+
+TEST(PageTexts, PageSizeIsTwoRowsLessAndCapped) {
+    EXPECT_EQ(FilePage::pageSizeFor(440, 20), 20);
+    EXPECT_EQ(FilePage::pageSizeFor(30, 20), 0);
+    EXPECT_EQ(FilePage::pageSizeFor(5000, 18), kMaxPageRows);
+    EXPECT_EQ(FilePage::pageSizeFor(400, 0), 0);
+}
+
+TEST(PageTexts, PageTitleComesFromTheFile) {
+    test::TempDir dir;
+    test::writeFile(dir.file("a.html"), "<html><HEAD><Title>\n My page </title></head>");
+    test::writeFile(dir.file("b.html"), "<html>no title</html>");
+    EXPECT_EQ(ReadPageTitle(dir.file("a.html")), "My page");
+    EXPECT_EQ(ReadPageTitle(dir.file("b.html")), "");
+    EXPECT_EQ(ReadPageTitle(dir.file("missing.html")), "");
+}
+
+TEST_F(PageFixture, ShortViewFillsItsRowsAndBlanksTheRest) {
+    fill(5);
+    show(20);
+    ASSERT_EQ(screen.rowCount(), 20);
+    for (int r = 0; r < 5; ++r) EXPECT_EQ(nameAt(r), test::readRecord(catalog, 0, r).name);
+    EXPECT_EQ(screen.rows[0].cells[kColType], "type of /data/f000");
+    EXPECT_EQ(screen.rows[0].cells[kColPath], "/data/");
+    EXPECT_EQ(screen.rows[4].cells[kColSize], "5,000");
+    for (int r = 5; r < 20; ++r) {
+        EXPECT_EQ(nameAt(r), "");
+        EXPECT_FALSE(screen.rows[r].selected);
+    }
+    EXPECT_EQ(screen.scrollMax, 5);
+    EXPECT_EQ(screen.status, "file listed:5");
+}
+
+TEST_F(PageFixture, EmptyViewKeepsBlankRows) {
+    catalog.historyPushList(kMasterList);
+    catalog.page().viewMode = 1;
+    show(10);
+    EXPECT_EQ(screen.rowCount(), 10);
+    EXPECT_EQ(screen.scrollMax, 0);
+    EXPECT_EQ(screen.status, "file listed:0");
+}
+
+TEST_F(PageFixture, UnchangedCellsAreNotWrittenAgainAndTypesFollowNames) {
+    fill(30);
+    show(10);
+    const int writes = screen.cellWrites;
+    const size_t lookups = screen.typeLookups.size();
+    page.RefreshPage(true);
+    EXPECT_EQ(screen.cellWrites, writes);
+    page.scroll(ScrollCode::LineDown);
+    page.RefreshPage(true);
+    // Every name moved up a row: each row's name and type were written once more.
+    EXPECT_EQ(screen.typeLookups.size(), lookups + 10);
+    EXPECT_EQ(nameAt(0), "f001");
+}
+
+TEST_F(PageFixture, ScrollCodesMoveTheTopIndexWithinTheView) {
+    fill(100);
+    show(20);
+    page.scroll(ScrollCode::PageDown);
+    EXPECT_EQ(page.topIndex(), 19);  // the old last row becomes the first
+    page.scroll(ScrollCode::PageUp);
+    EXPECT_EQ(page.topIndex(), 0);
+    page.scroll(ScrollCode::LineUp);
+    EXPECT_EQ(page.topIndex(), 0);
+    page.scroll(ScrollCode::ThumbTrack, 99);
+    EXPECT_EQ(page.topIndex(), 99);  // the last record alone on the first row
+    page.scroll(ScrollCode::LineDown);
+    EXPECT_EQ(page.topIndex(), 80);  // past the end: one page before it
+    page.scroll(ScrollCode::EndScroll);
+    EXPECT_EQ(page.topIndex(), 80);
+    EXPECT_EQ(page.refreshCountdown, 1);
+
+    page.RefreshPage(true);
+    EXPECT_EQ(screen.scrollPos, 80);
+    EXPECT_EQ(nameAt(19), "f099");
+}
+
+TEST_F(PageFixture, ShortViewScrollsBackToTheTop) {
+    fill(5);
+    show(20);
+    page.scroll(ScrollCode::ThumbTrack, 4);
+    page.scroll(ScrollCode::LineDown);
+    EXPECT_EQ(page.topIndex(), 0);
+}
+
+TEST_F(PageFixture, ClicksWithShiftAndCtrlBuildTheSelection) {
+    fill(40);
+    show(20);
+    page.setTopIndex(10);
+    page.SelectRow(3, false, false);
+    page.SelectRow(7, true, false);
+    ASSERT_EQ(catalog.recordCount(kSelectionList), 5);
+    for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(test::readRecord(catalog, kSelectionList, k).name,
+                  test::readRecord(catalog, 0, 13 + k).name);
+    EXPECT_EQ(page.selectionTotal(), 14000u + 15000 + 16000 + 17000 + 18000);
+    page.RefreshPage(true);
+    EXPECT_TRUE(screen.rows[5].selected);
+    EXPECT_FALSE(screen.rows[2].selected);
+    EXPECT_EQ(screen.status, "Select 5 file,total size:80,000");
+
+    // Ctrl removes a selected record by swapping the last into its place, and appends it again.
+    page.SelectRow(3, false, true);
+    ASSERT_EQ(catalog.recordCount(kSelectionList), 4);
+    EXPECT_EQ(test::readRecord(catalog, kSelectionList, 0).name, "f017");
+    page.SelectRow(3, false, true);
+    ASSERT_EQ(catalog.recordCount(kSelectionList), 5);
+    EXPECT_EQ(test::readRecord(catalog, kSelectionList, 4).name, "f013");
+
+    // A plain click leaves one; a click past the end keeps it but still schedules a refresh.
+    page.SelectRow(0, false, false);
+    EXPECT_EQ(catalog.recordCount(kSelectionList), 1);
+    page.refreshCountdown = -1;
+    page.SelectRow(35, false, false);
+    EXPECT_EQ(catalog.recordCount(kSelectionList), 1);
+    EXPECT_EQ(page.focusIndex(), 10);
+    EXPECT_EQ(page.refreshCountdown, 1);
+}
+
+TEST_F(PageFixture, NewViewCentresOnTheFirstSelectedRecordAndWritesTheAddress) {
+    fill(100);
+    show(20);
+    page.setTopIndex(60);
+    page.SelectRow(5, false, false);  // record 65
+    catalog.historyPushList(kMasterList);
+    page.RefreshPage(true);
+    EXPECT_EQ(page.topIndex(), 55);
+    EXPECT_EQ(page.focusIndex(), 55);
+    EXPECT_TRUE(screen.rows[10].selected);
+
+    // Nothing selected found in the view: the top, and an emptied selection.
+    catalog.setRecordCount(kSelectionList, 0);
+    catalog.historyPushList(kMasterList);
+    page.RefreshPage(true);
+    EXPECT_EQ(page.topIndex(), 0);
+}
+
+TEST_F(PageFixture, FtpRecordsShowUrlsAndAreTypedByNameAlone) {
+    fill(1, "ftp:\\\\host\\pub\\");
+    show(5);
+    EXPECT_EQ(screen.rows[0].cells[kColPath], "ftp://host/pub/");
+    EXPECT_EQ(screen.typeLookups.at(0), "f000");
+    page.SelectRow(0, false, false);
+    page.RefreshPage(true);
+    EXPECT_EQ(screen.address, "ftp://host/pub/");
+}
+
+TEST_F(PageFixture, EmptyNotesOfHtmlFilesTakeThePageTitleOnce) {
+    test::TempDir dir;
+    test::writeFile(dir.file("p.html"), "<title>Hello</title>");
+    test::appendRecord(catalog, kMasterList, Rec{dir.path() + "/", "p.html", "", 0, 1});
+    test::appendRecord(catalog, kMasterList, Rec{dir.path() + "/", "q.txt", "", 0, 1});
+    catalog.historyPushList(kMasterList);
+    catalog.page().viewMode = 1;
+    show(5);
+    EXPECT_EQ(screen.rows[0].cells[kColNote], "Hello");
+    EXPECT_EQ(test::readRecord(catalog, 0, 0).note, "Hello");
+    EXPECT_EQ(test::readRecord(catalog, 0, 1).note, " ");
+}
+
+TEST_F(PageFixture, TypeAheadFindsTheNextMatchingName) {
+    test::appendRecords(
+        catalog, kMasterList,
+        {{"/d/", "abc", "x", 0, 1}, {"/d/", "abd", "x", 0, 1}, {"/d/", "b", "x", 0, 1}});
+    catalog.historyPushList(kMasterList);
+    catalog.page().viewMode = 1;
+    show(5);
+    page.typeAhead('a', false);
+    EXPECT_EQ(page.focusIndex(), 0);
+    page.typeAhead('b', false);
+    EXPECT_EQ(page.focusIndex(), 1);
+    EXPECT_EQ(screen.status, "Find file name:ab");
+    page.typeAhead('r', false);  // never part of the text
+    EXPECT_EQ(page.findName, "ab");
+}
+
+TEST_F(PageFixture, StaleSearchViewIsFilledAgain) {
+    fill(10);
+    const int list = catalog.allocTempList(0);
+    search.patternFill(list, "*f00*");
+    catalog.historyPush(list, "*f00*", -1, -1, 0);
+    show(20);
+    EXPECT_EQ(screen.status, "file listed:10");
+    test::appendRecord(catalog, kMasterList, Rec{"/data/", "f00x", "n", 0, 1});
+    catalog.bumpGeneration();
+    page.RefreshPage(true);
+    EXPECT_EQ(screen.status, "file listed:11");
+}
+
+}  // namespace
+}  // namespace varnel
