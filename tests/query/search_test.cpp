@@ -2,9 +2,10 @@
 
 #include <random>
 
+#include "catalog/sort.h"
 #include "catalog/tables.h"
 #include "catalog/workspace.h"
-#include "query/lists.h"
+#include "query/findsorted.h"
 #include "query/savedsearch.h"
 #include "query/search.h"
 #include "query/wildcard.h"
@@ -15,6 +16,7 @@ namespace varnel {
 namespace {
 
 using test::Rec;
+using Ids = std::vector<uint32_t>;
 
 constexpr uint64_t kDay = 864000000000ULL;
 constexpr uint64_t kNow = 134000000000000000ULL;
@@ -28,18 +30,18 @@ struct Fixture {
         search.currentFileTime = [] { return kNow; };
     }
 
-    std::vector<uint32_t> fill(const char* text) {
+    Ids fill(const char* text) {
         int list = catalog.allocTempList(1);
         search.patternFill(list, text);
         return indices(list);
     }
-    std::vector<uint32_t> run(int32_t index) {
+    Ids run(int32_t index) {
         int list = catalog.allocTempList(1);
         EXPECT_EQ(search.runSavedSearch(index, list), 1);
         return indices(list);
     }
-    std::vector<uint32_t> indices(int list) {
-        std::vector<uint32_t> out;
+    Ids indices(int list) {
+        Ids out;
         for (int32_t i = 0; i < catalog.recordCount(list); ++i)
             out.push_back(catalog.masterIndex(list, i));
         catalog.releaseTempList(0);
@@ -53,8 +55,8 @@ std::string lower(std::string text) {
 }
 
 // What the address bar selects, record by record with the plain matcher.
-std::vector<uint32_t> referenceFill(const std::vector<Rec>& records, const std::string& text) {
-    std::vector<uint32_t> out;
+Ids referenceFill(const std::vector<Rec>& records, const std::string& text) {
+    Ids out;
     const bool wild = text.find_first_of("*?") != std::string::npos;
     const std::string pattern = wild ? lower(text) : "*" + lower(text) + "*";
     for (uint32_t r = 0; r < records.size(); ++r) {
@@ -80,11 +82,11 @@ TEST(AddressSearch, WordsPatternsAndFolders) {
                                 {"c:\\music\\", "e.wav", "", 1, 1},
                                 {"/x/", "nothing", "", 1, 1}};
     test::appendRecords(f.catalog, kMasterList, records);
-    EXPECT_EQ(f.fill("mp3"), (std::vector<uint32_t>{0, 1, 2, 3}));
-    EXPECT_EQ(f.fill("*.MP3"), (std::vector<uint32_t>{0}));  // never looks at notes
-    EXPECT_EQ(f.fill("C:\\Music\\"), (std::vector<uint32_t>{4, 5}));
-    EXPECT_EQ(f.fill("/docs/"), (std::vector<uint32_t>{2, 3}));
-    EXPECT_EQ(f.fill("s/a"), (std::vector<uint32_t>{1}));  // runs across folder and name
+    EXPECT_EQ(f.fill("mp3"), (Ids{0, 1, 2, 3}));
+    EXPECT_EQ(f.fill("*.MP3"), (Ids{0}));  // never looks at notes
+    EXPECT_EQ(f.fill("C:\\Music\\"), (Ids{4, 5}));
+    EXPECT_EQ(f.fill("/docs/"), (Ids{2, 3}));
+    EXPECT_EQ(f.fill("s/a"), (Ids{1}));  // runs across folder and name
     EXPECT_EQ(f.fill("").size(), records.size());
     EXPECT_EQ(f.fill("zzz").size(), 0u);
 }
@@ -107,21 +109,10 @@ TEST(AddressSearch, FastPathsAgreeWithThePlainMatcher) {
         records.push_back(rec);
     }
     test::appendRecords(f.catalog, kMasterList, records);
-    std::vector<std::string> texts = {"a",
-                                      "A",
-                                      "ab",
-                                      "a/b",
-                                      "/a",
-                                      "x.",
-                                      "*a*",
-                                      "*.b",
-                                      "a?b*",
-                                      "*a*b*",
-                                      "?",
-                                      "/x/",
-                                      "aa*",
-                                      std::string(300, 'a'),
-                                      std::string(505, 'a')};
+    std::vector<std::string> texts = {"a",   "A",    "ab", "a/b", "/a",    "x.", "*a*",
+                                      "*.b", "a?b*", "?",  "/x/", "*a*b*", "aa*"};
+    texts.push_back(std::string(300, 'a'));
+    texts.push_back(std::string(505, 'a'));
     for (int k = 0; k < 60; ++k) texts.push_back(word(4));
     for (int k = 0; k < 60; ++k) texts.push_back("*" + word(3) + (rng() % 2 ? "*" : "?*"));
     for (const std::string& text : texts)
@@ -144,38 +135,63 @@ TEST(SavedSearchRuns, PatternsFoldersAndDates) {
                          {"/web/", "index.HTML", "", kNow, 1},
                          {"/odd/", "dot.", "", kNow, 1},
                          {"/odd/", "noext", "", kNow, 1}});
-    EXPECT_EQ(f.run(1),
-              (std::vector<uint32_t>{2, 3}));  // "*.rm*" is a pattern, "*.mpeg" an extension
-    EXPECT_EQ(f.run(2), (std::vector<uint32_t>{0, 1}));
-    EXPECT_EQ(f.run(3), (std::vector<uint32_t>{4}));
+    EXPECT_EQ(f.run(1), (Ids{2, 3}));  // "*.rm*" is a pattern, "*.mpeg" an extension
+    EXPECT_EQ(f.run(2), (Ids{0, 1}));
+    EXPECT_EQ(f.run(3), (Ids{4}));
     f.searches.addSavedSearch("everything", "", "", 0);
-    EXPECT_EQ(f.run(4), (std::vector<uint32_t>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(f.run(4), (Ids{0, 1, 2, 3, 4, 5, 6}));
     f.searches.addSavedSearch("day", "", "", 1);
-    EXPECT_EQ(f.run(5), (std::vector<uint32_t>{0, 4, 5, 6}));  // the future record is not "recent"
+    EXPECT_EQ(f.run(5), (Ids{0, 4, 5, 6}));  // the future record is not "recent"
     f.searches.addSavedSearch("folder", "*", "/MUSIC/", 0);
-    EXPECT_EQ(f.run(6), (std::vector<uint32_t>{0, 1}));
+    EXPECT_EQ(f.run(6), (Ids{0, 1}));
     f.searches.addSavedSearch("range", "", "", -1, kNow - 4 * kDay, kNow - kDay);
-    EXPECT_EQ(f.run(7), (std::vector<uint32_t>{1}));
+    EXPECT_EQ(f.run(7), (Ids{1}));
     f.searches.addSavedSearch("empty extension", "*.", "", 0);
-    EXPECT_EQ(f.run(8), (std::vector<uint32_t>{5}));
+    EXPECT_EQ(f.run(8), (Ids{5}));
     f.searches.addSavedSearch("skips empty tokens", "*.mp3,,*.wav", "", 0);
-    EXPECT_EQ(f.run(9), (std::vector<uint32_t>{0, 1}));
+    EXPECT_EQ(f.run(9), (Ids{0, 1}));
     int list = f.catalog.allocTempList(1);
     EXPECT_EQ(f.search.runSavedSearch(99, list), 0);
-}
 
-TEST(SavedSearchRuns, ANewResultBecomesTheCurrentView) {
-    Fixture f;
-    test::appendRecords(f.catalog, kMasterList, {{"/m/", "x.mp3", "", 1, 1}});
+    // Without a target list the result becomes the current view.
     int shown = 0;
     f.search.showResults = [&] { ++shown; };
     EXPECT_EQ(f.search.runSavedSearch(2, -1), 1);
-    const int list = f.catalog.currentList();
+    list = f.catalog.currentList();
     EXPECT_GE(list, kFirstTempList);
-    EXPECT_EQ(f.catalog.recordCount(list), 1);
+    EXPECT_EQ(f.catalog.recordCount(list), 2);
     EXPECT_EQ(f.catalog.history().searchReference[f.catalog.history().position], 2);
     EXPECT_EQ(f.catalog.page().viewMode, 1);
     EXPECT_EQ(shown, 1);
+}
+
+TEST(FindSorted, ByNameThenFolderAndByFolderThenName) {
+    Catalog c;
+    test::appendRecords(c, kMasterList,
+                        {{"/b/", "same", "", 0, 0},
+                         {"/a/", "Same", "", 0, 0},
+                         {"/c/", "zeta", "", 0, 0},
+                         {"/a/", "alpha", "", 0, 0},
+                         {"/C/", "SAME", "", 0, 0}});
+    int byName = c.allocTempList(1);
+    SortRecordList(c, byName, kMasterList, kSortByName, kAscending);
+    // The first of a run of equal names.
+    EXPECT_EQ(findSortedRecord(c, byName, kByNameThenFolder, nullptr, "SAME"), 1);
+    EXPECT_EQ(c.masterIndex(byName, findSortedRecord(c, byName, "/C/", "same")), 4u);
+    EXPECT_EQ(findSortedRecord(c, byName, "/d/", "same"), -1);
+    EXPECT_EQ(findSortedRecord(c, byName, "/a/", "missing"), -1);
+    test::appendRecord(c, kSelectionList, {"/B/", "SAME", "", 0, 0});
+    EXPECT_EQ(c.masterIndex(byName, findSortedRecord(c, byName, kSelectionList, 0)), 0u);
+
+    int byFolder = c.allocTempList(1);
+    SortRecordList(c, byFolder, kMasterList, kSortByPath, kAscending);
+    EXPECT_EQ(
+        c.masterIndex(byFolder, findSortedRecord(c, byFolder, kByFolderThenName, "/A/", "ALPHA")),
+        3u);
+    EXPECT_EQ(findSortedRecord(c, byFolder, kByFolderThenName, "/a/", nullptr), 0);
+    EXPECT_EQ(findSortedRecord(c, byFolder, kByFolderThenName, "/c/", nullptr), 3);
+    Catalog empty;
+    EXPECT_EQ(findSortedRecord(empty, kMasterList, "/", "x"), -1);
 }
 
 }  // namespace
