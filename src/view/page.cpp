@@ -354,6 +354,43 @@ void FilePage::moveFocus(int step, bool shift) {
     SelectRow(target - page.topIndex, shift, false);
 }
 
+int FilePage::keyMove(Key key, bool shift) {
+    const int list = catalog_.currentList();
+    if (list < 0) return -1;
+    PageCursor& page = catalog_.page();
+    const int32_t count = catalog_.recordCount(list);
+    int slow = -1;
+    switch (key) {
+        case Key::PageUp: {
+            int32_t target =
+                page.focusIndex == page.topIndex ? page.topIndex - pageSize_ + 1 : page.topIndex;
+            page.topIndex = std::max(target, 0);
+            SelectRow(0, shift, false);
+            break;
+        }
+        case Key::PageDown: {
+            int32_t target = page.topIndex + pageSize_ - 1;
+            if (page.focusIndex == target) target = page.focusIndex + pageSize_ - 1;
+            page.topIndex = target - pageSize_ + 1;
+            target = std::max(std::min(target, count - 1), 0);
+            SelectRow(target - page.topIndex, shift, false);
+            break;
+        }
+        case Key::Home:
+            page.topIndex = 0;
+            SelectRow(0, shift, false);
+            slow = 2;
+            break;
+        case Key::End:
+            page.topIndex = std::max(count - pageSize_ / 2, 0);
+            SelectRow(count - 1 - page.topIndex, shift, false);
+            slow = 2;
+            break;
+    }
+    requestRefresh();
+    return slow;
+}
+
 void FilePage::typeAhead(unsigned char c, bool shift) {
     if (c < 32 || c == 127) return;
     // "r" is left out of the text, as it always was.

@@ -91,6 +91,10 @@ class FilePage {
     void selectAll();
     // The Up and Down commands and keys: one record up or down, the page following the focus.
     void moveFocus(int step, bool shift);
+    // Page Up, Page Down, Home and End on the list. Returns the slow refresh countdown the
+    // key asks for (2 for Home and End), else -1.
+    enum class Key { PageUp, PageDown, Home, End };
+    int keyMove(Key key, bool shift);
     // A character typed into the list: extends the type-ahead text and moves to the next
     // record whose name begins with it.
     void typeAhead(unsigned char c, bool shift);

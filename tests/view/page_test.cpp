@@ -268,6 +268,25 @@ TEST_F(PageFixture, EmptyNotesOfHtmlFilesTakeThePageTitleOnce) {
     EXPECT_EQ(test::readRecord(catalog, 0, 1).note, " ");
 }
 
+TEST_F(PageFixture, PageKeysMoveTheFocusAPageAtATime) {
+    fill(100);
+    show(20);
+    page.keyMove(FilePage::Key::PageDown, false);
+    EXPECT_EQ(page.focusIndex(), 19);
+    EXPECT_EQ(page.topIndex(), 0);
+    page.keyMove(FilePage::Key::PageDown, false);
+    EXPECT_EQ(page.focusIndex(), 38);
+    EXPECT_EQ(page.topIndex(), 19);  // record 38 is the last row
+    EXPECT_EQ(page.keyMove(FilePage::Key::End, false), 2);
+    EXPECT_EQ(page.focusIndex(), 99);
+    EXPECT_EQ(page.topIndex(), 90);
+    page.keyMove(FilePage::Key::Home, false);
+    EXPECT_EQ(page.focusIndex(), 0);
+    page.moveFocus(1, false);
+    page.moveFocus(1, true);
+    EXPECT_EQ(catalog.recordCount(kSelectionList), 2);
+}
+
 TEST_F(PageFixture, TypeAheadFindsTheNextMatchingName) {
     test::appendRecords(
         catalog, kMasterList,

@@ -1,0 +1,44 @@
+#include "app/session.h"
+
+#include <sys/stat.h>
+
+#include "catalog/editing.h"
+#include "scan/folderrefresh.h"
+
+namespace varnel {
+
+AppSession::AppSession(const std::string& programDir, Prompt& prompt)
+    : prompt(prompt),
+      workspace(programDir),
+      catalog(workspace.settings().initialColumnCapacity),
+      database(catalog, prompt, workspace.paths().defaultCatalog),
+      searches(workspace.settings().savedSearchCount, workspace.settings().savedSearchBlock),
+      search(catalog, searches),
+      services(catalog, prompt, workspace.paths().programDir),
+      monitor(prompt, workspace.driveRoots()),
+      fileCommands(catalog, database, prompt, workspace) {
+    database.initialColumnCapacity = workspace.settings().initialColumnCapacity;
+    database.currentFileTime = [this] { return workspace.currentFileTime(); };
+    search.currentFileTime = [this] { return workspace.currentFileTime(); };
+    services.watchedFolders = &workspace.settings().watchedFolders;
+    services.scannedFolders = &scannedFolders;
+    connectCatalogMerge(database, catalog, scannedFolders);
+}
+
+bool AppSession::openStartCatalog(const std::string& path) {
+    struct stat st {};
+    const bool firstRun =
+        ::stat(workspace.paths().defaultCatalog.c_str(), &st) != 0 || st.st_size == 0;
+    if (firstRun) ::mkdir(workspace.paths().shareFolder.c_str(), 0755);
+    database.openCatalogOrDefault(path.empty() ? nullptr : path.c_str());
+    return firstRun;
+}
+
+bool AppSession::closeDown() {
+    if (!database.saveOnExit()) return false;
+    cleanMirrorRoot(workspace.paths().programDir);
+    workspace.saveSettings(catalog.recordCount(kMasterList));
+    return true;
+}
+
+}  // namespace varnel

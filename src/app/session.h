@@ -1,0 +1,42 @@
+#pragma once
+// Everything one run of the program works with, built in the order each part needs the one
+// before: settings, catalog, its file, searches, scanning and the change monitor.
+#include <string>
+#include <vector>
+
+#include "catalog/dbfile.h"
+#include "catalog/filecommands.h"
+#include "catalog/tables.h"
+#include "catalog/workspace.h"
+#include "query/savedsearch.h"
+#include "query/search.h"
+#include "scan/changemonitor.h"
+#include "scan/scanservices.h"
+
+namespace varnel {
+
+class AppSession {
+  public:
+    AppSession(const std::string& programDir, Prompt& prompt);
+    AppSession(const AppSession&) = delete;
+    AppSession& operator=(const AppSession&) = delete;
+
+    // The catalog named on the command line, or the default one when `path` is empty.
+    // Returns whether the default catalog was missing or empty before (a first run here).
+    bool openStartCatalog(const std::string& path);
+    // The save question and the settings file at exit; false when the user cancelled.
+    bool closeDown();
+
+    Prompt& prompt;
+    Workspace workspace;
+    Catalog catalog;
+    CatalogDatabase database;
+    SavedSearchList searches;
+    CatalogSearch search;
+    std::vector<std::string> scannedFolders;
+    ScanServices services;
+    ChangeMonitor monitor;
+    CatalogFileCommands fileCommands;
+};
+
+}  // namespace varnel
