@@ -152,9 +152,11 @@ ScanSummary scanFolders(ScanServices& services, const char* roots, size_t rootsL
             catalog, [&](std::string_view folder) { return exclusionList.holdsPrefixOf(folder); });
         if (services.watchedFolders) dropExcludedWatches(*services.watchedFolders, exclusionList);
     }
+    const bool changed = catalog.recordCount(found) > 0 || gone > 0 || purged > 0;
     catalog.releaseTempList(found);
     catalog.releaseTempList(prior);
-    catalog.compactPools();
+    // A scan that changed nothing left no string unused: the pools stay exactly as they were.
+    if (changed) catalog.compactPools();
 
     if (services.scannedFolders)
         for (const std::string& root : rootList.entries()) {

@@ -95,6 +95,14 @@ ListingMerge::ListingMerge(Catalog& catalog, int found, int sorted)
       sorted_(sorted),
       keep_(static_cast<size_t>(catalog.recordCount(sorted)), 0xFF) {
     catalog_.setRecordCount(found_, 0);
+    // Every look-up reads a dozen names of this list: holding the records itself, rather
+    // than indices into the master list, saves a memory access per probe, which is what a
+    // million look-ups wait for. The master indices are kept for the records that go.
+    const int32_t count = catalog_.recordCount(sorted_);
+    masterOf_.resize(static_cast<size_t>(count));
+    for (int32_t k = 0; k < count; ++k)
+        masterOf_[static_cast<size_t>(k)] = catalog_.masterIndex(sorted_, k);
+    catalog_.materializeView(sorted_);
 }
 
 void ListingMerge::beginFolder(const char* folder) {
@@ -168,7 +176,8 @@ void ListingMerge::collectGone(int gone,
     for (int32_t k = 0; k < count; ++k) {
         if (keep_[static_cast<size_t>(k)] != 0xFF) continue;
         if (decisions.decide(catalog_.folderOffset(sorted_, k), isProtected)) continue;
-        catalog_.copyRecord(gone, n++, sorted_, k);
+        catalog_.copyRecord(gone, n++, kMasterList,
+                            static_cast<int32_t>(masterOf_[static_cast<size_t>(k)]));
     }
     catalog_.setRecordCount(gone, n);
 }

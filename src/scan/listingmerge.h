@@ -25,6 +25,7 @@ int32_t dropMasterRecords(Catalog& catalog,
 
 class ListingMerge {
   public:
+    // `sorted` comes from collectPriorRecords(); the merge makes it a list of its own.
     ListingMerge(Catalog& catalog, int found, int sorted);
 
     // The folder the next files belong to (ending with its separator). The text must stay
@@ -54,7 +55,8 @@ class ListingMerge {
     Catalog& catalog_;
     const int found_;
     const int sorted_;
-    std::vector<uint8_t> keep_;  // per sorted prior record: 0xFF until confirmed
+    std::vector<uint32_t> masterOf_;  // per sorted prior record: its master index
+    std::vector<uint8_t> keep_;       // per sorted prior record: 0xFF until confirmed
     const char* folder_ = "";
     bool exactNames_ = true;
     int32_t folderRecord_ = -1;  // a new record of this folder, to share its folder text
