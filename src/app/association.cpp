@@ -1,0 +1,137 @@
+#include "app/association.h"
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/atomicfile.h"
+
+extern char** environ;
+
+namespace varnel {
+
+namespace {
+
+bool makeFolders(const std::string& path) {
+    for (size_t slash = 1; slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    }
+    return ::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
+}
+
+bool writeWhole(const std::string& path, const std::string& bytes) {
+    const size_t cut = path.rfind('/');
+    if (!makeFolders(path.substr(0, cut))) return false;
+    AtomicFile file(path, 0644);
+    return file.write(bytes) && file.commit();
+}
+
+// Runs a helper with an argument vector, quietly; missing helpers are skipped.
+void runHelper(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+}
+
+// A desktop entry's Exec line quotes its program path.
+std::string quotedExec(const std::string& path) {
+    std::string out = "\"";
+    for (char c : path) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+std::string mimePackageText() {
+    return std::string(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+               "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+               "  <mime-type type=\"") +
+           kCatalogMimeType +
+           "\">\n"
+           "    <comment>Varnel Database</comment>\n"
+           "    <icon name=\"varnel\"/>\n"
+           "    <glob pattern=\"*.fdb\"/>\n"
+           "  </mime-type>\n"
+           "</mime-info>\n";
+}
+
+std::string desktopEntryText(const std::string& executable) {
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Varnel\n"
+           "Comment=File catalog and file manager\n"
+           "Exec=" +
+           quotedExec(executable) +
+           " %f\n"
+           "Icon=varnel\n"
+           "Terminal=false\n"
+           "Categories=Utility;FileManager;\n"
+           "MimeType=" +
+           kCatalogMimeType + ";\n";
+}
+
+bool registerFileType(const std::string& dataHome, const std::string& executable,
+                      const std::vector<std::pair<int, std::string>>& pngIcons, std::string& why) {
+    const std::string mimeDir = dataHome + "/mime";
+    const std::string appsDir = dataHome + "/applications";
+    if (!writeWhole(mimeDir + "/packages/varnel.xml", mimePackageText())) {
+        why = "cannot write " + mimeDir + "/packages/varnel.xml";
+        return false;
+    }
+    if (!writeWhole(appsDir + "/varnel.desktop", desktopEntryText(executable))) {
+        why = "cannot write " + appsDir + "/varnel.desktop";
+        return false;
+    }
+    for (const auto& [size, png] : pngIcons) {
+        const std::string path = dataHome + "/icons/hicolor/" + std::to_string(size) + "x" +
+                                 std::to_string(size) + "/apps/varnel.png";
+        if (!writeWhole(path, png)) {
+            why = "cannot write " + path;
+            return false;
+        }
+    }
+    runHelper({"update-mime-database", mimeDir});
+    runHelper({"update-desktop-database", appsDir});
+    // The default handler lives in the user's own settings: only for the user's data folder.
+    if (dataHome == userDataHome())
+        runHelper({"xdg-mime", "default", "varnel.desktop", kCatalogMimeType});
+    return true;
+}
+
+std::string userDataHome() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && xdg[0] == '/') return xdg;
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.local/share";
+}
+
+std::string executablePath() {
+    std::string exe(4096, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size() - 1);
+    if (n <= 0) return {};
+    exe.resize(static_cast<size_t>(n));
+    return exe;
+}
+
+}  // namespace varnel
