@@ -72,7 +72,7 @@ constexpr Accelerator kAccelerators[] = {
 
 }  // namespace
 
-std::span<const MenuDefinition> menuBar() {
+std::span<const MenuDefinition> menuTable() {
     return kMenuBar;
 }
 std::span<const ToolButton> toolButtons() {

@@ -71,7 +71,7 @@ struct MenuDefinition {
 
 // The menu bar, in order. The View menu's saved searches and the recent files are added
 // when the frame is built.
-std::span<const MenuDefinition> menuBar();
+std::span<const MenuDefinition> menuTable();
 
 // The toolbar's nine buttons.
 struct ToolButton {

@@ -73,7 +73,7 @@ TEST(CommandTable, ToolbarAndMenusCarryTheirOwnTexts) {
     EXPECT_EQ(texts, (std::vector<std::string>{"Back", "Foward", "Refresh", "Down", "Up", "Select",
                                                "Deselect", "Search", "All"}));
     std::set<int> ids;
-    for (const MenuDefinition& m : menuBar())
+    for (const MenuDefinition& m : menuTable())
         for (const MenuEntry& e : m.entries) {
             if (e.id > 0) {
                 EXPECT_TRUE(ids.insert(e.id).second) << e.text;

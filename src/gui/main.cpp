@@ -1,0 +1,81 @@
+// varnel: the window. Started with a catalog file's path, it opens that file; without one,
+// the default catalog of the program directory.
+#include <QApplication>
+#include <QBuffer>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+
+#include "app/association.h"
+#include "app/session.h"
+#include "gui/guiprompt.h"
+#include "gui/icons.h"
+#include "gui/mainframe.h"
+#include "platform/programdir.h"
+
+namespace {
+
+std::vector<std::pair<int, std::string>> iconPngs() {
+    std::vector<std::pair<int, std::string>> out;
+    for (int size : {16, 32, 48, 64, 128, 256}) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        varnel::applicationIconImage(size).save(&buffer, "PNG");
+        out.emplace_back(size, bytes.toStdString());
+    }
+    return out;
+}
+
+bool installAssociation(bool quiet) {
+    std::string why;
+    const bool ok =
+        varnel::registerFileType(varnel::userDataHome(), varnel::executablePath(), iconPngs(), why);
+    if (!ok && !quiet) std::fprintf(stderr, "varnel: %s\n", why.c_str());
+    return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Varnel"));
+    QApplication::setWindowIcon(varnel::applicationIcon());
+
+    std::string catalogPath;
+    QString screenshot;
+    for (int i = 1; i < argc; ++i) {
+        // For the documentation: the window as it first shows, saved as a picture.
+        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
+            screenshot = QString::fromLocal8Bit(argv[++i]);
+            continue;
+        }
+        if (std::strcmp(argv[i], "--install-association") == 0) {
+            if (!installAssociation(false)) return 1;
+            std::printf("varnel: .fdb files now open with %s\n", varnel::executablePath().c_str());
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0) {
+            std::printf("usage: varnel [CATALOG.fdb]\n       varnel --install-association\n");
+            return 0;
+        }
+        if (catalogPath.empty()) catalogPath = argv[i];
+    }
+
+    // Each start points the association at this program, wherever it now lives.
+    if (screenshot.isEmpty()) installAssociation(true);
+    varnel::GuiPrompt prompt;
+    varnel::AppSession session(varnel::programDirectory(), prompt);
+    varnel::CMainFrame frame(session, prompt);
+    frame.show();
+    frame.start(catalogPath);
+    if (!screenshot.isEmpty()) {
+        QTimer::singleShot(1200, &frame, [&frame, screenshot] {
+            const bool saved = frame.grab().save(screenshot);
+            std::fprintf(stderr, saved ? "varnel: saved %s\n" : "varnel: cannot save %s\n",
+                         screenshot.toLocal8Bit().constData());
+            QApplication::exit(saved ? 0 : 1);
+        });
+    }
+    return app.exec();
+}

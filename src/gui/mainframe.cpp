@@ -1,0 +1,393 @@
+#include "gui/mainframe.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "app/addresshistory.h"
+#include "app/commandtable.h"
+#include "app/session.h"
+#include "catalog/editing.h"
+#include "gui/guiprompt.h"
+#include "gui/icons.h"
+#include "gui/mainview.h"
+#include "scan/changemonitor.h"
+#include "scan/scancommand.h"
+#include "view/navigation.h"
+
+namespace varnel {
+
+CMainFrame::CMainFrame(AppSession& session, GuiPrompt& prompt)
+    : session_(session), prompt_(prompt), scanDialogs_(prompt, this) {
+    setWindowTitle(QStringLiteral("Varnel"));
+    setWindowIcon(applicationIcon());
+    view_ = new CMainView(session_, this);
+    setCentralWidget(view_);
+    progress_ = std::make_unique<GuiProgress>(this);
+
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+
+    view_->statusOut = [this](const QString& text) {
+        if (message_->text() != text) message_->setText(text);
+    };
+    view_->addressOut = [this](const QString& text) { address_->setEditText(text); };
+    view_->command = [this](int id) { runCommand(id); };
+    view_->syncMenuChecks = [this] { return syncMenuChecks(); };
+    prompt_.showStatus = [this](const QString& text) { message_->setText(text); };
+    session_.fileCommands.rebuildRecentMenu = [this] { rebuildRecentMenu(); };
+    resize(1000, 680);
+}
+
+CMainFrame::~CMainFrame() {
+    prompt_.showStatus = nullptr;
+}
+
+QAction* CMainFrame::makeAction(int id, const QString& text) {
+    auto* a = new QAction(text, this);
+    a->setData(id);
+    connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
+    actions_.insert(id, a);
+    return a;
+}
+
+void CMainFrame::buildMenus() {
+    for (const MenuDefinition& m : menuTable()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(m.title));
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateCommandStates);
+        for (const MenuEntry& e : m.entries) {
+            if (e.id < 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* a = makeAction(e.id, QString::fromLatin1(e.text));
+            menu->addAction(a);
+            if (e.id == kCmdRecentPlaceholder) {
+                recentAnchor_ = a;
+                a->setEnabled(false);
+            }
+        }
+        if (m.entries.data() == menuTable()[0].entries.data()) fileMenu_ = menu;
+        if (m.entries.data() == menuTable()[2].entries.data()) viewMenu_ = menu;
+    }
+    actions_.value(kCmdDirectory)->setCheckable(true);
+    actions_.value(kCmdDirectory)->setChecked(true);
+    actions_.value(kCmdOffline)->setCheckable(true);
+    // Commands reached by keys and other menus only.
+    for (int id : {kCmdUndo, kCmdNextPane, kCmdPrevPane, kCmdTabForward, kCmdPreviewContext,
+                   kCmdSidePreview, kCmdShowAll, kCmdKeep, kCmdDrop, kCmdShowInTree})
+        if (!actions_.contains(id)) addAction(makeAction(id, QString()));
+    QHash<int, QList<QKeySequence>> keys;
+    for (const Accelerator& a : accelerators())
+        keys[a.id].append(QKeySequence(QString::fromLatin1(a.keys)));
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        QAction* a = actions_.value(it.key());
+        a->setShortcuts(it.value());
+        a->setShortcutContext(Qt::WindowShortcut);
+        if (!a->associatedObjects().contains(this)) addAction(a);
+    }
+    rebuildRecentMenu();
+    rebuildSavedSearchMenu();
+}
+
+void CMainFrame::buildToolBar() {
+    QToolBar* bar = addToolBar(QStringLiteral("toolbar"));
+    bar->setObjectName(QStringLiteral("toolbar"));
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->setIconSize(QSize(22, 22));
+    bar->setMovable(false);
+    for (const ToolButton& b : toolButtons()) {
+        QAction* a = actions_.value(b.id);
+        if (!a) a = makeAction(b.id, QString());
+        auto* button = new QAction(toolIcon(b.iconName), QString::fromLatin1(b.text), bar);
+        button->setData(b.id);
+        connect(button, &QAction::triggered, a, &QAction::trigger);
+        connect(a, &QAction::enabledChanged, button, &QAction::setEnabled);
+        bar->addAction(button);
+    }
+    addToolBarBreak();
+    QToolBar* row = addToolBar(QStringLiteral("address"));
+    row->setObjectName(QStringLiteral("addressRow"));
+    row->setMovable(false);
+    row->addWidget(new QLabel(QStringLiteral(" address "), row));
+    address_ = new QComboBox(row);
+    address_->setObjectName(QStringLiteral("address"));
+    address_->setEditable(true);
+    address_->setInsertPolicy(QComboBox::NoInsert);
+    address_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    row->addWidget(address_);
+    connect(address_->lineEdit(), &QLineEdit::returnPressed, this, &CMainFrame::onAddressEnter);
+    connect(address_, qOverload<int>(&QComboBox::activated), this, &CMainFrame::onAddressPicked);
+    fillAddressBar();
+}
+
+void CMainFrame::buildStatusBar() {
+    message_ = new QLabel(QStringLiteral("ready"));
+    message_->setObjectName(QStringLiteral("messagePane"));
+    statusBar()->addWidget(message_, 1);
+    for (const char* lock : {"CAP", "NUM", "SCRL"}) {
+        auto* indicator = new QLabel(QString::fromLatin1(lock));
+        indicator->setObjectName(QString::fromLatin1(lock));
+        indicator->setFrameShape(QFrame::Panel);
+        indicator->setFrameShadow(QFrame::Sunken);
+        statusBar()->addPermanentWidget(indicator);
+    }
+}
+
+void CMainFrame::rebuildRecentMenu() {
+    for (QAction* a : recentItems_) {
+        fileMenu_->removeAction(a);
+        actions_.remove(a->data().toInt());
+        a->deleteLater();
+    }
+    recentItems_.clear();
+    const auto recent = session_.fileCommands.recentCatalogs();
+    recentAnchor_->setVisible(recent.empty());
+    for (size_t k = 0; k < recent.size() && k < 5; ++k) {
+        const int id = kCmdRecentFirst + static_cast<int>(k);
+        QAction* a = makeAction(id, QStringLiteral("&%1 %2").arg(k + 1).arg(fromBytes(recent[k])));
+        fileMenu_->insertAction(recentAnchor_, a);
+        recentItems_.append(a);
+    }
+}
+
+void CMainFrame::rebuildSavedSearchMenu() {
+    for (QAction* a : savedSearchItems_) {
+        viewMenu_->removeAction(a);
+        actions_.remove(a->data().toInt());
+        a->deleteLater();
+    }
+    savedSearchItems_.clear();
+    for (int k = 0; k < session_.searches.count() && k < kMaxSavedSearchItems; ++k) {
+        QAction* a =
+            makeAction(kCmdSavedSearchFirst + k, fromBytes(session_.searches.savedSearchName(k)));
+        viewMenu_->addAction(a);
+        savedSearchItems_.append(a);
+    }
+}
+
+void CMainFrame::fillAddressBar() {
+    const QString typed = address_->currentText();
+    address_->clear();
+    for (const std::string& entry : historyEntries(session_.workspace.settings().addressHistory))
+        address_->addItem(fromBytes(entry));
+    address_->setEditText(typed);
+}
+
+void CMainFrame::goTo(const std::string& text) {
+    AddressServices services{session_.catalog, session_.search, view_->page(), prompt_, {}, {}, {},
+                             nullptr};
+    services.layout = [this] { view_->LayoutView(); };
+    services.slowRefreshCountdown = &view_->timer().slowRefreshCountdown;
+    goToAddress(services, text);
+}
+
+void CMainFrame::onAddressEnter() {
+    const std::string text = toBytes(address_->currentText());
+    goTo(addressToName(text));
+    if (rememberAddress(session_.workspace.settings().addressHistory, text, true)) fillAddressBar();
+}
+
+void CMainFrame::onAddressPicked(int index) {
+    const std::string text = toBytes(address_->itemText(index));
+    goTo(addressToName(text));
+    if (rememberAddress(session_.workspace.settings().addressHistory, text, false)) {
+        fillAddressBar();
+        address_->setEditText(fromBytes(text));
+    }
+}
+
+bool CMainFrame::syncMenuChecks() {
+    updateCommandStates();
+    QAction* directory = actions_.value(kCmdDirectory);
+    const bool shown = view_->layoutOptions().folderPaneShown;
+    if (directory->isChecked() == shown) return false;
+    directory->setChecked(shown);
+    return true;
+}
+
+void CMainFrame::updateCommandStates() {
+    const Catalog& catalog = session_.catalog;
+    CommandState s;
+    s.selectedCount = catalog.recordCount(kSelectionList);
+    s.focusIndex = session_.catalog.page().focusIndex;
+    const int list = catalog.currentList();
+    s.recordCount = list >= 0 ? catalog.recordCount(list) : 0;
+    s.historyCount = catalog.history().count;
+    s.historyPosition = catalog.history().position;
+    s.openCatalogPath = session_.database.openCatalogPath();
+    s.defaultCatalogPath = session_.database.defaultCatalogPath();
+    s.frameVisible = isVisible();
+    for (auto it = actions_.cbegin(); it != actions_.cend(); ++it)
+        if (it.key() != kCmdRecentPlaceholder) it.value()->setEnabled(commandEnabled(it.key(), s));
+    const QString title =
+        QFileInfo(fromBytes(session_.database.openCatalogPath())).fileName() + " - Varnel";
+    if (windowTitle() != title) setWindowTitle(title);
+}
+
+void CMainFrame::showAbout() {
+    QMessageBox box(this);
+    box.setWindowTitle(QStringLiteral("About Varnel"));
+    box.setIconPixmap(applicationIcon().pixmap(48, 48));
+    box.setText(QStringLiteral("Varnel 1.2 Version"));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+void CMainFrame::scan() {
+    const ScanCommandResult result =
+        ScanCommand(session_.services, session_.workspace, scanDialogs_, *progress_,
+                    toBytes(address_->currentText()));
+    if (result.outcome != ScanOutcome::Scanned) return;
+    if (result.layoutNeeded)
+        view_->LayoutView();
+    else
+        view_->page().RefreshPage(true);
+}
+
+void CMainFrame::runCommand(int id) {
+    Catalog& catalog = session_.catalog;
+    FilePage& page = view_->page();
+    if (id >= kCmdSavedSearchFirst && id <= kCmdSavedSearchLast) {
+        session_.search.runSavedSearch(id - kCmdSavedSearchFirst, -1);
+        page.requestRefresh();
+        return;
+    }
+    if (id >= kCmdRecentFirst && id <= kCmdRecentLast) {
+        session_.fileCommands.loadRecentCatalog(id - kCmdRecentFirst);
+        view_->LayoutView();
+        return;
+    }
+    switch (id) {
+        case kCmdNew:
+            session_.fileCommands.newCatalog();
+            break;
+        case kCmdOpen:
+            session_.fileCommands.openCatalogDialog();
+            break;
+        case kCmdSave:
+            session_.database.writeCatalogFile(session_.database.openCatalogPath(), nullptr);
+            break;
+        case kCmdSaveAs:
+            session_.fileCommands.saveCatalogAs();
+            break;
+        case kCmdClose:
+            session_.fileCommands.closeCatalog();
+            break;
+        case kCmdImport:
+            session_.fileCommands.importCatalog();
+            break;
+        case kCmdExport:
+            session_.fileCommands.exportCatalog();
+            break;
+        case kCmdExit:
+            close();
+            break;
+        case kCmdSelectAll:
+            page.selectAll();
+            break;
+        case kCmdDirectory: {
+            LayoutOptions& options = view_->layoutOptions();
+            options.folderPaneShown = !options.folderPaneShown;
+            // The mark stays as it was: the timer sees the difference and lays the view out.
+            actions_.value(kCmdDirectory)->setChecked(!options.folderPaneShown);
+            break;
+        }
+        case kCmdUp:
+            page.moveFocus(-1, false);
+            break;
+        case kCmdDown:
+            page.moveFocus(1, false);
+            break;
+        case kCmdForward:
+            catalog.historyForward();
+            page.RefreshPage(true);
+            break;
+        case kCmdBack:
+            catalog.historyBack();
+            page.RefreshPage(true);
+            break;
+        case kCmdRefresh:
+            RefreshCommand(session_.services, session_.monitor, page.pageSize());
+            page.requestRefresh();
+            break;
+        case kCmdPreview:
+        case kCmdPreviewContext:
+            view_->setViewMode(2);
+            break;
+        case kCmdTabForward: {
+            const int mode = catalog.page().viewMode + 1;
+            view_->setViewMode(mode > 2 ? 0 : mode);
+            break;
+        }
+        case kCmdSearchFile:
+            scan();
+            break;
+        case kCmdShowAll:
+            catalog.historyPushList(kMasterList);
+            if (catalog.page().viewMode != 1)
+                view_->setViewMode(1);
+            else
+                page.RefreshPage(false);
+            break;
+        case kCmdKeep:
+            keepSelection(catalog, prompt_);
+            page.requestRefresh();
+            break;
+        case kCmdDrop:
+            dropSelection(catalog, prompt_);
+            page.requestRefresh();
+            break;
+        case kCmdSidePreview:
+            view_->layoutOptions().lowerPreviewShown = !view_->layoutOptions().lowerPreviewShown;
+            page.sidePreview = view_->layoutOptions().lowerPreviewShown;
+            view_->LayoutView();
+            break;
+        case kCmdShow:
+            show();
+            raise();
+            activateWindow();
+            break;
+        case kCmdHide:
+            hide();
+            break;
+        case kCmdNextPane:
+            focusNextChild();
+            break;
+        case kCmdPrevPane:
+            focusPreviousChild();
+            break;
+        case kCmdAbout:
+            showAbout();
+            break;
+        default:
+            break;  // listed, but their operations are not part of the program yet
+    }
+    updateCommandStates();
+}
+
+void CMainFrame::start(const std::string& commandLineCatalog) {
+    view_->startTimer();
+    session_.openStartCatalog(commandLineCatalog);
+    view_->LayoutView();
+    updateCommandStates();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!session_.closeDown()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+}  // namespace varnel

@@ -1,0 +1,74 @@
+#pragma once
+// The top-level window: menu bar, toolbar, address bar, status bar and the main view. It
+// turns commands into calls of the core's operations and keeps their enabled states.
+#include <QHash>
+#include <QMainWindow>
+#include <memory>
+
+#include "gui/progressdialog.h"
+#include "gui/scandialog.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+
+namespace varnel {
+
+class AppSession;
+class CMainView;
+class GuiPrompt;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+  public:
+    CMainFrame(AppSession& session, GuiPrompt& prompt);
+    ~CMainFrame() override;
+
+    // Opens the start catalog and shows the first page.
+    void start(const std::string& commandLineCatalog);
+    void runCommand(int id);
+    void updateCommandStates();
+
+    QAction* action(int id) const { return actions_.value(id); }
+    QComboBox* addressBar() const { return address_; }
+    QLabel* messagePane() const { return message_; }
+    CMainView* mainView() const { return view_; }
+    GuiScanDialogs& scanDialogs() { return scanDialogs_; }
+    GuiProgress& progress() { return *progress_; }
+
+    void onAddressEnter();
+    void onAddressPicked(int index);
+    void fillAddressBar();
+    void showAbout();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QAction* makeAction(int id, const QString& text);
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    void rebuildRecentMenu();
+    void rebuildSavedSearchMenu();
+    void goTo(const std::string& text);
+    void scan();
+    bool syncMenuChecks();
+
+    AppSession& session_;
+    GuiPrompt& prompt_;
+    CMainView* view_;
+    QComboBox* address_;
+    QLabel* message_;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
+    QAction* recentAnchor_ = nullptr;
+    QList<QAction*> recentItems_;
+    QList<QAction*> savedSearchItems_;
+    QHash<int, QAction*> actions_;
+    GuiScanDialogs scanDialogs_;
+    std::unique_ptr<GuiProgress> progress_;
+};
+
+}  // namespace varnel

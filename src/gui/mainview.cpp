@@ -1,0 +1,336 @@
+#include "gui/mainview.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QTextBrowser>
+#include <QUrl>
+
+#include "app/commandtable.h"
+#include "app/session.h"
+#include "gui/guiprompt.h"
+#include "gui/icons.h"
+
+namespace varnel {
+
+// ---- the file list ----------------------------------------------------------------------
+
+CFileList::CFileList(CMainView& view) : QTreeWidget(&view), view_(view) {
+    setObjectName(QStringLiteral("fileList"));
+    setColumnCount(kPageColumns);
+    QStringList titles;
+    for (const PageColumn& c : kPageColumnsTable) titles << QString::fromLatin1(c.title);
+    setHeaderLabels(titles);
+    for (int c = 0; c < kPageColumns; ++c) {
+        header()->resizeSection(c, kPageColumnsTable[c].width);
+        if (kPageColumnsTable[c].alignRight)
+            headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    header()->setStretchLastSection(false);
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::MultiSelection);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setIconSize(QSize(16, 16));
+}
+
+void CFileList::mousePressEvent(QMouseEvent* event) {
+    setFocus();
+    QTreeWidgetItem* item = itemAt(event->position().toPoint());
+    const int row = item ? indexOfTopLevelItem(item) : -1;
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    if (row < 0) {
+        view_.page().clearSelection();
+        return;
+    }
+    if (event->button() == Qt::LeftButton) {
+        view_.page().SelectRow(row, shift, ctrl);
+    } else if (event->button() == Qt::RightButton) {
+        // A right click on an unselected record selects it alone.
+        if (!item->isSelected()) view_.page().SelectRow(row, shift, false);
+    }
+}
+
+void CFileList::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTreeWidgetItem* item = itemAt(event->position().toPoint());
+    if (!item || item->text(kColName).trimmed().isEmpty()) return;
+    QString path = item->text(kColPath) + item->text(kColName);
+    const QUrl url = path.startsWith(QLatin1String("ftp:"), Qt::CaseInsensitive)
+                         ? QUrl(path)
+                         : QUrl::fromLocalFile(path);
+    QDesktopServices::openUrl(url);
+}
+
+void CFileList::keyPressEvent(QKeyEvent* event) {
+    FilePage& page = view_.page();
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (event->key() == Qt::Key_F5) {
+        if (view_.command) view_.command(kCmdRefresh);
+        return;
+    }
+    if (event->modifiers() & Qt::ControlModifier) {
+        switch (event->key()) {
+            case Qt::Key_A:
+                page.selectAll();
+                break;
+            case Qt::Key_C:
+                if (view_.command) view_.command(kCmdCopy);
+                break;
+            case Qt::Key_V:
+                if (view_.command) view_.command(kCmdPaste);
+                break;
+            case Qt::Key_D:
+                if (view_.command) view_.command(kCmdDelete);
+                break;
+            case Qt::Key_P:
+                view_.setViewMode(2);
+                break;
+            default:
+                break;
+        }
+        return;
+    }
+    int slow = -1;
+    switch (event->key()) {
+        case Qt::Key_Up:
+            page.moveFocus(-1, shift);
+            break;
+        case Qt::Key_Down:
+            page.moveFocus(1, shift);
+            break;
+        case Qt::Key_PageUp:
+            slow = page.keyMove(FilePage::Key::PageUp, shift);
+            break;
+        case Qt::Key_PageDown:
+            slow = page.keyMove(FilePage::Key::PageDown, shift);
+            break;
+        case Qt::Key_Home:
+            slow = page.keyMove(FilePage::Key::Home, shift);
+            break;
+        case Qt::Key_End:
+            slow = page.keyMove(FilePage::Key::End, shift);
+            break;
+        default: {
+            const QByteArray text = event->text().toUtf8();
+            for (char c : text) page.typeAhead(static_cast<unsigned char>(c), shift);
+            return;
+        }
+    }
+    if (slow >= 0) view_.timer().slowRefreshCountdown = slow;
+}
+
+void CFileList::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y() / 40;  // three rows a notch
+    for (int k = 0; k < std::abs(steps); ++k)
+        view_.page().scroll(steps > 0 ? ScrollCode::LineUp : ScrollCode::LineDown);
+}
+
+// ---- the form ---------------------------------------------------------------------------
+
+CMainView::CMainView(AppSession& session, QWidget* parent) : QWidget(parent), session_(session) {
+    setObjectName(QStringLiteral("mainView"));
+    folderTree_ = new QTreeWidget(this);
+    folderTree_->setObjectName(QStringLiteral("folderTree"));
+    folderTree_->setHeaderHidden(true);
+    verticalSplitter_ = new QFrame(this);
+    horizontalSplitter_ = new QFrame(this);
+    for (QFrame* f : {verticalSplitter_, horizontalSplitter_}) f->setFrameShape(QFrame::NoFrame);
+    verticalSplitter_->setCursor(Qt::SplitHCursor);
+    horizontalSplitter_->setCursor(Qt::SplitVCursor);
+    tabs_ = new QTabBar(this);
+    tabs_->addTab(QStringLiteral("result"));
+    tabs_->addTab(QStringLiteral("preview"));
+    tabs_->setDrawBase(true);
+    tabs_->setExpanding(false);
+    resultPage_ = new QTextBrowser(this);
+    preview_ = new QTextBrowser(this);
+    preview_->setObjectName(QStringLiteral("preview"));
+    list_ = new CFileList(*this);
+    scroll_ = new QScrollBar(Qt::Vertical, this);
+    scroll_->setObjectName(QStringLiteral("pageScrollBar"));
+    scroll_->setRange(0, 0);
+
+    page_ = std::make_unique<FilePage>(session_.catalog, session_.search, *this);
+    TimerHooks hooks;
+    hooks.pollDriveChanges = [this] {
+        session_.monitor.pollDriveChanges(session_.workspace.settings().watchedFolders);
+    };
+    hooks.syncMenuChecks = [this] { return syncMenuChecks && syncMenuChecks(); };
+    hooks.layout = [this] { LayoutView(); };
+    hooks.catalogBusy = [this] { return session_.services.catalogBusy(); };
+    hooks.status = [this](const std::string& text) { setStatus(text); };
+    hooks.viewMode = [this] { return session_.catalog.page().viewMode; };
+    timer_ = std::make_unique<ViewTimer>(*page_, hooks);
+
+    connect(scroll_, &QScrollBar::actionTriggered, this, &CMainView::onScrollAction);
+    connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
+        if (index < 0 || session_.catalog.page().viewMode == index + 1) return;
+        setViewMode(index + 1);
+        page_->RefreshPage(true);
+    });
+    connect(&qtimer_, &QTimer::timeout, this, &CMainView::tick);
+    session_.search.showResults = [this] { setViewMode(1); };
+    session_.fileCommands.showAllFiles = [this] { setViewMode(1); };
+}
+
+CMainView::~CMainView() {
+    qtimer_.stop();
+    session_.monitor.closeDriveWatches();
+}
+
+void CMainView::startTimer() {
+    qtimer_.start(kTimerIntervalMs);
+}
+
+void CMainView::tick() {
+    timer_->tick();
+}
+
+void CMainView::setViewMode(int mode) {
+    session_.catalog.page().viewMode = mode;
+    LayoutView();
+}
+
+void CMainView::onScrollAction(int action) {
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepAdd:
+            page_->scroll(ScrollCode::LineDown);
+            break;
+        case QAbstractSlider::SliderSingleStepSub:
+            page_->scroll(ScrollCode::LineUp);
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            page_->scroll(ScrollCode::PageDown);
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            page_->scroll(ScrollCode::PageUp);
+            break;
+        case QAbstractSlider::SliderMove:
+            page_->scroll(ScrollCode::ThumbTrack, scroll_->sliderPosition());
+            break;
+        default:
+            break;
+    }
+}
+
+void CMainView::resizeEvent(QResizeEvent*) {
+    LayoutView();
+}
+
+void CMainView::LayoutView() {
+    PageCursor& cursor = session_.catalog.page();
+    const int tabRow = tabs_->sizeHint().height();
+    const ViewLayout l = varnel::LayoutView(width(), height(), tabRow, cursor.viewMode, options_);
+    cursor.viewMode = l.viewMode;
+    auto place = [](QWidget* w, const ViewRect& r) { w->setGeometry(r.x, r.y, r.width, r.height); };
+
+    {
+        const QSignalBlocker muted(folderTree_);
+        folderTree_->setVisible(l.folderTreeShown);
+    }
+    list_->setVisible(l.fileListShown);
+    scroll_->setVisible(l.fileListShown);
+    resultPage_->setVisible(l.resultPageShown);
+    preview_->setVisible(l.previewShown);
+    {
+        const QSignalBlocker muted(tabs_);
+        tabs_->setCurrentIndex(l.selectedTab);
+    }
+    place(folderTree_, l.folderTree);
+    place(verticalSplitter_, l.verticalSplitter);
+    place(tabs_, {l.tabs.x, 0, l.tabs.width, tabRow});
+    place(horizontalSplitter_, l.horizontalSplitter);
+    QWidget* main = l.fileListShown  ? static_cast<QWidget*>(list_)
+                    : l.previewShown ? static_cast<QWidget*>(preview_)
+                                     : static_cast<QWidget*>(resultPage_);
+    place(main, l.mainPane);
+    if (l.previewShown) preview_->raise();
+    if (l.fileListShown) place(scroll_, l.scrollBar);
+
+    // The page size: rows of the list's height, two fewer.
+    if (list_->topLevelItemCount() == 0) list_->addTopLevelItem(new QTreeWidgetItem({" "}));
+    const int rowHeight = list_->visualItemRect(list_->topLevelItem(0)).height();
+    const int rows =
+        rowHeight > 0 ? FilePage::pageSizeFor(l.mainPane.height, rowHeight) : page_->pageSize();
+    list_->clear();
+    page_->resetRows(rows);
+    page_->RefreshPage(true);
+    main->show();
+}
+
+// ---- PageScreen -------------------------------------------------------------------------
+
+int CMainView::rowCount() const {
+    return list_->topLevelItemCount();
+}
+
+void CMainView::ensureRows(int rows) {
+    while (list_->topLevelItemCount() < rows) {
+        auto* item = new QTreeWidgetItem(list_, QStringList{QStringLiteral(" ")});
+        item->setTextAlignment(kColSize, Qt::AlignRight | Qt::AlignVCenter);
+    }
+}
+
+void CMainView::setCell(int row, int column, std::string_view text) {
+    list_->topLevelItem(row)->setText(column, fromBytes(text));
+}
+
+QIcon CMainView::iconFor(const QMimeType& type) {
+    auto found = icons_.constFind(type.name());
+    if (found != icons_.constEnd()) return *found;
+    QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
+    if (icon.isNull() || icon.availableSizes().isEmpty()) icon = toolIcon("text-x-generic");
+    icons_.insert(type.name(), icon);
+    return icon;
+}
+
+std::string CMainView::setRowType(int row, std::string_view shellName) {
+    const QMimeType type =
+        mimes_.mimeTypeForFile(fromBytes(shellName), QMimeDatabase::MatchExtension);
+    list_->topLevelItem(row)->setIcon(kColName, iconFor(type));
+    return toBytes(type.comment());
+}
+
+void CMainView::clearRowIcon(int row) {
+    list_->topLevelItem(row)->setIcon(kColName, QIcon());
+}
+
+void CMainView::setRowSelected(int row, bool selected) {
+    list_->topLevelItem(row)->setSelected(selected);
+}
+
+void CMainView::setScrollBar(int maximum, int position) {
+    const QSignalBlocker muted(scroll_);
+    scroll_->setRange(0, maximum);
+    scroll_->setPageStep(std::max(page_->pageSize(), 1));
+    scroll_->setValue(position);
+}
+
+void CMainView::setStatus(std::string_view text) {
+    if (statusOut) statusOut(fromBytes(text));
+}
+
+void CMainView::setAddress(std::string_view text) {
+    if (addressOut) addressOut(fromBytes(text));
+}
+
+void CMainView::preview(std::string_view path) {
+    const QString file = fromBytes(path);
+    const QFileInfo info(file);
+    const QMimeType type = mimes_.mimeTypeForFile(info);
+    // Text and HTML pages of reasonable size are shown; anything else by its name.
+    if (info.isFile() && info.size() < (4 << 20) && type.inherits(QStringLiteral("text/plain"))) {
+        preview_->setSource(QUrl::fromLocalFile(file));
+    } else {
+        preview_->setPlainText(file);
+    }
+}
+
+}  // namespace varnel

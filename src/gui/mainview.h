@@ -1,0 +1,109 @@
+#pragma once
+// The main view: folder pane, tab row, the paged file list with its own scroll bar, the
+// preview and result panes and the two splitter places, placed by LayoutView. It renders
+// what the page logic computes and forwards clicks, keys and scrolling to it.
+#include <QHash>
+#include <QIcon>
+#include <QMimeDatabase>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "view/layout.h"
+#include "view/page.h"
+#include "view/viewtimer.h"
+
+class QScrollBar;
+class QTabBar;
+class QTextBrowser;
+class QFrame;
+
+namespace varnel {
+
+class AppSession;
+class CMainView;
+
+// The report list (id 1003): one page of rows; selection and scrolling belong to the page.
+class CFileList : public QTreeWidget {
+    Q_OBJECT
+  public:
+    explicit CFileList(CMainView& view);
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+  private:
+    CMainView& view_;
+};
+
+class CMainView : public QWidget, public PageScreen {
+    Q_OBJECT
+  public:
+    CMainView(AppSession& session, QWidget* parent);
+    ~CMainView() override;
+
+    void LayoutView();
+    void startTimer();
+    void tick();
+    void setViewMode(int mode);  // and lay out
+
+    FilePage& page() { return *page_; }
+    ViewTimer& timer() { return *timer_; }
+    LayoutOptions& layoutOptions() { return options_; }
+    CFileList* fileList() const { return list_; }
+    QScrollBar* pageScrollBar() const { return scroll_; }
+    QTabBar* tabs() const { return tabs_; }
+    QTextBrowser* previewPane() const { return preview_; }
+    QWidget* folderPane() const { return folderTree_; }
+    AppSession& session() { return session_; }
+
+    // Where the status and address texts go (the frame's bars).
+    std::function<void(const QString&)> statusOut;
+    std::function<void(const QString&)> addressOut;
+    // Keys the list hands on to the frame's commands (Ctrl+C and the like).
+    std::function<void(int commandId)> command;
+    // The timer's menu step: true when the folder pane's check mark had to change.
+    std::function<bool()> syncMenuChecks;
+
+    // PageScreen
+    int rowCount() const override;
+    void ensureRows(int rows) override;
+    void setCell(int row, int column, std::string_view text) override;
+    std::string setRowType(int row, std::string_view shellName) override;
+    void clearRowIcon(int row) override;
+    void setRowSelected(int row, bool selected) override;
+    void setScrollBar(int maximum, int position) override;
+    void setStatus(std::string_view text) override;
+    void setAddress(std::string_view text) override;
+    void preview(std::string_view path) override;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void onScrollAction(int action);
+    QIcon iconFor(const QMimeType& type);
+
+    AppSession& session_;
+    LayoutOptions options_;
+    QTreeWidget* folderTree_;
+    QFrame* verticalSplitter_;
+    QFrame* horizontalSplitter_;
+    QTabBar* tabs_;
+    CFileList* list_;
+    QScrollBar* scroll_;
+    QTextBrowser* preview_;
+    QTextBrowser* resultPage_;
+    QTimer qtimer_;
+    QMimeDatabase mimes_;
+    QHash<QString, QIcon> icons_;
+    std::unique_ptr<FilePage> page_;
+    std::unique_ptr<ViewTimer> timer_;
+};
+
+}  // namespace varnel
