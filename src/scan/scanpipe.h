@@ -40,7 +40,7 @@ struct FolderBlock {
 class ScanPipe {
   public:
     static constexpr size_t kChunkSize = 1 << 20;
-    static constexpr size_t kMaxChunks = 16;
+    static constexpr size_t kMaxChunks = 32;
 
     ScanPipe();
     ~ScanPipe();
