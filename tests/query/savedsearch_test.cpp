@@ -82,27 +82,18 @@ TEST(SavedSearches, TheBlockIsNeverOverrun) {
         std::string patterns(rng() % 400, 'p'), folder(rng() % 300, 'f');
         const size_t before = f.list.usedBytes();
         const int32_t count = f.list.count();
-        switch (rng() % 5) {
-            case 0:
-                if (!f.list.addSavedSearch(name, patterns, folder, 1)) {
-                    EXPECT_EQ(f.list.count(), count);
-                    EXPECT_EQ(f.list.usedBytes(), before);
-                }
-                break;
-            case 1:
-                if (!f.list.modifySavedSearch(name, patterns, folder, 2)) {
-                    EXPECT_EQ(f.list.usedBytes(), before);
-                }
-                break;
-            case 2:
-                f.list.removeSavedSearch(name);
-                break;
-            case 3:
-                f.list.moveSavedSearchUp(name);
-                break;
-            case 4:
-                f.list.moveSavedSearchDown(name);
-                break;
+        const uint32_t op = rng() % 5;
+        if (op == 0 && !f.list.addSavedSearch(name, patterns, folder, 1)) {
+            EXPECT_EQ(f.list.count(), count);
+            EXPECT_EQ(f.list.usedBytes(), before);
+        } else if (op == 1 && !f.list.modifySavedSearch(name, patterns, folder, 2)) {
+            EXPECT_EQ(f.list.usedBytes(), before);
+        } else if (op == 2) {
+            f.list.removeSavedSearch(name);
+        } else if (op == 3) {
+            f.list.moveSavedSearchUp(name);
+        } else if (op == 4) {
+            f.list.moveSavedSearchDown(name);
         }
         ASSERT_LE(f.list.usedBytes(), kSavedSearchBlockSize);
         ASSERT_EQ(f.settings.savedSearchBlock[f.list.usedBytes() - 1], 0);

@@ -72,27 +72,10 @@ Ids referenceFill(const std::vector<Rec>& records, const std::string& text) {
     return out;
 }
 
-TEST(AddressSearch, WordsPatternsAndFolders) {
-    Fixture f;
-    std::vector<Rec> records = {{"/music/", "Song.MP3", "", 1, 1},
-                                {"/mp3s/", "a.txt", "", 1, 1},
-                                {"/docs/", "b.txt", "about MP3 players", 1, 1},
-                                {"/docs/", "c.mp3x", "", 1, 1},
-                                {"C:\\Music\\", "d.wav", "", 1, 1},
-                                {"c:\\music\\", "e.wav", "", 1, 1},
-                                {"/x/", "nothing", "", 1, 1}};
-    test::appendRecords(f.catalog, kMasterList, records);
-    EXPECT_EQ(f.fill("mp3"), (Ids{0, 1, 2, 3}));
-    EXPECT_EQ(f.fill("*.MP3"), (Ids{0}));  // never looks at notes
-    EXPECT_EQ(f.fill("C:\\Music\\"), (Ids{4, 5}));
-    EXPECT_EQ(f.fill("/docs/"), (Ids{2, 3}));
-    EXPECT_EQ(f.fill("s/a"), (Ids{1}));  // runs across folder and name
-    EXPECT_EQ(f.fill("").size(), records.size());
-    EXPECT_EQ(f.fill("zzz").size(), 0u);
-}
-
-// The fast paths against the plain matcher on random names and patterns: same records, same
-// order. Long folders reach the matcher's occurrence limit.
+// The fast paths against the plain matcher on random names, notes and patterns: same
+// records, same order. Words look in notes too, patterns never; a folder name picks that
+// folder whatever its letter case, "/" or DOS style. Long folders reach the matcher's
+// occurrence limit.
 TEST(AddressSearch, FastPathsAgreeWithThePlainMatcher) {
     Fixture f;
     std::mt19937 rng(8);
@@ -106,6 +89,7 @@ TEST(AddressSearch, FastPathsAgreeWithThePlainMatcher) {
     for (int r = 0; r < 3000; ++r) {
         Rec rec{"/" + word(6) + "/", word(8), rng() % 5 == 0 ? word(6) : "", kNow, 1};
         if (r % 97 == 0) rec.folder = "/" + std::string(520 + rng() % 30, 'a') + "/";
+        if (r % 89 == 1) rec.folder = (r % 2 ? "C:\\" : "c:\\") + word(2) + "\\";
         records.push_back(rec);
     }
     test::appendRecords(f.catalog, kMasterList, records);
@@ -113,6 +97,9 @@ TEST(AddressSearch, FastPathsAgreeWithThePlainMatcher) {
                                       "*.b", "a?b*", "?",  "/x/", "*a*b*", "aa*"};
     texts.push_back(std::string(300, 'a'));
     texts.push_back(std::string(505, 'a'));
+    for (int r : {1, 2}) texts.push_back(records[size_t(r)].folder);
+    for (int r : {90, 179}) texts.push_back(lower(records[size_t(r)].folder));
+    texts.push_back("");
     for (int k = 0; k < 60; ++k) texts.push_back(word(4));
     for (int k = 0; k < 60; ++k) texts.push_back("*" + word(3) + (rng() % 2 ? "*" : "?*"));
     for (const std::string& text : texts)

@@ -35,25 +35,6 @@ int referenceMatch(const std::string& text, const std::string& pattern) {
     return glob(text.c_str(), pattern.c_str());
 }
 
-TEST(Wildcard, KnownAnswers) {
-    EXPECT_EQ(wildcardMatch("ftp://192.168mp3.mp3", "ftp*mp3"), 1);
-    EXPECT_EQ(wildcardMatch("", "*"), 1);
-    EXPECT_EQ(wildcardMatch("anything/at\\all", "*"), 1);
-    EXPECT_EQ(wildcardMatch("abc", "???"), 1);
-    EXPECT_EQ(wildcardMatch("ab", "???"), 0);
-    EXPECT_EQ(wildcardMatch("song.mp3", "*.mp3"), 1);
-    EXPECT_EQ(wildcardMatch("song.mp3x", "*.mp3"), 0);
-    EXPECT_EQ(wildcardMatch("", ""), 1);
-    EXPECT_EQ(wildcardMatch("a", ""), 0);
-    EXPECT_EQ(wildcardMatch("xabc", "abc*"), 0);  // an empty leading run pins the start
-    EXPECT_EQ(wildcardMatch("report12.doc", "report??.doc"), 1);
-    EXPECT_EQ(wildcardMatch("clip.rmvb", "*.rm*"), 1);
-    EXPECT_EQ(wildcardMatch("aXbYc", "a*b*c"), 1);
-    EXPECT_EQ(wildcardMatch("abcab", "*ab"), 1);
-    EXPECT_EQ(wildcardMatch("ab", "*?*?*"), 1);
-    EXPECT_EQ(wildcardMatch("a", "*?*?*"), 0);
-}
-
 TEST(Wildcard, LimitsGiveNoMatch) {
     // 16 literal segments never match, even where a glob would.
     std::string pattern, text;
@@ -77,6 +58,8 @@ TEST(Wildcard, PathologicalPatternsAreFast) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 }
 
+// Random texts and patterns over a small alphabet reach every path of the matcher (pinned
+// ends, runs of '?', backtracking stars, the substring shortcut).
 TEST(Wildcard, AgreesWithThePlainReference) {
     std::mt19937 rng(12);
     for (int round = 0; round < 40000; ++round) {
