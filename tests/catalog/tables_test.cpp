@@ -13,45 +13,39 @@ using test::appendRecords;
 using test::readList;
 using test::Rec;
 
-TEST(CatalogTables, FreshCatalogIsEmpty) {
+TEST(CatalogTables, FreshCatalogHistoryAndSelectionTotal) {
     Catalog c;
     for (int list = 0; list < kListCount; ++list) EXPECT_EQ(c.recordCount(list), 0);
     EXPECT_EQ(c.currentList(), -1);
-    EXPECT_STREQ(c.recordNote(kMasterList, 0), "");
-    EXPECT_EQ(c.generation(), 2);
-    EXPECT_EQ(c.siteNodeCount(), 1);
-    EXPECT_STREQ(c.siteNodes()[0].name, "root");
-}
 
-TEST(CatalogTables, HistoryKeepsSevenEntriesAndDropsForwardEntriesOnPush) {
-    Catalog c;
+    // An entry holds an address or a search reference.
+    c.historyPush(kMasterList, "/music/", 5, 0, 2);
+    c.historyPush(kMasterList, "", 3, -1, 0);
+    EXPECT_STREQ(c.history().address[0].data(), "/music/");
+    EXPECT_EQ(c.history().sortOrder[0], 2);
+    EXPECT_STREQ(c.history().address[1].data(), "");
+    EXPECT_EQ(c.history().searchReference[1], 3);
+
+    // Seven entries at most; a push drops the entries after the current one.
     for (int k = 0; k < 8; ++k) c.historyPush(100 + k, "*", -1, -1, 0);
     EXPECT_EQ(c.history().count, 7);
     EXPECT_EQ(c.currentList(), 107);
     EXPECT_EQ(c.history().list[0], 101);  // the oldest went
-
     EXPECT_EQ(c.historyBack(), 106);
     EXPECT_EQ(c.historyBack(), 105);
     c.historyPush(150, "x", -1, -1, 0);
     EXPECT_EQ(c.history().count, 6);
     EXPECT_EQ(c.currentList(), 150);
     EXPECT_EQ(c.historyForward(), 150);  // nothing after the new entry
-
     for (int k = 0; k < 10; ++k) c.historyBack();
     EXPECT_EQ(c.history().position, 0);
     c.historyPush(-1, "ignored", -1, -1, 0);
     EXPECT_EQ(c.history().position, 0);
-}
 
-TEST(CatalogTables, HistoryStoresAddressOrSearchReference) {
-    Catalog c;
-    c.historyPush(kMasterList, "/music/", 5, 0, 2);
-    c.historyPush(kMasterList, "", 3, -1, 0);
-    const ViewHistory& h = c.history();
-    EXPECT_STREQ(h.address[0].data(), "/music/");
-    EXPECT_EQ(h.sortOrder[0], 2);
-    EXPECT_STREQ(h.address[1].data(), "");
-    EXPECT_EQ(h.searchReference[1], 3);
+    // Sizes are 32 bits each; their sum is not.
+    appendRecord(c, kSelectionList, {"/", "a", "", 0, 3u << 30});
+    appendRecord(c, kSelectionList, {"/", "b", "", 0, 2u << 30});
+    EXPECT_EQ(c.selectionTotal(), 5ull << 30);
 }
 
 TEST(CatalogTables, FolderPathsAreSharedLetterCaseCounting) {
@@ -215,13 +209,6 @@ TEST(CatalogTables, EveryWayOfDroppingTextsLetsCompactionReclaimThem) {
     EXPECT_EQ(readList(c, kMasterList).size(), 200u);
 }
 
-TEST(CatalogTables, SelectionTotalIsUnsigned64) {
-    Catalog c;
-    appendRecord(c, kSelectionList, {"/", "a", "", 0, 3u << 30});
-    appendRecord(c, kSelectionList, {"/", "b", "", 0, 2u << 30});
-    EXPECT_EQ(c.selectionTotal(), 5ull << 30);
-}
-
 TEST(CatalogTables, CompactSiteNodesDropsOrphansAndTheirChildren) {
     Catalog c;
     auto& nodes = c.siteNodes();
@@ -268,47 +255,35 @@ TEST(CatalogTables, RandomOperationsMatchASimpleModel) {
     std::vector<Rec> pool = test::randomRecords(1, 4000, 60);
     size_t next = 0;
     for (int step = 0; step < 400; ++step) {
-        switch (rng() % 6) {
-            case 0:
-            case 1:
-                for (int k = 0; k < 20 && next < pool.size(); ++k) {
-                    appendRecord(c, kMasterList, pool[next]);
-                    model.push_back(pool[next++]);
-                }
-                break;
-            case 2: {  // remove every record whose index has a chosen remainder
-                uint32_t mod = 3 + rng() % 5, rem = rng() % mod;
-                int32_t out = 0;
-                std::vector<Rec> kept;
-                for (int32_t i = 0; i < c.recordCount(kMasterList); ++i) {
-                    if (static_cast<uint32_t>(i) % mod == rem) continue;
-                    c.copyRecord(kMasterList, out++, kMasterList, i);
-                    kept.push_back(model[static_cast<size_t>(i)]);
-                }
-                c.setRecordCount(kMasterList, out);
-                model = kept;
-                break;
+        const uint32_t op = rng() % 6;
+        if (op < 2) {
+            for (int k = 0; k < 20 && next < pool.size(); ++k) {
+                appendRecord(c, kMasterList, pool[next]);
+                model.push_back(pool[next++]);
             }
-            case 3:
-                if (!model.empty()) {
-                    size_t i = rng() % model.size();
-                    model[i].name = "r" + std::to_string(step);
-                    model[i].folder = pool[rng() % pool.size()].folder;
-                    std::strcpy(c.setRecordName(kMasterList, int32_t(i)), model[i].name.c_str());
-                    std::strcpy(c.setRecordFolder(kMasterList, int32_t(i)),
-                                model[i].folder.c_str());
-                }
-                break;
-            case 4:
-                c.compactLists(rng() % 2);
-                break;
-            case 5:
-                c.compactPools();
-                break;
+        } else if (op == 2) {  // remove every record whose index has a chosen remainder
+            uint32_t mod = 3 + rng() % 5, rem = rng() % mod;
+            int32_t out = 0;
+            std::vector<Rec> kept;
+            for (int32_t i = 0; i < c.recordCount(kMasterList); ++i) {
+                if (static_cast<uint32_t>(i) % mod == rem) continue;
+                c.copyRecord(kMasterList, out++, kMasterList, i);
+                kept.push_back(model[static_cast<size_t>(i)]);
+            }
+            c.setRecordCount(kMasterList, out);
+            model = kept;
+        } else if (op == 3 && !model.empty()) {
+            size_t i = rng() % model.size();
+            model[i].name = "r" + std::to_string(step);
+            model[i].folder = pool[rng() % pool.size()].folder;
+            std::strcpy(c.setRecordName(kMasterList, int32_t(i)), model[i].name.c_str());
+            std::strcpy(c.setRecordFolder(kMasterList, int32_t(i)), model[i].folder.c_str());
+        } else if (op == 4) {
+            c.compactLists(rng() % 2);
+        } else if (op == 5) {
+            c.compactPools();
         }
-        if (step % 50 == 49) {
-            ASSERT_EQ(readList(c, kMasterList), model) << "step " << step;
-        }
+        if (step % 50 == 49) ASSERT_EQ(readList(c, kMasterList), model) << "step " << step;
     }
     EXPECT_EQ(readList(c, kMasterList), model);
 }

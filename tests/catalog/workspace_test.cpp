@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <climits>
-#include <csignal>
 #include <filesystem>
 
 #include "platform/filetime.h"
@@ -66,38 +64,18 @@ Settings unusualSettings() {
     return s;
 }
 
-TEST(Workspace, FirstStartInEmptyFolderUsesDefaultsAndCreatesPrivateSettings) {
+TEST(Workspace, FirstStartUsesDefaultsAndSavesThemAsHandBuiltBytesPrivately) {
     TempDir dir;
     Workspace ws(dir.path(), {"/", "/home/"});
     EXPECT_EQ(ws.paths().settingsFile, dir.path() + "/cfg.dat");
     EXPECT_EQ(ws.paths().shareFolder, dir.path() + "/share/");
     EXPECT_EQ(ws.paths().resultPage, dir.path() + "/4.html");
-
-    const Settings& s = ws.settings();
-    EXPECT_EQ(s, Settings{});
-    EXPECT_EQ(s.initialColumnCapacity, 10000);
-    EXPECT_EQ(s.pageColumnCount, 1);
-    EXPECT_EQ(s.shareAccountName, "Guest");
-    EXPECT_EQ(s.savedSearchCount, 4);
-    EXPECT_EQ(std::string(s.savedSearchBlock.data(), 8192), builtInBlockByHand());
-
+    EXPECT_EQ(ws.settings(), Settings{});
     EXPECT_EQ(ws.fixedDriveList(), "/,/home/");
     EXPECT_EQ(ws.scanFolders(), ws.fixedDriveList());
     EXPECT_EQ(ws.excludeFolders(), "");
     EXPECT_FALSE(fs::exists(ws.paths().settingsFile));
 
-    ASSERT_TRUE(ws.saveSettings(0)) << ws.lastError();
-    struct stat st {};
-    ASSERT_EQ(::stat(ws.paths().settingsFile.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0600u);
-    // Only cfg.dat is left: no temporary file beside it.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
-
-    Workspace next(dir.path(), {"/"});
-    EXPECT_EQ(next.settings(), Settings{});
-}
-
-TEST(Workspace, DefaultSettingsFileMatchesHandBuiltBytes) {
     using namespace std::string_literals;
     std::string expected = le32(14) + le32(1) + textRow("Guest\0"s) + textRow("\0"s) +
                            textRow("\0"s) + textRow("\0"s) + textRow("\0"s) + textRow("") +
@@ -105,11 +83,18 @@ TEST(Workspace, DefaultSettingsFileMatchesHandBuiltBytes) {
     for (int list = 0; list < 5; ++list) expected += le32(0);
     ASSERT_EQ(expected.size(), 8266u);
     EXPECT_EQ(encodeSettings(Settings{}, 7), expected);
-
-    TempDir dir;
-    Workspace ws(dir.path(), {});
-    ASSERT_TRUE(ws.saveSettings(7));
+    ASSERT_TRUE(ws.saveSettings(7)) << ws.lastError();
     EXPECT_EQ(readFile(ws.paths().settingsFile), expected);
+    struct stat st {};
+    ASSERT_EQ(::stat(ws.paths().settingsFile.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    // Only cfg.dat is left: no temporary file beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    // The next start reads them back (the capacity is twice the record count).
+    Workspace next(dir.path(), {"/"});
+    Settings defaults;
+    defaults.initialColumnCapacity = 14;
+    EXPECT_EQ(next.settings(), defaults);
 }
 
 TEST(Workspace, EveryFieldSurvivesSaveAndRestart) {
@@ -299,25 +284,13 @@ TEST(Workspace, FailedSaveKeepsTheOldFile) {
     const std::string old = readFile(ws.paths().settingsFile);
     ws.settings().shareAccountName = "Changed";
 
-    // A full disk: the file-size limit stops the write half way, for root too.
-    {
-        struct sigaction ignore {
-        }, previous{};
-        ignore.sa_handler = SIG_IGN;
-        ::sigaction(SIGXFSZ, &ignore, &previous);
-        rlimit saved{};
-        ::getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit small = saved;
-        small.rlim_cur = 4096;
-        ::setrlimit(RLIMIT_FSIZE, &small);
-        bool written = ws.saveSettings(20);
-        ::setrlimit(RLIMIT_FSIZE, &saved);
-        ::sigaction(SIGXFSZ, &previous, nullptr);
-        EXPECT_FALSE(written);
-        EXPECT_NE(ws.lastError().find("cfg.dat"), std::string::npos) << ws.lastError();
-        EXPECT_EQ(readFile(ws.paths().settingsFile), old);
-        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
-    }
+    // A full disk stops the write half way.
+    bool written = true;
+    test::withFileSizeLimit(4096, [&] { written = ws.saveSettings(20); });
+    EXPECT_FALSE(written);
+    EXPECT_NE(ws.lastError().find("cfg.dat"), std::string::npos) << ws.lastError();
+    EXPECT_EQ(readFile(ws.paths().settingsFile), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 
     // A folder the user may not write to (root may write anywhere, so only for others).
     if (::geteuid() != 0) {

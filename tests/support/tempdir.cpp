@@ -1,5 +1,7 @@
 #include "support/tempdir.h"
 
+#include <sys/resource.h>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -34,6 +36,20 @@ void writeFile(const std::string& path, std::string_view bytes) {
 
 bool fileExists(const std::string& path) {
     return std::filesystem::exists(path);
+}
+
+void withFileSizeLimit(size_t bytes, const std::function<void()>& write) {
+    struct sigaction ignore = {}, previous = {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &previous);
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    write();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::sigaction(SIGXFSZ, &previous, nullptr);
 }
 
 }  // namespace varnel::test

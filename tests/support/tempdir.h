@@ -1,5 +1,6 @@
 #pragma once
 // A real folder for one test, removed with everything in it afterwards.
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,5 +23,9 @@ class TempDir {
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, std::string_view bytes);
 bool fileExists(const std::string& path);
+
+// Runs `write` with files limited to `bytes`, so writes fail part way as on a full disk
+// (for root too); SIGXFSZ is ignored meanwhile.
+void withFileSizeLimit(size_t bytes, const std::function<void()>& write);
 
 }  // namespace varnel::test
