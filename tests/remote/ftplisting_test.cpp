@@ -12,18 +12,13 @@ namespace {
 
 // The C library's calendar arithmetic as the reference.
 uint64_t utc(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-    std::tm parts{};
-    parts.tm_year = year - 1900;
-    parts.tm_mon = month - 1;
-    parts.tm_mday = day;
-    parts.tm_hour = hour;
-    parts.tm_min = minute;
-    parts.tm_sec = second;
-    return fileTimeFromTimespec(timespec{timegm(&parts), 0});
-}
-
-FtpEntry entry(std::string name, bool folder, uint64_t size, uint64_t time) {
-    return FtpEntry{std::move(name), folder, size, time};
+    std::tm t{.tm_sec = second,
+              .tm_min = minute,
+              .tm_hour = hour,
+              .tm_mday = day,
+              .tm_mon = month - 1,
+              .tm_year = year - 1900};
+    return fileTimeFromTimespec(timespec{timegm(&t), 0});
 }
 
 TEST(FtpListing, CalendarTimesMatchTheCLibrary) {
@@ -49,12 +44,12 @@ TEST(FtpListing, MlsdEntriesWithOddNamesAndExactTimes) {
         "\r\n");
     EXPECT_EQ(parsed.rejectedLines, 0u);
     const std::vector<FtpEntry> expected = {
-        entry("two  blanks .txt", false, 2047, utc(2019, 3, 4, 5, 6, 7)),
-        entry("sub dir", true, 0, utc(2026, 12, 6, 8, 16) + 2500000),
-        entry("Gr\xc3\xbc\xc3\x9f"
-              "e",
-              false, UINT64_MAX, utc(2000, 2, 29, 23, 59, 59)),
-        entry("link", false, 3, 0),
+        {"two  blanks .txt", false, 2047, utc(2019, 3, 4, 5, 6, 7)},
+        {"sub dir", true, 0, utc(2026, 12, 6, 8, 16) + 2500000},
+        {"Gr\xc3\xbc\xc3\x9f"
+         "e",
+         false, UINT64_MAX, utc(2000, 2, 29, 23, 59, 59)},
+        {"link", false, 3, 0},
     };
     EXPECT_EQ(parsed.entries, expected);
 }
@@ -91,13 +86,13 @@ TEST(FtpListing, UnixListInfersTheYearOfRecentFiles) {
         now);
     EXPECT_EQ(parsed.rejectedLines, 0u);
     const std::vector<FtpEntry> expected = {
-        entry("folder", true, 4096, utc(2026, 12, 6, 8, 16)),
-        entry("tomorrow is a day of slack", false, 1234, utc(2026, 12, 7, 8, 16)),
-        entry("two days ahead: last year", false, 1234, utc(2025, 12, 8, 8, 16)),
-        entry(" leading blank", false, 98765432, utc(2019, 3, 4)),
-        entry("no group", false, 7, utc(2026, 1, 1)),
-        entry("link", false, 9, utc(2026, 1, 2, 10, 0)),
-        entry("owner named like a month", false, 5, utc(2024, 2, 29)),
+        {"folder", true, 4096, utc(2026, 12, 6, 8, 16)},
+        {"tomorrow is a day of slack", false, 1234, utc(2026, 12, 7, 8, 16)},
+        {"two days ahead: last year", false, 1234, utc(2025, 12, 8, 8, 16)},
+        {" leading blank", false, 98765432, utc(2019, 3, 4)},
+        {"no group", false, 7, utc(2026, 1, 1)},
+        {"link", false, 9, utc(2026, 1, 2, 10, 0)},
+        {"owner named like a month", false, 5, utc(2024, 2, 29)},
     };
     EXPECT_EQ(parsed.entries, expected);
 }
@@ -112,11 +107,11 @@ TEST(FtpListing, DosListWithTwoAndFourDigitYears) {
         utc(2026, 12, 6));
     EXPECT_EQ(parsed.rejectedLines, 0u);
     const std::vector<FtpEntry> expected = {
-        entry("folder name", true, 0, utc(2026, 12, 6, 8, 16)),
-        entry("midnight.txt", false, 1234, utc(2026, 12, 6, 0, 5)),
-        entry("noon.txt", false, 0, utc(2026, 12, 6, 12, 5)),
-        entry("last century", false, 17, utc(1999, 3, 4, 23, 59)),
-        entry("big four-digit year", false, 4294967296, utc(2019, 3, 4, 23, 15)),
+        {"folder name", true, 0, utc(2026, 12, 6, 8, 16)},
+        {"midnight.txt", false, 1234, utc(2026, 12, 6, 0, 5)},
+        {"noon.txt", false, 0, utc(2026, 12, 6, 12, 5)},
+        {"last century", false, 17, utc(1999, 3, 4, 23, 59)},
+        {"big four-digit year", false, 4294967296, utc(2019, 3, 4, 23, 15)},
     };
     EXPECT_EQ(parsed.entries, expected);
 }

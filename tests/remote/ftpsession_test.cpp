@@ -30,43 +30,22 @@ using namespace std::chrono_literals;
 using test::countLines;
 using test::writeFile;
 
-// Everything a session needs, with the fault-injecting client between it and libcurl.
-struct Rig {
-    std::unique_ptr<FtpClient> curl = makeCurlFtpClient();
-    FaultyFtpClient client{*curl};
-    test::LockedPrompt prompt;
-    test::ScriptedDialogs dialogs;
-    Settings settings;
-    FtpSession session{client, prompt, dialogs, settings};
-};
-
-// A loopback port: refusing connections, or accepting them and never saying a word.
-class LocalPort {
-  public:
+// A loopback port that refuses connections (bound, not listening), or accepts them and
+// never says a word.
+struct LocalPort {
     explicit LocalPort(bool listening) {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        if (listening) {
-            ::listen(fd_, 8);
-        } else {
-            ::close(fd_);
-            fd_ = -1;
-        }
+        ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+        if (listening) ::listen(fd, 8);
+        host = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
     }
-    ~LocalPort() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    std::string host() const { return "127.0.0.1:" + std::to_string(port_); }
-
-  private:
-    int fd_ = -1;
-    int port_ = 0;
+    ~LocalPort() { ::close(fd); }
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    std::string host;
 };
 
 void setTime(const std::string& path, uint64_t fileTime) {
@@ -85,68 +64,90 @@ std::vector<FtpEntry> sorted(std::vector<FtpEntry> entries) {
     return entries;
 }
 
-class FtpSessionTest : public test::FtpServerTest {};
+// A session with the fault-injecting client between it and libcurl.
+class FtpSessionTest : public test::FtpServerTest {
+  protected:
+    void login(const std::string& host) {
+        session.addSessionLogin(host, server->user, server->password);
+    }
+    // A login to `port` whose progress is cancelled after `delay`; how long it went on after.
+    std::chrono::nanoseconds loginCancelledAfter(const LocalPort& port,
+                                                 std::chrono::milliseconds delay,
+                                                 test::RecordingProgress& progress) {
+        session.addSessionLogin(port.host, "u", "p");
+        auto cancelledAt = std::chrono::steady_clock::now();
+        progress.whileShown = [&] {
+            std::this_thread::sleep_for(delay);
+            cancelledAt = std::chrono::steady_clock::now();
+            progress.cancel();
+        };
+        EXPECT_EQ(session.LoginWithProgress("ftp://" + port.host + "/", progress), nullptr);
+        return std::chrono::steady_clock::now() - cancelledAt;
+    }
+    std::unique_ptr<FtpClient> curl = makeCurlFtpClient();
+    FaultyFtpClient client{*curl};
+    test::LockedPrompt prompt;
+    test::ScriptedDialogs dialogs;
+    Settings settings;
+    FtpSession session{client, prompt, dialogs, settings};
+};
 
 TEST_F(FtpSessionTest, WrongPasswordAsksToRetryAndTheNewerLoginWins) {
-    Rig rig;
     const std::string url = folder->url(server->host);
-    rig.session.addSessionLogin(server->host, server->user, "wrong password");
-    rig.prompt.answers = {Answer::Cancel};
+    session.addSessionLogin(server->host, server->user, "wrong password");
+    prompt.answers = {Answer::Cancel};
     bool retry = true;
-    EXPECT_EQ(rig.session.ConnectFtp(url, &retry), nullptr);
+    EXPECT_EQ(session.ConnectFtp(url, &retry), nullptr);
     EXPECT_FALSE(retry);
-    ASSERT_EQ(rig.prompt.told().size(), 1u);
-    EXPECT_NE(rig.prompt.told()[0].find("530"), std::string::npos) << rig.prompt.told()[0];
-    EXPECT_EQ(rig.prompt.asked(), std::vector<std::string>{"Retry connect?"});
+    ASSERT_EQ(prompt.told().size(), 1u);
+    EXPECT_NE(prompt.told()[0].find("530"), std::string::npos) << prompt.told()[0];
+    EXPECT_EQ(prompt.asked(), std::vector<std::string>{"Retry connect?"});
 
-    EXPECT_EQ(rig.session.ConnectFtp(url), nullptr);
-    EXPECT_EQ(rig.prompt.statuses().back(), "Some error occured when login ftp site.");
+    EXPECT_EQ(session.ConnectFtp(url), nullptr);
+    EXPECT_EQ(prompt.statuses().back(), "Some error occured when login ftp site.");
 
-    rig.session.addSessionLogin(server->host, server->user, server->password);
-    FtpConnection* connection = rig.session.ConnectFtp(url, &retry);
-    ASSERT_NE(connection, nullptr) << rig.session.lastFtpError();
+    login(server->host);
+    FtpConnection* connection = session.ConnectFtp(url, &retry);
+    ASSERT_NE(connection, nullptr) << session.lastFtpError();
     EXPECT_EQ(connection->serverName(), server->host);
-    EXPECT_EQ(rig.prompt.asked().size(), 1u);
+    EXPECT_EQ(prompt.asked().size(), 1u);
 
     // A host nobody logged in to is not even tried.
     const size_t log = server->logSize();
-    EXPECT_EQ(rig.session.ConnectFtp("ftp://" + server->listHost + "/"), nullptr);
-    EXPECT_TRUE(rig.session.lastFtpError().empty());
+    EXPECT_EQ(session.ConnectFtp("ftp://" + server->listHost + "/"), nullptr);
+    EXPECT_TRUE(session.lastFtpError().empty());
     EXPECT_EQ(countLines(server->logSince(log), "list "), 0);
 }
 
 TEST_F(FtpSessionTest, AnonymousInAnyLetterCaseNeverSendsTheStoredPassword) {
-    Rig rig;
-    rig.session.addSessionLogin(server->host, "AnOnYmOuS", "stored-secret");
+    session.addSessionLogin(server->host, "AnOnYmOuS", "stored-secret");
     const size_t log = server->logSize();
     std::vector<FtpEntry> entries;
-    ASSERT_TRUE(rig.session.FindFtpFiles(folder->url(server->host), entries))
-        << rig.session.lastFtpError();
+    ASSERT_TRUE(session.FindFtpFiles(folder->url(server->host), entries)) << session.lastFtpError();
     const std::string said = server->logSince(log);
     EXPECT_EQ(countLines(said, "mlsd USER anonymous"), 1) << said;
     EXPECT_EQ(said.find("stored-secret"), std::string::npos) << said;
 }
 
 TEST_F(FtpSessionTest, OneConnectionPerHostReplacedWhenAnotherHostIsNeeded) {
-    Rig rig;
-    for (const std::string& host : {server->host, server->listHost})
-        rig.session.addSessionLogin(host, server->user, server->password);
+    login(server->host);
+    login(server->listHost);
     const size_t log = server->logSize();
     std::vector<FtpEntry> entries;
     const std::string first = folder->url(server->host), second = folder->url(server->listHost);
     for (const std::string& url : {first, first, second, second, first})
-        ASSERT_TRUE(rig.session.FindFtpFiles(url, entries)) << rig.session.lastFtpError();
-    EXPECT_EQ(rig.session.transferConnection()->serverName(), server->host);
+        ASSERT_TRUE(session.FindFtpFiles(url, entries)) << session.lastFtpError();
+    EXPECT_EQ(session.transferConnection()->serverName(), server->host);
     const std::string said = server->logSince(log);
     EXPECT_EQ(countLines(said, "mlsd CONNECT"), 2) << said;
     EXPECT_EQ(countLines(said, "list CONNECT"), 1) << said;
     EXPECT_EQ(countLines(said, "mlsd USER"), 2);
 
     // A failed listing drops the connection: the next call logs in afresh.
-    EXPECT_FALSE(rig.session.FindFtpFiles(folder->url(server->host, "missing/"), entries));
-    EXPECT_NE(rig.session.lastFtpError().find("550"), std::string::npos);
-    EXPECT_EQ(rig.session.transferConnection(), nullptr);
-    ASSERT_TRUE(rig.session.FindFtpFiles(first, entries));
+    EXPECT_FALSE(session.FindFtpFiles(folder->url(server->host, "missing/"), entries));
+    EXPECT_NE(session.lastFtpError().find("550"), std::string::npos);
+    EXPECT_EQ(session.transferConnection(), nullptr);
+    ASSERT_TRUE(session.FindFtpFiles(first, entries));
     EXPECT_EQ(countLines(server->logSince(log), "mlsd CONNECT"), 3);
 }
 
@@ -162,14 +163,12 @@ TEST_F(FtpSessionTest, ListsFilesFoldersAnEmptyFolderAndOddNamesOnBothListingKin
         writeFile(folder->local(name), std::string(size, 'z'));
         setTime(folder->local(name), old);
     }
-    fs::create_directory(folder->local("sub dir"));
-    fs::create_directory(folder->local("empty"));
-    setTime(folder->local("sub dir"), old);
-    setTime(folder->local("empty"), old);
-
-    Rig rig;
+    for (const char* name : {"sub dir", "empty"}) {
+        fs::create_directory(folder->local(name));
+        setTime(folder->local(name), old);
+    }
     for (const std::string& host : {server->host, server->listHost}) {
-        rig.session.addSessionLogin(host, server->user, server->password);
+        login(host);
         // MLSD gives the time to the second; old LIST lines give the day.
         const uint64_t time = host == server->host ? old : day(old);
         std::vector<FtpEntry> expected;
@@ -177,34 +176,38 @@ TEST_F(FtpSessionTest, ListsFilesFoldersAnEmptyFolderAndOddNamesOnBothListingKin
         expected.push_back({"empty", true, 4096, time});
         expected.push_back({"sub dir", true, 4096, time});
         std::vector<FtpEntry> entries;
-        ASSERT_TRUE(rig.session.FindFtpFiles(folder->url(host), entries))
-            << host << ": " << rig.session.lastFtpError();
+        ASSERT_TRUE(session.FindFtpFiles(folder->url(host), entries))
+            << host << ": " << session.lastFtpError();
         for (FtpEntry& e : entries)
             if (e.isFolder) e.size = 4096;  // a folder's size is the file system's business
         EXPECT_EQ(sorted(entries), sorted(expected)) << host;
 
-        ASSERT_TRUE(rig.session.FindFtpFiles(folder->url(host, "empty/"), entries)) << host;
+        ASSERT_TRUE(session.FindFtpFiles(folder->url(host, "empty/"), entries)) << host;
         EXPECT_TRUE(entries.empty());
-        ASSERT_TRUE(rig.session.FindFtpFiles("ftp://" + host, entries)) << host;  // the root
+        ASSERT_TRUE(session.FindFtpFiles("ftp://" + host, entries)) << host;  // the root
         EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [&](const FtpEntry& e) {
             return e.isFolder && folder->path() == "/" + e.name + "/";
         }));
     }
 }
 
-TEST_F(FtpSessionTest, RemovesAndRenamesOnTheServerAndReportsRefusals) {
+TEST_F(FtpSessionTest, LoginWithProgressThenRemovesAndRenamesAndReportsRefusals) {
     writeFile(folder->local("old name.txt"), "keep me");
-    Rig rig;
-    rig.session.addSessionLogin(server->host, server->user, server->password);
-    FtpConnection* c = rig.session.ConnectFtp(folder->url(server->host));
+    login(server->host);
+    test::RecordingProgress progress;
+    const std::string url = folder->url(server->host);
+    FtpConnection* c = session.LoginWithProgress(url, progress);
     ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c, session.transferConnection());
+    EXPECT_EQ(progress.captions(), std::vector<std::string>{"Login FTP..."});
+    EXPECT_EQ(progress.statuses(), std::vector<std::string>{url});
+    EXPECT_EQ(progress.closes(), 1);
 
-    rig.client.faults.refuseRename = true;
+    client.faults.refuseRename = true;
     EXPECT_FALSE(c->rename(folder->path("old name.txt"), folder->path("new name.txt")));
     EXPECT_NE(c->errorText().find("550"), std::string::npos);
     EXPECT_TRUE(test::fileExists(folder->local("old name.txt")));
-
-    rig.client.faults.refuseRename = false;
+    client.faults.refuseRename = false;
     ASSERT_TRUE(c->rename(folder->path("old name.txt"), folder->path("new name.txt")))
         << c->errorText();
     EXPECT_EQ(test::readFile(folder->local("new name.txt")), "keep me");
@@ -219,65 +222,61 @@ TEST_F(FtpSessionTest, RemovesAndRenamesOnTheServerAndReportsRefusals) {
 }
 
 TEST_F(FtpSessionTest, PromptsOncePerRootUntilLogOutAndKeepsOneSavedLoginPerHost) {
-    Rig rig;
     const std::string root = "ftp:\\\\" + server->host;
-    rig.dialogs.answerWith("someone", "pw1", /*save=*/true);
-    ASSERT_TRUE(rig.session.PromptRemoteLogin(root + "\\pub\\"));
-    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-    EXPECT_EQ(rig.dialogs.shown[0].server, server->host);
-    EXPECT_FALSE(rig.dialogs.shown[0].save);
-    EXPECT_TRUE(rig.session.PromptRemoteLogin(root + "\\other\\"));
-    EXPECT_TRUE(rig.session.PromptRemoteLogin(root));
-    EXPECT_EQ(rig.dialogs.shown.size(), 1u);
+    dialogs.answerWith("someone", "pw1", /*save=*/true);
+    ASSERT_TRUE(session.PromptRemoteLogin(root + "\\pub\\"));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].server, server->host);
+    EXPECT_FALSE(dialogs.shown[0].save);
+    EXPECT_TRUE(session.PromptRemoteLogin(root + "\\other\\"));
+    EXPECT_TRUE(session.PromptRemoteLogin(root));
+    EXPECT_EQ(dialogs.shown.size(), 1u);
     using namespace std::string_literals;
-    EXPECT_EQ(rig.settings.loginHosts, server->host + '\0');
-    EXPECT_EQ(rig.settings.loginUsers, "someone\0"s);
+    EXPECT_EQ(settings.loginHosts, server->host + '\0');
+    EXPECT_EQ(settings.loginUsers, "someone\0"s);
 
     // After log-out the saved login is preset; saving again leaves one entry, in front.
-    rig.session.LogOut();
-    rig.dialogs.answerWith(server->user, server->password, true);
-    ASSERT_TRUE(rig.session.PromptRemoteLogin(root + "\\"));
-    ASSERT_EQ(rig.dialogs.shown.size(), 2u);
-    EXPECT_EQ(rig.dialogs.shown[1].user, "someone");
-    EXPECT_EQ(rig.dialogs.shown[1].password, "pw1");
-    EXPECT_TRUE(rig.dialogs.shown[1].save);
-    EXPECT_EQ(rig.dialogs.shown[1].userNames, std::vector<std::string>{"someone"});
-    EXPECT_EQ(rig.settings.loginHosts, server->host + '\0');
-    EXPECT_EQ(rig.settings.loginUsers, server->user + '\0');
-    ASSERT_NE(rig.session.ConnectFtp(folder->url(server->host)), nullptr);
+    session.LogOut();
+    dialogs.answerWith(server->user, server->password, true);
+    ASSERT_TRUE(session.PromptRemoteLogin(root + "\\"));
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].user, "someone");
+    EXPECT_EQ(dialogs.shown[1].password, "pw1");
+    EXPECT_TRUE(dialogs.shown[1].save);
+    EXPECT_EQ(dialogs.shown[1].userNames, std::vector<std::string>{"someone"});
+    EXPECT_EQ(settings.loginHosts, server->host + '\0');
+    EXPECT_EQ(settings.loginUsers, server->user + '\0');
+    ASSERT_NE(session.ConnectFtp(folder->url(server->host)), nullptr);
 
     // Cancel: not logged in, and the next visit asks again.
-    rig.dialogs.answer = [](LoginForm&) { return false; };
+    dialogs.answer = [](LoginForm&) { return false; };
     const std::string other = "ftp:\\\\" + server->listHost + "\\x\\";
-    EXPECT_FALSE(rig.session.PromptRemoteLogin(other));
-    EXPECT_FALSE(rig.session.PromptRemoteLogin(other));
-    EXPECT_EQ(rig.dialogs.shown.size(), 4u);
+    EXPECT_FALSE(session.PromptRemoteLogin(other));
+    EXPECT_FALSE(session.PromptRemoteLogin(other));
+    EXPECT_EQ(dialogs.shown.size(), 4u);
 
-    // Network names are reached through their mount points; offline nothing is asked.
-    EXPECT_TRUE(rig.session.PromptRemoteLogin("\\\\server\\share\\dir\\"));
-    EXPECT_TRUE(rig.session.PromptRemoteLogin("\\\\server\\"));
-    rig.session.ToggleOffline();
-    EXPECT_TRUE(rig.session.PromptRemoteLogin(other));
-    EXPECT_EQ(rig.dialogs.shown.size(), 4u);
+    // Network names are reached through their mount points.
+    EXPECT_TRUE(session.PromptRemoteLogin("\\\\server\\share\\dir\\"));
+    EXPECT_TRUE(session.PromptRemoteLogin("\\\\server\\"));
+    EXPECT_EQ(dialogs.shown.size(), 4u);
 }
 
 TEST_F(FtpSessionTest, LogInAsksForAFolderAndTheLoginFormFollowsItsRules) {
-    Rig rig;
-    rig.dialogs.folder = "ftp:\\\\" + server->host + "\\pub\\";
-    rig.dialogs.answer = [](LoginForm& form) {
+    dialogs.folder = "ftp:\\\\" + server->host + "\\pub\\";
+    dialogs.answer = [](LoginForm& form) {
         setLoginAnonymous(form, true);
         return true;
     };
-    rig.session.LogIn();
-    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-    EXPECT_EQ(rig.dialogs.shown[0].server, server->host);
+    session.LogIn();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].server, server->host);
     FtpLogin login;
-    ASSERT_TRUE(rig.session.sessionLogin(server->host, login));
+    ASSERT_TRUE(session.sessionLogin(server->host, login));
     EXPECT_TRUE(login.anonymous);
-    rig.dialogs.folder = std::string(kTextSize, 'x');  // refused, not cut
-    rig.session.LogIn();
-    EXPECT_EQ(rig.dialogs.shown.size(), 1u);
-    EXPECT_EQ(rig.prompt.told().size(), 1u);
+    dialogs.folder = std::string(kTextSize, 'x');  // refused, not cut
+    session.LogIn();
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(prompt.told().size(), 1u);
 
     LoginForm form;
     form.userNames = {"ann", "bob"};
@@ -295,60 +294,26 @@ TEST_F(FtpSessionTest, LogInAsksForAFolderAndTheLoginFormFollowsItsRules) {
     EXPECT_EQ(form.user, "Anonymous");
 }
 
-TEST_F(FtpSessionTest, LoginWithProgressShowsTheUrlAndReturnsTheConnection) {
-    Rig rig;
-    rig.session.addSessionLogin(server->host, server->user, server->password);
-    test::RecordingProgress progress;
-    const std::string url = folder->url(server->host);
-    FtpConnection* c = rig.session.LoginWithProgress(url, progress);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c, rig.session.transferConnection());
-    EXPECT_EQ(progress.captions(), std::vector<std::string>{"Login FTP..."});
-    EXPECT_EQ(progress.statuses(), std::vector<std::string>{url});
-    EXPECT_EQ(progress.closes(), 1);
-}
-
-// Retries are paced at about one a second, and Cancel ends the loop within a second.
-TEST_F(FtpSessionTest, LoginRetriesOnceASecondUntilCancelled) {
-    Rig rig;
-    LocalPort refusing(false);
-    rig.session.addSessionLogin(refusing.host(), "u", "p");
-    rig.prompt.answers = {Answer::Ok};
-    test::RecordingProgress progress;
-    auto cancelledAt = std::chrono::steady_clock::now();
-    progress.whileShown = [&] {
-        std::this_thread::sleep_for(2500ms);
-        cancelledAt = std::chrono::steady_clock::now();
-        progress.cancel();
-    };
-    EXPECT_EQ(rig.session.LoginWithProgress("ftp://" + refusing.host() + "/", progress), nullptr);
-    const auto afterCancel = std::chrono::steady_clock::now() - cancelledAt;
-    EXPECT_LT(afterCancel, 1100ms);
-    const auto captions = progress.captions();
+// Retries are paced at about one a second; Cancel ends the loop, or an attempt that hangs,
+// within a second, and is no error worth a question.
+TEST_F(FtpSessionTest, LoginRetriesOnceASecondAndCancelEndsEvenAHangingAttempt) {
+    LocalPort refusing(false), silent(true);
+    prompt.answers = {Answer::Ok};
+    test::RecordingProgress retrying;
+    EXPECT_LT(loginCancelledAfter(refusing, 2500ms, retrying), 1100ms);
+    const auto captions = retrying.captions();
     // The first attempt, then one retry a second: two or three in 2.5 seconds, not thousands.
     ASSERT_GE(captions.size(), 2u);
     EXPECT_LE(captions.size(), 4u);
     EXPECT_EQ(captions[0], "Login FTP...");
     EXPECT_EQ(captions[1], "Login FTP retry:2");
-    EXPECT_EQ(rig.prompt.asked(), std::vector<std::string>{"Retry connect?"});
-}
+    EXPECT_EQ(prompt.asked(), std::vector<std::string>{"Retry connect?"});
 
-TEST_F(FtpSessionTest, CancelStopsAnAttemptThatHangs) {
-    Rig rig;
-    LocalPort silent(true);  // accepts the connection, never greets
-    rig.session.addSessionLogin(silent.host(), "u", "p");
-    test::RecordingProgress progress;
-    auto cancelledAt = std::chrono::steady_clock::now();
-    progress.whileShown = [&] {
-        std::this_thread::sleep_for(300ms);
-        cancelledAt = std::chrono::steady_clock::now();
-        progress.cancel();
-    };
-    EXPECT_EQ(rig.session.LoginWithProgress("ftp://" + silent.host() + "/", progress), nullptr);
-    EXPECT_LT(std::chrono::steady_clock::now() - cancelledAt, 1000ms);
-    // Cancelling is no error worth a question.
-    EXPECT_TRUE(rig.prompt.asked().empty());
-    EXPECT_TRUE(rig.prompt.told().empty());
+    const size_t told = prompt.told().size();
+    test::RecordingProgress hanging;
+    EXPECT_LT(loginCancelledAfter(silent, 300ms, hanging), 1000ms);
+    EXPECT_EQ(prompt.asked().size(), 1u);
+    EXPECT_EQ(prompt.told().size(), told);
 }
 
 }  // namespace

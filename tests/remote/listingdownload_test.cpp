@@ -25,15 +25,6 @@ using namespace std::chrono_literals;
 using namespace std::string_literals;
 using test::countLines;
 
-struct Rig {
-    std::unique_ptr<FtpClient> client = makeCurlFtpClient();
-    test::LockedPrompt prompt;
-    test::ScriptedDialogs dialogs;
-    Settings settings;
-    FtpSession session{*client, prompt, dialogs, settings};
-    ListingDownloader downloads{session, prompt};
-};
-
 std::string le32(uint32_t v) {
     std::string out;
     for (int i = 0; i < 4; ++i) out.push_back(char((v >> (8 * i)) & 0xFF));
@@ -71,13 +62,21 @@ void waitUntilIdle(const ListingDownloader& downloads) {
         std::this_thread::sleep_for(5ms);
 }
 
-std::string catalogName(const std::string& url) {
-    std::string name = url;
-    SwapFtpSeparators(name);
-    return name;
+std::string catalogName(std::string url) {
+    SwapFtpSeparators(url);
+    return url;
 }
 
-class ListingDownloadTest : public test::FtpServerTest {};
+class ListingDownloadTest : public test::FtpServerTest {
+  protected:
+    void login() { session.addSessionLogin(server->host, server->user, server->password); }
+    std::unique_ptr<FtpClient> client = makeCurlFtpClient();
+    test::LockedPrompt prompt;
+    test::ScriptedDialogs dialogs;
+    Settings settings;
+    FtpSession session{*client, prompt, dialogs, settings};
+    ListingDownloader downloads{session, prompt};
+};
 
 TEST_F(ListingDownloadTest, WorkerFillsTheCacheByteExactAndTheCompletedList) {
     const uint64_t time = fileTimeFromCalendar(2021, 3, 4, 5, 6, 7);
@@ -87,104 +86,98 @@ TEST_F(ListingDownloadTest, WorkerFillsTheCacheByteExactAndTheCompletedList) {
     timespec times[2] = {timespecFromFileTime(time), timespecFromFileTime(time)};
     ASSERT_EQ(::utimensat(AT_FDCWD, folder->local("one/f x.txt").c_str(), times, 0), 0);
 
-    Rig rig;
-    rig.session.addSessionLogin(server->host, server->user, server->password);
+    login();
     const std::string one = folder->url(server->host, "one/");
     const std::string empty = folder->url(server->host, "empty/");
     const size_t log = server->logSize();
-    rig.downloads.QueueListingDownload(catalogName(one));
-    rig.downloads.QueueListingDownload(catalogName(empty));
-    rig.downloads.QueueListingDownload(catalogName(one));  // again: served from the cache
-    EXPECT_EQ(takeCompleted(rig.downloads, 3),
+    downloads.QueueListingDownload(catalogName(one));
+    downloads.QueueListingDownload(catalogName(empty));
+    downloads.QueueListingDownload(catalogName(one));  // again: served from the cache
+    EXPECT_EQ(takeCompleted(downloads, 3),
               (std::vector<std::string>{catalogName(one), catalogName(empty), catalogName(one)}));
-    EXPECT_EQ(rig.downloads.cache().committedBytes(),
+    EXPECT_EQ(downloads.cache().committedBytes(),
               record(one, {{"f x.txt", false, 5, time}}) + record(empty, {}));
-    EXPECT_TRUE(
-        rig.prompt.waitForStatus("Prepare to download Directory:" + catalogName(empty), 1s));
+    EXPECT_TRUE(prompt.waitForStatus("Prepare to download Directory:" + catalogName(empty), 1s));
     EXPECT_EQ(countLines(server->logSince(log), "mlsd MLSD"), 2);
     EXPECT_EQ(countLines(server->logSince(log), "mlsd CONNECT"), 1);
 
     CachedListing found;
-    ASSERT_TRUE(rig.downloads.cache().find("FTP" + one.substr(3), &found));  // ignoring case
+    ASSERT_TRUE(downloads.cache().find("FTP" + one.substr(3), &found));  // ignoring case
     EXPECT_EQ(found.url, one);
     EXPECT_EQ(found.entries, (std::vector<FtpEntry>{{"f x.txt", false, 5, time}}));
 }
 
 TEST_F(ListingDownloadTest, FailuresAreReportedAndAHostWithoutLoginCostsNoTraffic) {
-    Rig rig;
-    rig.session.addSessionLogin(server->host, server->user, server->password);
+    login();
     const std::string missing = folder->url(server->host, "missing/");
     const std::string stranger = folder->url(server->listHost);
     const size_t log = server->logSize();
-    rig.downloads.QueueListingDownload(catalogName(missing));
-    rig.downloads.QueueListingDownload(catalogName(stranger));
-    EXPECT_TRUE(rig.prompt.waitForStatus("Failed in download Directory:" + missing, 20s));
-    EXPECT_TRUE(rig.prompt.waitForStatus("Failed in download Directory:" + stranger, 20s));
-    waitUntilIdle(rig.downloads);
+    downloads.QueueListingDownload(catalogName(missing));
+    downloads.QueueListingDownload(catalogName(stranger));
+    EXPECT_TRUE(prompt.waitForStatus("Failed in download Directory:" + missing, 20s));
+    EXPECT_TRUE(prompt.waitForStatus("Failed in download Directory:" + stranger, 20s));
+    waitUntilIdle(downloads);
     std::string name;
-    EXPECT_FALSE(rig.downloads.takeCompleted(name));
-    EXPECT_TRUE(rig.downloads.cache().committedBytes().empty());
+    EXPECT_FALSE(downloads.takeCompleted(name));
+    EXPECT_TRUE(downloads.cache().committedBytes().empty());
     EXPECT_EQ(countLines(server->logSince(log), "list "), 0);
 
     // A login the server refuses: the login message comes before the failure.
-    rig.session.addSessionLogin(server->listHost, server->user, "wrong");
-    rig.downloads.QueueListingDownload(catalogName(stranger));
-    EXPECT_TRUE(rig.prompt.waitForStatus(
-        "Some error occured when login ftp site:" + server->listHost, 20s));
+    session.addSessionLogin(server->listHost, server->user, "wrong");
+    downloads.QueueListingDownload(catalogName(stranger));
+    EXPECT_TRUE(
+        prompt.waitForStatus("Some error occured when login ftp site:" + server->listHost, 20s));
 }
 
 TEST_F(ListingDownloadTest, HousekeepingEmptiesEverythingAfterLongIdleness) {
-    Rig rig;
-    rig.session.addSessionLogin(server->host, server->user, server->password);
+    login();
     const std::string here = catalogName(folder->url(server->host));
-    rig.downloads.QueueListingDownload(here);
+    downloads.QueueListingDownload(here);
     // Names of hosts nobody logged in to fail at once, without traffic.
     const std::string filler = "ftp:\\\\nobody\\" + std::string(986, 'n') + "\\";
-    for (int i = 0; i < 8; ++i) rig.downloads.QueueListingDownload(filler);
+    for (int i = 0; i < 8; ++i) downloads.QueueListingDownload(filler);
     // Queued while the length stayed 2048 below the buffer's end: 6144 bytes or more refuse.
-    const size_t queued = rig.downloads.queueLength();
+    const size_t queued = downloads.queueLength();
     EXPECT_EQ(queued, here.size() + 1 + 7 * (filler.size() + 1));  // the eighth was dropped
-    waitUntilIdle(rig.downloads);
-    ASSERT_EQ(takeCompleted(rig.downloads, 1), std::vector<std::string>{here});
-    ASSERT_FALSE(rig.downloads.cache().committedBytes().empty());
+    waitUntilIdle(downloads);
+    ASSERT_EQ(takeCompleted(downloads, 1), std::vector<std::string>{here});
+    ASSERT_FALSE(downloads.cache().committedBytes().empty());
 
-    for (int tick = 0; tick < ListingDownloader::kIdleTicks; ++tick)
-        rig.downloads.housekeepingTick();
-    EXPECT_EQ(rig.downloads.queueLength(), queued);
-    rig.downloads.housekeepingTick();
-    EXPECT_EQ(rig.downloads.queueLength(), 0u);
-    EXPECT_EQ(rig.downloads.queueReadPosition(), 0u);
-    EXPECT_EQ(rig.downloads.completedLength(), 0u);
-    EXPECT_TRUE(rig.downloads.cache().committedBytes().empty());
+    for (int tick = 0; tick < ListingDownloader::kIdleTicks; ++tick) downloads.housekeepingTick();
+    EXPECT_EQ(downloads.queueLength(), queued);
+    downloads.housekeepingTick();
+    EXPECT_EQ(downloads.queueLength(), 0u);
+    EXPECT_EQ(downloads.queueReadPosition(), 0u);
+    EXPECT_EQ(downloads.completedLength(), 0u);
+    EXPECT_TRUE(downloads.cache().committedBytes().empty());
 
     // The worker picks up new requests after the reset.
-    rig.downloads.QueueListingDownload(here);
-    EXPECT_EQ(takeCompleted(rig.downloads, 1), std::vector<std::string>{here});
-    EXPECT_FALSE(rig.downloads.cache().committedBytes().empty());
+    downloads.QueueListingDownload(here);
+    EXPECT_EQ(takeCompleted(downloads, 1), std::vector<std::string>{here});
+    EXPECT_FALSE(downloads.cache().committedBytes().empty());
 }
 
 TEST_F(ListingDownloadTest, OfflineModeMakesNoConnectionAtAll) {
-    Rig rig;
-    rig.session.addSessionLogin(server->host, server->user, server->password);
+    login();
     const std::string url = folder->url(server->host);
-    rig.session.ToggleOffline();
+    session.ToggleOffline();
     const size_t log = server->logSize();
     std::vector<FtpEntry> entries;
     test::RecordingProgress progress;
-    EXPECT_EQ(rig.session.ConnectFtp(url), nullptr);
-    EXPECT_FALSE(rig.session.FindFtpFiles(url, entries));
-    EXPECT_EQ(rig.session.LoginWithProgress(url, progress), nullptr);
-    EXPECT_TRUE(rig.session.PromptRemoteLogin(catalogName(url)));
-    EXPECT_FALSE(rig.downloads.FetchListing(url));
-    rig.downloads.QueueListingDownload(catalogName(url));
-    EXPECT_EQ(rig.downloads.queueLength(), 0u);
-    EXPECT_FALSE(rig.downloads.workerStarted());
-    EXPECT_TRUE(rig.dialogs.shown.empty());
-    EXPECT_TRUE(rig.prompt.told().empty());
+    EXPECT_EQ(session.ConnectFtp(url), nullptr);
+    EXPECT_FALSE(session.FindFtpFiles(url, entries));
+    EXPECT_EQ(session.LoginWithProgress(url, progress), nullptr);
+    EXPECT_TRUE(session.PromptRemoteLogin(catalogName(url)));
+    EXPECT_FALSE(downloads.FetchListing(url));
+    downloads.QueueListingDownload(catalogName(url));
+    EXPECT_EQ(downloads.queueLength(), 0u);
+    EXPECT_FALSE(downloads.workerStarted());
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(prompt.told().empty());
     EXPECT_EQ(server->logSince(log), "");
 
-    rig.session.ToggleOffline();
-    EXPECT_TRUE(rig.downloads.FetchListing(url));
+    session.ToggleOffline();
+    EXPECT_TRUE(downloads.FetchListing(url));
     EXPECT_EQ(countLines(server->logSince(log), "mlsd CONNECT"), 1);
 }
 

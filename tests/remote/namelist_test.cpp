@@ -19,10 +19,6 @@ std::string listBytes(const std::deque<std::string>& model) {
     return bytes;
 }
 
-bool sameIgnoringCase(const std::string& a, const std::string& b) {
-    return equalIgnoringCase(a, b);
-}
-
 // Random prepends, appends, removes and trims against a plain deque of strings.
 TEST(NameList, BehavesLikeADequeUnderRandomOperations) {
     std::mt19937 rng(11);
@@ -32,33 +28,26 @@ TEST(NameList, BehavesLikeADequeUnderRandomOperations) {
     for (int step = 0; step < 20000; ++step) {
         std::string text = pool[rng() % 6];
         if (rng() % 8 == 0) text += std::string(rng() % 1500, 'q');
-        switch (rng() % 6) {
-            case 0:
-            case 1:
-                if (list.prepend(text))
-                    model.push_front(text);
-                else
-                    EXPECT_GT(listBytes(model).size() + text.size() + 1, NameList::kCapacity);
-                break;
-            case 2:
-                if (list.append(text)) model.push_back(text);
-                break;
-            case 3: {
-                auto it = std::find_if(model.begin(), model.end(), [&](const std::string& s) {
-                    return sameIgnoringCase(s, text);
-                });
-                EXPECT_EQ(list.remove(text), it != model.end());
-                if (it != model.end()) model.erase(it);
-                break;
-            }
-            case 4:
-                list.trim();
-                while (listBytes(model).size() > NameList::kTrimmedSize) model.pop_back();
-                break;
-            case 5:
-                list.dropLast();
-                if (!model.empty()) model.pop_back();
-                break;
+        const uint32_t op = rng() % 6;
+        if (op < 2) {
+            if (list.prepend(text))
+                model.push_front(text);
+            else
+                EXPECT_GT(listBytes(model).size() + text.size() + 1, NameList::kCapacity);
+        } else if (op == 2) {
+            if (list.append(text)) model.push_back(text);
+        } else if (op == 3) {
+            auto it = std::find_if(model.begin(), model.end(), [&](const std::string& s) {
+                return equalIgnoringCase(s, text);
+            });
+            EXPECT_EQ(list.remove(text), it != model.end());
+            if (it != model.end()) model.erase(it);
+        } else if (op == 4) {
+            list.trim();
+            while (listBytes(model).size() > NameList::kTrimmedSize) model.pop_back();
+        } else {
+            list.dropLast();
+            if (!model.empty()) model.pop_back();
         }
         ASSERT_EQ(list.bytes(), listBytes(model)) << "step " << step;
         ASSERT_EQ(list.count(), static_cast<int>(model.size()));
