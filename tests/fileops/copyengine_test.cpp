@@ -29,12 +29,12 @@ std::string randomBytes(size_t size, uint32_t seed) {
     return bytes;
 }
 
+// A session logged in to every host of `server`, when there is one.
 struct Rig {
-    explicit Rig(const test::FtpTestServer& server, bool login = true) {
-        if (login) {
-            for (const std::string& host : {server.host, server.listHost, server.dropHost})
-                session.addSessionLogin(host, server.user, server.password);
-        }
+    explicit Rig(const test::FtpTestServer* server) {
+        if (!server) return;
+        for (const std::string& host : {server->host, server->listHost, server->dropHost})
+            session.addSessionLogin(host, server->user, server->password);
     }
     std::unique_ptr<FtpClient> curl = makeCurlFtpClient();
     FaultyFtpClient client{*curl};
@@ -73,7 +73,7 @@ TEST_F(CopyEngineTest, UploadsAndDownloadsEveryChunkBoundaryByteExact) {
         up.sources.push_back(local.file(name));
         up.totalSize += sizes[i];
     }
-    Rig rig(*server);
+    Rig rig(server);
     ASSERT_TRUE(rig.engine.RunCopyJob(up)) << rig.engine.lastError();
     EXPECT_EQ(rig.progress.captions(), std::vector<std::string>{"Copying file..."});
     EXPECT_EQ(rig.progress.closes(), 1);
@@ -96,7 +96,7 @@ TEST_F(CopyEngineTest, UploadsAndDownloadsEveryChunkBoundaryByteExact) {
 
 TEST_F(CopyEngineTest, StatusLineOncePerSecondAndAFullBarForAnEmptyJob) {
     writeFile(local.file("x.bin"), std::string(4096, 'x'));
-    Rig rig(*server);
+    Rig rig(server);
     int64_t now = 100;
     rig.engine.clock = [&] { return now++; };  // a second passes at every look
     ASSERT_TRUE(rig.engine.CopyFiles(folder->url(server->host), {local.file("x.bin")}, 4096));
@@ -121,7 +121,7 @@ TEST_F(CopyEngineTest, CancelDuringTheSecondOfThreeFilesBothWays) {
         writeFile(local.file(name), randomBytes(size, 8));
     }
     for (bool download : {true, false}) {
-        Rig rig(*server);
+        Rig rig(server);
         rig.client.faults.onChunk = [&](const std::string& path, uint64_t bytes) {
             if (path.ends_with("/b.bin") && bytes >= 65536) rig.progress.cancel();
         };
@@ -134,15 +134,11 @@ TEST_F(CopyEngineTest, CancelDuringTheSecondOfThreeFilesBothWays) {
         job.totalSize = 3 * size;
         EXPECT_FALSE(rig.engine.RunCopyJob(job)) << download;
         EXPECT_EQ(rig.prompt.told(), kCopyError);
-        const auto landed = [&](const char* name) {
-            return download ? into.file(name) : upTo.local(name);
-        };
-        const auto original = [&](const char* name) {
-            return download ? folder->local(name) : local.file(name);
-        };
-        EXPECT_EQ(readFile(landed("a.bin")), readFile(original("a.bin"))) << download;
-        EXPECT_LT(readFile(landed("b.bin")).size(), size) << download;
-        EXPECT_FALSE(fileExists(landed("c.bin"))) << download;
+        const std::string to = download ? into.path() + "/" : upTo.local(),
+                          from = download ? folder->local() : local.path() + "/";
+        EXPECT_EQ(readFile(to + "a.bin"), readFile(from + "a.bin")) << download;
+        EXPECT_LT(readFile(to + "b.bin").size(), size) << download;
+        EXPECT_FALSE(fileExists(to + "c.bin")) << download;
     }
 }
 
@@ -156,7 +152,7 @@ TEST_F(CopyEngineTest, OverwriteQuestionAnsweredNoEndsTheJob) {
         job.sources.push_back(folder->url(server->host, name));
     job.totalSize = 9000;
     {
-        Rig rig(*server);
+        Rig rig(server);
         rig.prompt.answers = {Answer::No};
         EXPECT_FALSE(rig.engine.RunCopyJob(job));
         EXPECT_EQ(rig.prompt.asked(),
@@ -167,7 +163,7 @@ TEST_F(CopyEngineTest, OverwriteQuestionAnsweredNoEndsTheJob) {
         EXPECT_EQ(readFile(local.file("b.bin")), "mine");
         EXPECT_FALSE(fileExists(local.file("c.bin")));
     }
-    Rig rig(*server);
+    Rig rig(server);
     rig.prompt.answers = {Answer::Yes, Answer::Yes};
     EXPECT_TRUE(rig.engine.RunCopyJob(job)) << rig.engine.lastError();
     EXPECT_EQ(rig.prompt.asked().size(), 2u);
@@ -180,34 +176,25 @@ TEST_F(CopyEngineTest, OverwriteQuestionAnsweredNoEndsTheJob) {
 TEST_F(CopyEngineTest, UploadReportsRefusedWritesAndBrokenLines) {
     writeFile(local.file("big.bin"), randomBytes(1048576, 3));
     writeFile(local.file("small.bin"), randomBytes(3000, 4));
-    {
-        Rig rig(*server, false);
-        rig.session.addSessionLogin(server->host, "anonymous", "");  // may only read
-        EXPECT_FALSE(rig.engine.CopyFiles(folder->url(server->host), {local.file("big.bin")}, 1));
-        EXPECT_NE(rig.engine.lastError().find("550"), std::string::npos) << rig.engine.lastError();
-        EXPECT_FALSE(fileExists(folder->local("big.bin")));
-    }
-    {
-        Rig rig(*server);
-        EXPECT_FALSE(
-            rig.engine.CopyFiles(folder->url(server->dropHost), {local.file("big.bin")}, 1));
-    }
-    {
-        Rig rig(*server);
-        rig.client.faults.dropAfterBytes = 2900;
-        EXPECT_FALSE(
-            rig.engine.CopyFiles(folder->url(server->host), {local.file("small.bin")}, 3000));
-        rig.client.faults.dropAfterBytes = -1;
-        EXPECT_TRUE(
-            rig.engine.CopyFiles(folder->url(server->host), {local.file("small.bin")}, 3000))
-            << rig.engine.lastError();
-    }
+    Rig reader(nullptr);
+    reader.session.addSessionLogin(server->host, "anonymous", "");  // may only read
+    EXPECT_FALSE(reader.engine.CopyFiles(folder->url(server->host), {local.file("big.bin")}, 1));
+    EXPECT_NE(reader.engine.lastError().find("550"), std::string::npos);
+    EXPECT_FALSE(fileExists(folder->local("big.bin")));
+
+    Rig rig(server);
+    EXPECT_FALSE(rig.engine.CopyFiles(folder->url(server->dropHost), {local.file("big.bin")}, 1));
+    rig.client.faults.dropAfterBytes = 2900;
+    EXPECT_FALSE(rig.engine.CopyFiles(folder->url(server->host), {local.file("small.bin")}, 3000));
+    rig.client.faults.dropAfterBytes = -1;
+    EXPECT_TRUE(rig.engine.CopyFiles(folder->url(server->host), {local.file("small.bin")}, 3000))
+        << rig.engine.lastError();
 }
 
 TEST_F(CopyEngineTest, DownloadFailuresLeaveWhatWasThere) {
     writeFile(folder->local("big.bin"), randomBytes(1048576, 5));
     writeFile(local.file("gone.bin"), "keep me");
-    Rig rig(*server);
+    Rig rig(server);
     // A broken line is a failure, not a short file that ended early.
     EXPECT_FALSE(rig.engine.CopyFiles(local.path() + "/",
                                       {folder->url(server->dropHost, "big.bin")}, 1048576));
@@ -219,7 +206,7 @@ TEST_F(CopyEngineTest, DownloadFailuresLeaveWhatWasThere) {
     EXPECT_EQ(readFile(local.file("gone.bin")), "keep me");
 
     // Without a login the job ends at once, before any traffic.
-    Rig stranger(*server, false);
+    Rig stranger(nullptr);
     const size_t log = server->logSize();
     EXPECT_FALSE(stranger.engine.RunCopyJob(
         {local.path() + "/", {folder->url(server->host, "big.bin")}, 1048576}));
@@ -231,13 +218,8 @@ TEST(LocalCopy, CopiesToANewNameAndNeverOverAnExistingOne) {
     test::TempDir dir;
     writeFile(dir.file("from"), randomBytes(3 * 1048576 + 1, 9));
     writeFile(dir.file("taken"), "old");
-    std::unique_ptr<FtpClient> client = makeCurlFtpClient();
-    test::LockedPrompt prompt;
-    test::ScriptedDialogs dialogs;
-    Settings settings;
-    FtpSession session(*client, prompt, dialogs, settings);
-    test::RecordingProgress progress;
-    CopyEngine engine(session, prompt, progress);
+    Rig rig(nullptr);
+    CopyEngine& engine = rig.engine;
     EXPECT_TRUE(engine.CopyFiles(dir.file("to"), {dir.file("from")}, 3 * 1048576 + 1));
     EXPECT_EQ(readFile(dir.file("to")), readFile(dir.file("from")));
     EXPECT_FALSE(engine.CopyFiles(dir.file("taken"), {dir.file("from")}, 1));
