@@ -9,12 +9,9 @@
 namespace varnel {
 namespace {
 
-using test::runProcess;
-
-test::ProcessResult cli(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{test::cliPath()};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return runProcess(argv);
+test::ProcessResult cli(std::vector<std::string> args) {
+    args.insert(args.begin(), test::cliPath());
+    return test::runProcess(args);
 }
 
 // A random text of any bytes but NUL, with tabs, newlines, backslashes and escape look-alikes.
@@ -82,37 +79,89 @@ TEST(CliCatalog, MakeThenDumpRoundTrips100kRecords) {
     EXPECT_NE(checked.out.find("100000 records"), std::string::npos);
 }
 
-TEST(CliCatalog, InfoCheckAndErrors) {
+// A small catalog made with `make`, then searched and edited the way a script would.
+struct Cli {
     test::TempDir dir;
-    test::writeFile(dir.file("in.tsv"),
-                    "/a/\tx\t\t1\t10\n/a/\ty\t\t2\t4294967295\n/b/\tz\t\t3\t1\n");
-    ASSERT_EQ(cli({"-d", dir.file("c.fdb"), "make", dir.file("in.tsv")}).exitCode, 0);
-    auto info = cli({"-d", dir.file("c.fdb"), "info"});
-    ASSERT_EQ(info.exitCode, 0) << info.err;
-    EXPECT_NE(info.out.find("records:      3"), std::string::npos) << info.out;
-    EXPECT_NE(info.out.find("folders:      2"), std::string::npos) << info.out;
-    EXPECT_NE(info.out.find("total size:   4294967306 bytes"), std::string::npos) << info.out;
+    std::string catalog = dir.file("c.fdb");
+    Cli() {
+        test::writeFile(dir.file("in.tsv"),
+                        "/music/\tSong.MP3\t\t133000000000000000\t1\n"
+                        "/music/\tb.wav\t\t1\t4294967295\n"
+                        "/docs/\tmp3-list.txt\tabout mp3\t1\t3\n"
+                        "ftp:\\\\site\\pub\\\tx.zip\t\t2\t4\n");
+        EXPECT_EQ(cli({"-d", catalog, "make", dir.file("in.tsv")}).exitCode, 0);
+    }
+    std::string run(std::vector<std::string> args) {
+        args.insert(args.begin(), {"-d", catalog});
+        test::ProcessResult r = cli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return r.out;
+    }
+};
 
-    std::string bytes = test::readFile(dir.file("c.fdb"));
-    test::writeFile(dir.file("cut.fdb"), bytes.substr(0, bytes.size() / 2));
-    auto cut = cli({"-d", dir.file("cut.fdb"), "check"});
+TEST(CliCatalog, InfoCheckAndErrors) {
+    Cli c;
+    const std::string info = c.run({"info"});
+    EXPECT_NE(info.find("records:      4"), std::string::npos) << info;
+    EXPECT_NE(info.find("folders:      3"), std::string::npos) << info;
+    EXPECT_NE(info.find("total size:   4294967303 bytes"), std::string::npos) << info;
+
+    std::string bytes = test::readFile(c.catalog);
+    test::writeFile(c.dir.file("cut.fdb"), bytes.substr(0, bytes.size() / 2));
+    auto cut = cli({"-d", c.dir.file("cut.fdb"), "check"});
     EXPECT_EQ(cut.exitCode, 1);
     EXPECT_NE(cut.err.find("cut.fdb: "), std::string::npos) << cut.err;
-    auto opened = cli({"-d", dir.file("cut.fdb"), "info"});
+    auto opened = cli({"-d", c.dir.file("cut.fdb"), "info"});
     EXPECT_NE(opened.exitCode, 0);
     EXPECT_NE(opened.err.find("File Can't be opened"), std::string::npos) << opened.err;
 
-    test::writeFile(dir.file("bad.tsv"), "/a/\tx\t\t1\t10\nbroken line\n");
-    auto bad = cli({"-d", dir.file("d.fdb"), "make", dir.file("bad.tsv")});
+    test::writeFile(c.dir.file("bad.tsv"), "/a/\tx\t\t1\t10\nbroken line\n");
+    auto bad = cli({"-d", c.dir.file("d.fdb"), "make", c.dir.file("bad.tsv")});
     EXPECT_NE(bad.exitCode, 0);
     EXPECT_NE(bad.err.find("bad.tsv:2:"), std::string::npos) << bad.err;
-    EXPECT_FALSE(test::fileExists(dir.file("d.fdb")));
+    EXPECT_FALSE(test::fileExists(c.dir.file("d.fdb")));
 
     EXPECT_EQ(cli({"frobnicate"}).exitCode, 2);
     auto help = cli({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     for (const char* command : {"info", "dump", "check", "make"})
         EXPECT_NE(help.out.find(command), std::string::npos) << command;
+}
+
+TEST(CliQuery, ListingCommands) {
+    Cli c;
+    EXPECT_EQ(c.run({"find", "mp3", "--count"}), "2\n");
+    EXPECT_EQ(c.run({"find", "*.mp3"}), "/music/\tSong.MP3\t\t133000000000000000\t1\n");
+    EXPECT_EQ(c.run({"ls", "/music", "--count"}), "2\n");
+    EXPECT_EQ(c.run({"search", "--types", "*.zip,*.wav", "--count"}), "2\n");
+    EXPECT_EQ(c.run({"search", "--folder", "/MUSIC/", "--from", "2020-01-01", "--to", "2040-01-01",
+                     "--count"}),
+              "1\n");
+    EXPECT_EQ(c.run({"run", "2", "--count"}), "2\n");
+    EXPECT_NE(c.run({"searches"}).find("2\tMusic files\t*.mp3,*.wav\t"), std::string::npos);
+    EXPECT_NE(cli({"-d", c.catalog, "run", "9"}).exitCode, 0);
+    EXPECT_NE(
+        cli({"-d", c.catalog, "search", "--from", "yesterday", "--to", "2020-01-01"}).exitCode, 0);
+}
+
+TEST(CliQuery, KeepDropImportExport) {
+    Cli c;
+    test::writeFile(c.dir.file("paths.txt"), "/music/b.wav\n/docs/mp3-list.txt\n/not/there\n");
+    test::ProcessResult dropped = cli({"-d", c.catalog, "drop", c.dir.file("paths.txt")});
+    EXPECT_EQ(dropped.exitCode, 0) << dropped.err;
+    EXPECT_NE(dropped.err.find("1 listed files are not in the catalog"), std::string::npos);
+    EXPECT_NE(c.run({"info"}).find("records:      2"), std::string::npos);
+    test::writeFile(c.dir.file("keep.txt"), "ftp:\\\\site\\pub\\x.zip\n");
+    c.run({"keep", c.dir.file("keep.txt")});
+    EXPECT_EQ(c.run({"dump"}), "ftp:\\\\site\\pub\\\tx.zip\t\t2\t4\n");
+
+    // Another catalog with the same site listed anew, and a local file.
+    test::writeFile(c.dir.file("other.tsv"),
+                    "ftp:\\\\site\\pub\\\ty.zip\t\t5\t5\n/local/\tl.txt\t\t1\t1\n");
+    ASSERT_EQ(cli({"-d", c.dir.file("other.fdb"), "make", c.dir.file("other.tsv")}).exitCode, 0);
+    c.run({"import", c.dir.file("other.fdb")});
+    EXPECT_EQ(c.run({"dump"}), "ftp:\\\\site\\pub\\\ty.zip\t\t5\t5\n");
+    EXPECT_NE(cli({"-d", c.catalog, "import", c.dir.file("missing.fdb")}).exitCode, 0);
 }
 
 }  // namespace

@@ -28,6 +28,11 @@ class FtpCliTest : public test::FtpServerTest {
         EXPECT_EQ(result.err.find(server->password), std::string::npos) << result.err;
         return result;
     }
+    // The same with the test user's login on the command line.
+    test::ProcessResult asUser(std::vector<std::string> args) {
+        args.insert(args.end(), {"--user", server->user, "--password", server->password});
+        return cli(args);
+    }
     test::TempDir home;
 };
 
@@ -37,13 +42,11 @@ TEST_F(FtpCliTest, LoginChecksTheCredentialsAndSavesThemOnlyWhenAsked) {
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_NE(wrong.err.find("530"), std::string::npos) << wrong.err;
 
-    auto checked =
-        cli({"ftp", "login", url, "--user", server->user, "--password", server->password});
+    auto checked = asUser({"ftp", "login", url});
     EXPECT_EQ(checked.exitCode, 0) << checked.err;
     EXPECT_FALSE(test::fileExists(home.file("cfg.dat")));
 
-    auto saved = cli(
-        {"ftp", "login", url, "--user", server->user, "--password", server->password, "--save"});
+    auto saved = asUser({"ftp", "login", url, "--save"});
     ASSERT_EQ(saved.exitCode, 0) << saved.err;
     EXPECT_EQ(fs::status(home.file("cfg.dat")).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
@@ -61,26 +64,23 @@ TEST_F(FtpCliTest, LoginChecksTheCredentialsAndSavesThemOnlyWhenAsked) {
 }
 
 TEST_F(FtpCliTest, PutAndGetWithTheOverwriteQuestion) {
-    const std::string user[] = {"--user", server->user, "--password", server->password};
     writeFile(home.file("up load.bin"), std::string(70000, 'u'));
-    auto put = cli({"ftp", "put", home.file("up load.bin"), folder->url(server->host), user[0],
-                    user[1], user[2], user[3]});
+    auto put = asUser({"ftp", "put", home.file("up load.bin"), folder->url(server->host)});
     ASSERT_EQ(put.exitCode, 0) << put.err;
     EXPECT_EQ(readFile(folder->local("up load.bin")), std::string(70000, 'u'));
 
     test::TempDir into;
     const std::string source = folder->url(server->host, "up load.bin");
-    auto get = cli({"ftp", "get", source, into.path(), user[0], user[1], user[2], user[3]});
+    auto get = asUser({"ftp", "get", source, into.path()});
     ASSERT_EQ(get.exitCode, 0) << get.err;
     EXPECT_EQ(readFile(into.file("up load.bin")), std::string(70000, 'u'));
 
     writeFile(into.file("up load.bin"), "local changes");
-    auto refused = cli({"ftp", "get", source, into.path(), user[0], user[1], user[2], user[3]});
+    auto refused = asUser({"ftp", "get", source, into.path()});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find("Copy file error!!!"), std::string::npos) << refused.err;
     EXPECT_EQ(readFile(into.file("up load.bin")), "local changes");
-    auto replaced =
-        cli({"ftp", "get", source, into.path(), "--overwrite", user[0], user[1], user[2], user[3]});
+    auto replaced = asUser({"ftp", "get", source, into.path(), "--overwrite"});
     EXPECT_EQ(replaced.exitCode, 0) << replaced.err;
     EXPECT_EQ(readFile(into.file("up load.bin")), std::string(70000, 'u'));
 
