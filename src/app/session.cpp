@@ -31,6 +31,8 @@ bool AppSession::openStartCatalog(const std::string& path) {
         ::stat(workspace.paths().defaultCatalog.c_str(), &st) != 0 || st.st_size == 0;
     if (firstRun) ::mkdir(workspace.paths().shareFolder.c_str(), 0755);
     database.openCatalogOrDefault(path.empty() ? nullptr : path.c_str());
+    // A catalog saved without a view opens on all its records.
+    if (catalog.currentList() < 0) catalog.historyPushList(kMasterList);
     return firstRun;
 }
 

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/addresshistory.h"
@@ -192,18 +193,28 @@ void CMainFrame::goTo(const std::string& text) {
 }
 
 void CMainFrame::onAddressEnter() {
+    if (!firstInEvent()) return;
     const std::string text = toBytes(address_->currentText());
     goTo(addressToName(text));
     if (rememberAddress(session_.workspace.settings().addressHistory, text, true)) fillAddressBar();
 }
 
 void CMainFrame::onAddressPicked(int index) {
+    if (!firstInEvent()) return;
     const std::string text = toBytes(address_->itemText(index));
     goTo(addressToName(text));
     if (rememberAddress(session_.workspace.settings().addressHistory, text, false)) {
         fillAddressBar();
         address_->setEditText(fromBytes(text));
     }
+}
+
+// The combo box reports Enter as a pick as well, in the same event: one navigation only.
+bool CMainFrame::firstInEvent() {
+    if (addressHandled_) return false;
+    addressHandled_ = true;
+    QTimer::singleShot(0, this, [this] { addressHandled_ = false; });
+    return true;
 }
 
 bool CMainFrame::syncMenuChecks() {

@@ -55,6 +55,7 @@ class CMainFrame : public QMainWindow {
     void goTo(const std::string& text);
     void scan();
     bool syncMenuChecks();
+    bool firstInEvent();
 
     AppSession& session_;
     GuiPrompt& prompt_;
@@ -67,6 +68,7 @@ class CMainFrame : public QMainWindow {
     QList<QAction*> recentItems_;
     QList<QAction*> savedSearchItems_;
     QHash<int, QAction*> actions_;
+    bool addressHandled_ = false;
     GuiScanDialogs scanDialogs_;
     std::unique_ptr<GuiProgress> progress_;
 };

@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTabBar>
@@ -157,6 +158,11 @@ CMainView::CMainView(AppSession& session, QWidget* parent) : QWidget(parent), se
     scroll_->setObjectName(QStringLiteral("pageScrollBar"));
     scroll_->setRange(0, 0);
 
+    // Rows without a file keep the height of rows with one.
+    QPixmap blank(16, 16);
+    blank.fill(Qt::transparent);
+    blankIcon_ = QIcon(blank);
+
     page_ = std::make_unique<FilePage>(session_.catalog, session_.search, *this);
     TimerHooks hooks;
     hooks.pollDriveChanges = [this] {
@@ -255,7 +261,7 @@ void CMainView::LayoutView() {
     if (l.fileListShown) place(scroll_, l.scrollBar);
 
     // The page size: rows of the list's height, two fewer.
-    if (list_->topLevelItemCount() == 0) list_->addTopLevelItem(new QTreeWidgetItem({" "}));
+    if (list_->topLevelItemCount() == 0) ensureRows(1);
     const int rowHeight = list_->visualItemRect(list_->topLevelItem(0)).height();
     const int rows =
         rowHeight > 0 ? FilePage::pageSizeFor(l.mainPane.height, rowHeight) : page_->pageSize();
@@ -275,6 +281,7 @@ void CMainView::ensureRows(int rows) {
     while (list_->topLevelItemCount() < rows) {
         auto* item = new QTreeWidgetItem(list_, QStringList{QStringLiteral(" ")});
         item->setTextAlignment(kColSize, Qt::AlignRight | Qt::AlignVCenter);
+        item->setIcon(kColName, blankIcon_);
     }
 }
 
@@ -299,7 +306,7 @@ std::string CMainView::setRowType(int row, std::string_view shellName) {
 }
 
 void CMainView::clearRowIcon(int row) {
-    list_->topLevelItem(row)->setIcon(kColName, QIcon());
+    list_->topLevelItem(row)->setIcon(kColName, blankIcon_);
 }
 
 void CMainView::setRowSelected(int row, bool selected) {

@@ -102,6 +102,7 @@ class CMainView : public QWidget, public PageScreen {
     QTimer qtimer_;
     QMimeDatabase mimes_;
     QHash<QString, QIcon> icons_;
+    QIcon blankIcon_;
     std::unique_ptr<FilePage> page_;
     std::unique_ptr<ViewTimer> timer_;
 };

@@ -162,6 +162,14 @@ TEST_F(ViewFixture, AddressesOpenFoldersOrSearchPatterns) {
     EXPECT_EQ(slow, 3);
     EXPECT_STREQ(catalog.history().address[catalog.history().position].data(), "*.jpg");
 
+    // Back shows the folder view again, with its own records.
+    catalog.historyBack();
+    page.RefreshPage(true);
+    EXPECT_EQ(screen.status, "file listed:2");
+    catalog.historyForward();
+    page.RefreshPage(true);
+    EXPECT_EQ(screen.status, "file listed:1");
+
     // A refused FTP login shows the fixed text and goes nowhere.
     goToAddress(s, "ftp:\\\\host\\pub\\");
     EXPECT_EQ(logins, std::vector<std::string>{"ftp:\\\\host\\pub\\"});

@@ -1,0 +1,263 @@
+// The window on a program directory holding a real catalog: rows, status texts, scrolling,
+// selection, the address bar with Back and Forward, a scan through the dialogs, closing.
+#include "gui/mainframe.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+
+#include "app/commandtable.h"
+#include "app/session.h"
+#include "gui/guiprompt.h"
+#include "gui/mainview.h"
+#include "support/catalogbuilder.h"
+#include "support/tempdir.h"
+
+namespace varnel {
+namespace {
+
+using test::Rec;
+
+// Answers the next message box with `button` and keeps its text.
+struct BoxAnswerer {
+    explicit BoxAnswerer(QMessageBox::StandardButton button) {
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [this, button] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            texts.push_back(box->text().toStdString());
+            box->button(button)->click();
+        });
+        timer.start();
+    }
+    QTimer timer;
+    std::vector<std::string> texts;
+};
+
+struct WindowFixture : ::testing::Test {
+    test::TempDir dir;
+    std::unique_ptr<GuiPrompt> prompt;
+    std::unique_ptr<AppSession> session;
+    std::unique_ptr<CMainFrame> frame;
+
+    // A default catalog of `n` records: the first half in /music/, the rest in /photos/.
+    void startWith(int n) {
+        SilentPrompt silent;
+        Catalog catalog(64);
+        for (int i = 0; i < n; ++i) {
+            const bool music = i < n / 2;
+            char name[32];
+            std::snprintf(name, sizeof name, music ? "song%04d.mp3" : "pic%04d.jpg", i);
+            test::appendRecord(
+                catalog, kMasterList,
+                Rec{music ? "/music/" : "/photos/", name, "", 0, static_cast<uint32_t>(i + 1)});
+        }
+        CatalogDatabase db(catalog, silent, dir.file("save.fdb"));
+        ASSERT_EQ(db.writeCatalogFile(dir.file("save.fdb"), nullptr), 1);
+        open("");
+    }
+    void open(const std::string& catalogPath) {
+        prompt = std::make_unique<GuiPrompt>();
+        session = std::make_unique<AppSession>(dir.path(), *prompt);
+        frame = std::make_unique<CMainFrame>(*session, *prompt);
+        frame->resize(900, 600);
+        frame->show();
+        frame->start(catalogPath);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    }
+    CFileList* list() { return frame->mainView()->fileList(); }
+    std::string cell(int row, int column) {
+        return list()->topLevelItem(row)->text(column).toStdString();
+    }
+    std::string status() { return frame->messagePane()->text().toStdString(); }
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i) frame->mainView()->tick();
+        frame->updateCommandStates();
+    }
+    void clickRow(int row, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        const QRect r = list()->visualItemRect(list()->topLevelItem(row));
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, mods, r.center());
+        ticks(2);
+    }
+    void typeAddress(const QString& text) {
+        frame->addressBar()->setEditText(text);
+        QTest::keyClick(frame->addressBar()->lineEdit(), Qt::Key_Return);
+        QApplication::processEvents();
+        ticks(2);
+    }
+};
+
+TEST_F(WindowFixture, OpensTheDefaultCatalogOnOnePageOfRows) {
+    startWith(1000);
+    FilePage& page = frame->mainView()->page();
+    ASSERT_GT(page.pageSize(), 5);
+    EXPECT_LE(page.pageSize(), kMaxPageRows);
+    EXPECT_EQ(list()->topLevelItemCount(), page.pageSize());
+    EXPECT_EQ(cell(0, kColName), "song0000.mp3");
+    EXPECT_EQ(cell(0, kColPath), "/music/");
+    EXPECT_EQ(cell(0, kColType), "MP3 audio");
+    EXPECT_EQ(cell(0, kColSize), "1");
+    EXPECT_EQ(status(), "file listed:1000");
+    EXPECT_EQ(frame->mainView()->pageScrollBar()->maximum(), 1000);
+    EXPECT_EQ(frame->mainView()->tabs()->tabText(0).toStdString(), "result");
+    EXPECT_EQ(frame->windowTitle().toStdString(), "save.fdb - Varnel");
+    // Nothing to go back to yet, nothing selected.
+    EXPECT_FALSE(frame->action(kCmdBack)->isEnabled());
+    EXPECT_FALSE(frame->action(kCmdForward)->isEnabled());
+    EXPECT_FALSE(frame->action(kCmdKeep)->isEnabled());
+    EXPECT_FALSE(frame->action(kCmdClose)->isEnabled());
+}
+
+TEST_F(WindowFixture, ScrollBarAndKeysMoveThePage) {
+    startWith(1000);
+    QScrollBar* bar = frame->mainView()->pageScrollBar();
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    ticks(1);
+    EXPECT_EQ(cell(0, kColName), "song0001.mp3");
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    ticks(1);
+    const int size = frame->mainView()->page().pageSize();
+    EXPECT_EQ(frame->mainView()->page().topIndex(), 1 + size - 1);
+    EXPECT_EQ(bar->value(), size);
+
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_End);
+    ticks(1);
+    EXPECT_EQ(frame->mainView()->page().focusIndex(), 999);
+    EXPECT_EQ(status(), "Select 1 file,total size:1,000");
+}
+
+TEST_F(WindowFixture, ClicksSelectAndEnableTheSelectionCommands) {
+    startWith(100);
+    clickRow(2);
+    EXPECT_TRUE(list()->topLevelItem(2)->isSelected());
+    EXPECT_EQ(status(), "Select 1 file,total size:3");
+    EXPECT_TRUE(frame->action(kCmdKeep)->isEnabled());
+    clickRow(5, Qt::ShiftModifier);
+    EXPECT_EQ(status(), "Select 4 file,total size:18");
+    clickRow(3, Qt::ControlModifier);
+    EXPECT_FALSE(list()->topLevelItem(3)->isSelected());
+    EXPECT_EQ(status(), "Select 3 file,total size:14");
+    // The address bar shows the folder of a single selected record.
+    clickRow(0);
+    EXPECT_EQ(frame->addressBar()->currentText().toStdString(), "/music/");
+}
+
+TEST_F(WindowFixture, AddressesPatternsBackAndForward) {
+    startWith(100);
+    typeAddress("/photos/");
+    EXPECT_EQ(status(), "file listed:50");
+    EXPECT_EQ(cell(0, kColName), "pic0050.jpg");
+    EXPECT_TRUE(frame->action(kCmdBack)->isEnabled());
+    EXPECT_FALSE(frame->action(kCmdForward)->isEnabled());
+
+    typeAddress("*song001*");
+    EXPECT_EQ(status(), "file listed:10");
+    EXPECT_EQ(session->catalog.history().count, 3);  // one view per Enter
+
+    frame->action(kCmdBack)->trigger();
+    ticks(1);
+    EXPECT_EQ(status(), "file listed:50");
+    EXPECT_TRUE(frame->action(kCmdForward)->isEnabled());
+    frame->action(kCmdForward)->trigger();
+    ticks(1);
+    EXPECT_EQ(status(), "file listed:10");
+
+    // Newest first, each once, and kept in the settings.
+    typeAddress("/photos/");
+    QComboBox* bar = frame->addressBar();
+    ASSERT_EQ(bar->count(), 2);
+    EXPECT_EQ(bar->itemText(0).toStdString(), "/photos/");
+    EXPECT_EQ(bar->itemText(1).toStdString(), "*song001*");
+}
+
+TEST_F(WindowFixture, TabsSwitchBetweenTheListAndThePreview) {
+    startWith(100);
+    frame->mainView()->page().scroll(ScrollCode::ThumbTrack, 40);
+    ticks(1);
+    frame->mainView()->tabs()->setCurrentIndex(1);
+    EXPECT_FALSE(list()->isVisible());
+    EXPECT_FALSE(frame->mainView()->pageScrollBar()->isVisible());
+    EXPECT_TRUE(frame->mainView()->previewPane()->isVisible());
+    frame->mainView()->tabs()->setCurrentIndex(0);
+    EXPECT_TRUE(list()->isVisible());
+    EXPECT_EQ(cell(0, kColName), "song0040.mp3");
+
+    // Without the folder pane the list takes the width; the page keeps its size.
+    const int size = frame->mainView()->page().pageSize();
+    const int width = list()->width();
+    frame->action(kCmdDirectory)->trigger();
+    ticks(1);
+    EXPECT_FALSE(frame->mainView()->folderPane()->isVisible());
+    EXPECT_EQ(list()->width(), width + 180);
+    EXPECT_EQ(frame->mainView()->page().pageSize(), size);
+}
+
+TEST_F(WindowFixture, ScansAFolderThroughTheDialogs) {
+    startWith(10);
+    test::TempDir tree;
+    ::mkdir(tree.file("sub").c_str(), 0755);
+    test::writeFile(tree.file("a.txt"), "aaa");
+    test::writeFile(tree.file("sub/b.txt"), "bbbb");
+    frame->scanDialogs().onOpen = [&](ScanOptionsDialog& dialog) {
+        dialog.foldersEdit()->setText(QString::fromStdString(tree.path() + "/"));
+        QTimer::singleShot(0, &dialog, &QDialog::accept);
+    };
+    frame->action(kCmdSearchFile)->trigger();
+    ticks(2);
+    EXPECT_EQ(status(), "file listed:12");
+    EXPECT_EQ(session->workspace.scanFolders(), tree.path() + "/");
+    EXPECT_FALSE(frame->progress().dialog()->isVisible());
+}
+
+TEST_F(WindowFixture, ScanOptionsFolderButtonReplacesTheField) {
+    startWith(1);
+    ScanOptionsDialog dialog(*prompt, frame.get());
+    dialog.setForm({"/old/", ""});
+    dialog.chooseFolder = [] { return FolderChoice{true, true, "/home/u/Music"}; };
+    dialog.foldersButton()->click();
+    EXPECT_EQ(dialog.form().folders, "/home/u/Music/");
+}
+
+TEST_F(WindowFixture, ClosingAsksToSaveAndCancelKeepsTheWindow) {
+    startWith(20);
+    clickRow(0);
+    {
+        BoxAnswerer answer(QMessageBox::Yes);  // dropped from the catalog itself
+        frame->action(kCmdDrop)->trigger();
+        ASSERT_EQ(answer.texts.size(), 1u);
+    }
+    ticks(1);
+    EXPECT_EQ(status(), "file listed:19");
+    {
+        BoxAnswerer answer(QMessageBox::Cancel);
+        EXPECT_FALSE(frame->close());
+        ASSERT_FALSE(answer.texts.empty());
+    }
+    EXPECT_TRUE(frame->isVisible());
+    {
+        BoxAnswerer answer(QMessageBox::Yes);
+        EXPECT_TRUE(frame->close());
+    }
+    // The saved default catalog opens with the change.
+    frame.reset();
+    session.reset();
+    open("");
+    EXPECT_EQ(status(), "file listed:19");
+}
+
+}  // namespace
+}  // namespace varnel
