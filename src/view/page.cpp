@@ -176,7 +176,10 @@ void FilePage::fillRow(int row, int32_t i) {
         std::string title;
         if (extensionInList(name.c_str(), "htm,html")) title = ReadPageTitle(fullPath);
         if (title.empty()) title = " ";
-        const int32_t master = catalog_.findSameFile(kMasterList, list, i);
+        // A view over the master list knows its record there; only copies must search.
+        const int32_t master = list == kMasterList || catalog_.isDerived(list)
+                                   ? static_cast<int32_t>(catalog_.masterIndex(list, i))
+                                   : catalog_.findSameFile(kMasterList, list, i);
         if (master >= 0) std::strcpy(catalog_.setRecordNote(kMasterList, master), title.c_str());
     }
     writeCell(row, kColNote, catalog_.recordNoteText(list, i));
