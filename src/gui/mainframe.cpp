@@ -85,7 +85,8 @@ void CMainFrame::buildMenus() {
     actions_.value(kCmdOffline)->setCheckable(true);
     // Commands reached by keys and other menus only.
     for (int id : {kCmdUndo, kCmdNextPane, kCmdPrevPane, kCmdTabForward, kCmdPreviewContext,
-                   kCmdSidePreview, kCmdShowAll, kCmdKeep, kCmdDrop, kCmdShowInTree})
+                   kCmdSidePreview, kCmdShowAll, kCmdKeep, kCmdDrop, kCmdShowInTree, kCmdLogIn,
+                   kCmdShare, kCmdShareUser, kCmdShow, kCmdHide, kCmdCopyUrl})
         if (!actions_.contains(id)) addAction(makeAction(id, QString()));
     QHash<int, QList<QKeySequence>> keys;
     for (const Accelerator& a : accelerators())

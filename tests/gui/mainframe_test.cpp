@@ -206,6 +206,37 @@ TEST_F(WindowFixture, TabsSwitchBetweenTheListAndThePreview) {
     EXPECT_EQ(frame->mainView()->page().pageSize(), size);
 }
 
+TEST_F(WindowFixture, KeysReachTheirCommands) {
+    startWith(100);
+    clickRow(3);
+    QTest::keyClick(frame.get(), Qt::Key_BracketRight, Qt::ControlModifier);  // Down
+    ticks(1);
+    EXPECT_EQ(frame->mainView()->page().focusIndex(), 4);
+    QTest::keyClick(frame.get(), Qt::Key_BracketLeft, Qt::ControlModifier);  // Up
+    ticks(1);
+    EXPECT_EQ(frame->mainView()->page().focusIndex(), 3);
+    QTest::keyClick(frame.get(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_TRUE(frame->mainView()->previewPane()->isVisible());
+    EXPECT_EQ(frame->mainView()->tabs()->currentIndex(), 1);
+}
+
+TEST_F(WindowFixture, AboutBoxAndSavedSearchItems) {
+    startWith(1);
+    BoxAnswerer answer(QMessageBox::Ok);
+    frame->action(kCmdAbout)->trigger();
+    EXPECT_EQ(answer.texts, std::vector<std::string>{"Varnel 1.2 Version"});
+
+    // With twelve saved searches the View menu lists the first ten.
+    frame.reset();
+    for (int k = session->searches.count(); k < 12; ++k)
+        session->searches.addSavedSearch("search " + std::to_string(k), "*.x", "", 0);
+    frame = std::make_unique<CMainFrame>(*session, *prompt);
+    EXPECT_NE(frame->action(kCmdSavedSearchLast), nullptr);
+    EXPECT_EQ(frame->action(kCmdSavedSearchLast + 1), nullptr);
+    EXPECT_EQ(frame->action(kCmdSavedSearchFirst)->text().toStdString(),
+              std::string(session->searches.savedSearchName(0)));
+}
+
 TEST_F(WindowFixture, ScansAFolderThroughTheDialogs) {
     startWith(10);
     test::TempDir tree;
