@@ -38,6 +38,10 @@ bool installAssociation(bool quiet) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Installing the association draws the icon only: no display needed.
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--install-association") == 0)
+            qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varnel"));
     QApplication::setWindowIcon(varnel::applicationIcon());
