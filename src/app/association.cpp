@@ -86,13 +86,14 @@ std::string desktopEntryText(const std::string& executable) {
            " %f\n"
            "Icon=varnel\n"
            "Terminal=false\n"
-           "Categories=Utility;FileManager;\n"
+           "Categories=System;FileTools;FileManager;\n"
            "MimeType=" +
            kCatalogMimeType + ";\n";
 }
 
 bool registerFileType(const std::string& dataHome, const std::string& executable,
-                      const std::vector<std::pair<int, std::string>>& pngIcons, std::string& why) {
+                      const std::vector<std::pair<int, std::string>>& pngIcons,
+                      const std::string& svgIcon, std::string& why) {
     const std::string mimeDir = dataHome + "/mime";
     const std::string appsDir = dataHome + "/applications";
     if (!writeWhole(mimeDir + "/packages/varnel.xml", mimePackageText())) {
@@ -110,6 +111,11 @@ bool registerFileType(const std::string& dataHome, const std::string& executable
             why = "cannot write " + path;
             return false;
         }
+    }
+    const std::string scalable = dataHome + "/icons/hicolor/scalable/apps/varnel.svg";
+    if (!svgIcon.empty() && !writeWhole(scalable, svgIcon)) {
+        why = "cannot write " + scalable;
+        return false;
     }
     runHelper({"update-mime-database", mimeDir});
     runHelper({"update-desktop-database", appsDir});

@@ -20,10 +20,11 @@ std::string mimePackageText();
 std::string desktopEntryText(const std::string& executable);
 
 // Writes the files under `dataHome` (~/.local/share), with `pngIcons` as (size, PNG bytes)
-// pairs, and runs the desktop's database updaters that are installed. Returns false when
-// a file could not be written; `why` says which.
+// pairs and `svgIcon` (when not empty) as the scalable icon, and runs the desktop's database
+// updaters that are installed. Returns false when a file could not be written; `why` says which.
 bool registerFileType(const std::string& dataHome, const std::string& executable,
-                      const std::vector<std::pair<int, std::string>>& pngIcons, std::string& why);
+                      const std::vector<std::pair<int, std::string>>& pngIcons,
+                      const std::string& svgIcon, std::string& why);
 
 // $XDG_DATA_HOME, else $HOME/.local/share.
 std::string userDataHome();

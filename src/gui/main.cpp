@@ -2,6 +2,7 @@
 // the default catalog of the program directory.
 #include <QApplication>
 #include <QBuffer>
+#include <QFile>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -29,8 +30,10 @@ std::vector<std::pair<int, std::string>> iconPngs() {
 
 bool installAssociation(bool quiet) {
     std::string why;
-    const bool ok =
-        varnel::registerFileType(varnel::userDataHome(), varnel::executablePath(), iconPngs(), why);
+    QFile svg(QStringLiteral(":/icons/varnel.svg"));
+    const std::string svgText = svg.open(QIODevice::ReadOnly) ? svg.readAll().toStdString() : "";
+    const bool ok = varnel::registerFileType(varnel::userDataHome(), varnel::executablePath(),
+                                             iconPngs(), svgText, why);
     if (!ok && !quiet) std::fprintf(stderr, "varnel: %s\n", why.c_str());
     return ok;
 }

@@ -12,7 +12,7 @@ TEST(Association, WritesTheTypeTheEntryAndTheIcons) {
     test::TempDir home;
     std::string why;
     const std::string exe = "/opt/my \"odd\" place/varnel";
-    ASSERT_TRUE(registerFileType(home.path(), exe, {{48, "PNG48"}}, why)) << why;
+    ASSERT_TRUE(registerFileType(home.path(), exe, {{48, "PNG48"}}, "<svg/>", why)) << why;
 
     const std::string mime = test::readFile(home.file("mime/packages/varnel.xml"));
     EXPECT_NE(mime.find("<glob pattern=\"*.fdb\"/>"), std::string::npos);
@@ -23,9 +23,10 @@ TEST(Association, WritesTheTypeTheEntryAndTheIcons) {
     EXPECT_NE(entry.find("Exec=\"/opt/my \\\"odd\\\" place/varnel\" %f\n"), std::string::npos);
     EXPECT_NE(entry.find("MimeType=application/x-varnel-catalog;"), std::string::npos);
     EXPECT_EQ(test::readFile(home.file("icons/hicolor/48x48/apps/varnel.png")), "PNG48");
+    EXPECT_EQ(test::readFile(home.file("icons/hicolor/scalable/apps/varnel.svg")), "<svg/>");
 
     // A second start from elsewhere points the entry at the new place.
-    ASSERT_TRUE(registerFileType(home.path(), "/usr/local/bin/varnel", {}, why));
+    ASSERT_TRUE(registerFileType(home.path(), "/usr/local/bin/varnel", {}, "", why));
     EXPECT_NE(test::readFile(home.file("applications/varnel.desktop"))
                   .find("Exec=\"/usr/local/bin/varnel\" %f"),
               std::string::npos);
@@ -35,7 +36,7 @@ TEST(Association, ReportsAFolderItCannotWrite) {
     test::TempDir home;
     test::writeFile(home.file("mime"), "a file where the folder should be");
     std::string why;
-    EXPECT_FALSE(registerFileType(home.path(), "/x/varnel", {}, why));
+    EXPECT_FALSE(registerFileType(home.path(), "/x/varnel", {}, "", why));
     EXPECT_NE(why.find("mime/packages/varnel.xml"), std::string::npos);
 }
 
