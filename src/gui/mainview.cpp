@@ -164,6 +164,7 @@ CMainView::CMainView(AppSession& session, QWidget* parent) : QWidget(parent), se
     blankIcon_ = QIcon(blank);
 
     page_ = std::make_unique<FilePage>(session_.catalog, session_.search, *this);
+    page_->currentFileTime = [this] { return session_.workspace.currentFileTime(); };
     TimerHooks hooks;
     hooks.pollDriveChanges = [this] {
         session_.monitor.pollDriveChanges(session_.workspace.settings().watchedFolders);

@@ -250,7 +250,15 @@ void FilePage::writeStatus() {
     const int list = catalog_.currentList();
     const int32_t selected = catalog_.recordCount(kSelectionList);
     char text[kTextSize + 64];
-    if (!findName.empty()) {
+    if (list == kShareList) {
+        if (sharedCount < 0) {
+            const uint64_t now = currentFileTime ? currentFileTime() : 0;
+            sharedCount = 0;
+            for (int32_t i = 0; i < catalog_.recordCount(kShareList); ++i)
+                sharedCount += *catalog_.recordTime(kShareList, i) > now;
+        }
+        std::snprintf(text, sizeof text, "current share file:%d\r\n", sharedCount);
+    } else if (!findName.empty()) {
         std::snprintf(text, sizeof text, "Find file name:%s", findName.c_str());
     } else if (selected > 0) {
         std::snprintf(text, sizeof text, "Select %d file,total size:%s", selected,

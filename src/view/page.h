@@ -114,6 +114,10 @@ class FilePage {
     bool sidePreview = false;
     // Whether an address names a folder whose FTP listing has just arrived: "(NEW)".
     std::function<bool(const char* address)> isNewDownload;
+    // The share list's status counts the shares still running by this clock; the count is
+    // kept until the share operations set it back to -1.
+    std::function<uint64_t()> currentFileTime;
+    int sharedCount = -1;
     const std::string& statusText() const { return status_; }
 
   private:

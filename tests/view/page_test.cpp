@@ -303,6 +303,23 @@ TEST_F(PageFixture, TypeAheadFindsTheNextMatchingName) {
     EXPECT_EQ(page.findName, "ab");
 }
 
+TEST_F(PageFixture, ShareListCountsRunningSharesOnce) {
+    test::appendRecords(
+        catalog, kShareList,
+        {{"/s/", "a", "", 100, 1}, {"/s/", "b", "", 300, 1}, {"/s/", "c", "", 500, 1}});
+    catalog.historyPushList(kShareList);
+    catalog.page().viewMode = 1;
+    int clockReads = 0;
+    page.currentFileTime = [&] {
+        ++clockReads;
+        return uint64_t{200};
+    };
+    show(5);
+    EXPECT_EQ(screen.status, "current share file:2\r\n");
+    page.RefreshPage(true);
+    EXPECT_EQ(clockReads, 1);
+}
+
 TEST_F(PageFixture, StaleSearchViewIsFilledAgain) {
     fill(10);
     const int list = catalog.allocTempList(0);
