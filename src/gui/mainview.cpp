@@ -14,8 +14,10 @@
 
 #include "app/commandtable.h"
 #include "app/session.h"
+#include "catalog/tables.h"
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
+#include "remote/ftpnames.h"
 
 namespace varnel {
 
@@ -62,11 +64,14 @@ void CFileList::mousePressEvent(QMouseEvent* event) {
 void CFileList::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeWidgetItem* item = itemAt(event->position().toPoint());
     if (!item || item->text(kColName).trimmed().isEmpty()) return;
-    QString path = item->text(kColPath) + item->text(kColName);
-    const QUrl url = path.startsWith(QLatin1String("ftp:"), Qt::CaseInsensitive)
-                         ? QUrl(path)
-                         : QUrl::fromLocalFile(path);
-    QDesktopServices::openUrl(url);
+    // The first selected record opens, as the Open command does.
+    Catalog& catalog = view_.session().catalog;
+    if (catalog.recordCount(kSelectionList) == 0) return;
+    std::string path = std::string(catalog.recordFolder(kSelectionList, 0)) +
+                       catalog.recordName(kSelectionList, 0);
+    const bool ftp = IsFtpName(path.c_str());
+    SwapFtpSeparators(path);
+    QDesktopServices::openUrl(ftp ? QUrl(fromBytes(path)) : QUrl::fromLocalFile(fromBytes(path)));
 }
 
 void CFileList::keyPressEvent(QKeyEvent* event) {
@@ -118,6 +123,10 @@ void CFileList::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_End:
             slow = page.keyMove(FilePage::Key::End, shift);
             break;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            focusNextPrevChild(event->key() == Qt::Key_Tab);
+            return;
         default: {
             const QByteArray text = event->text().toUtf8();
             for (char c : text) page.typeAhead(static_cast<unsigned char>(c), shift);
