@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 
 #include "catalog/workspace.h"
@@ -35,6 +37,33 @@ using test::makeFolder;
 using test::Rec;
 using test::recordsIn;
 
+// Presses Cancel after `limit` unless it goes first: the scan's connect loop waits for the
+// server until Cancel, so a server that went away fails the test instead of hanging it.
+class CancelAfter {
+  public:
+    CancelAfter(Progress& progress, std::chrono::seconds limit)
+        : thread_([this, &progress, limit] {
+              std::unique_lock lock(mutex_);
+              if (!done_changed_.wait_for(lock, limit, [&] { return done_; })) progress.cancel();
+          }) {}
+    ~CancelAfter() {
+        {
+            std::lock_guard lock(mutex_);
+            done_ = true;
+        }
+        done_changed_.notify_all();
+        thread_.join();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable done_changed_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+constexpr auto kServerPatience = std::chrono::seconds(60);
+
 // A catalog and an FTP session for it, the mirror folders going to a temporary program
 // directory.
 struct FtpRig {
@@ -52,8 +81,13 @@ struct FtpRig {
         services.watchedFolders = &watched;
     }
     ScanSummary scan(const std::string& roots, Progress* progress = nullptr) {
+        test::RecordingProgress own;
+        Progress& shown = progress ? *progress : own;
+        CancelAfter deadline(shown, kServerPatience);
         const FolderList r = FolderList::fromText(roots, true);
-        return scanFolders(services, r.data(), r.length(), "", 0, 0, progress);
+        const ScanSummary summary = scanFolders(services, r.data(), r.length(), "", 0, 0, &shown);
+        EXPECT_TRUE(!shown.cancelled() || progress) << "the server did not answer";
+        return summary;
     }
     std::vector<Rec> records() { return test::readList(catalog, kMasterList); }
 };
@@ -151,6 +185,7 @@ TEST_F(FtpScan, TheScanCommandLogsInThenScansAndShowsTheMasterList) {
     makeFile(local + "/x", 1, 4000);
     dialog.answer = ScanOptionsForm{url.substr(0, url.size() - 1) + "," + local, ""};
     test::RecordingProgress progress;
+    CancelAfter deadline(progress, kServerPatience);
     const ScanCommandResult result = ScanCommand(fresh.services, workspace, dialog, progress, "");
     ASSERT_EQ(result.outcome, ScanOutcome::Scanned);
     EXPECT_EQ(fresh.dialogs.shown.size(), 1u);
