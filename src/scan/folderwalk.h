@@ -1,8 +1,10 @@
 #pragma once
 // The scan's walk: breadth-first over a queue of folder paths that starts with the roots in
 // the order given; every folder listed appends its subfolders, in listing order, at the end.
-// Each folder goes to the pipe as one block, so the merger sees exactly the order a
-// single-threaded walk would have produced. The walk never touches the catalog.
+// Helper threads (one per spare core, up to three) list local folders of the queue ahead of
+// the walk; the walk takes every listing in queue order and sends each folder to the pipe as
+// one block, so the merger sees exactly what a single-threaded walk would have produced. The
+// walk never touches the catalog.
 #include <cstdint>
 #include <string>
 
