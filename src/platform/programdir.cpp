@@ -1,5 +1,7 @@
 #include "platform/programdir.h"
 
+#include "platform/mounttable.h"
+
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,42 +33,6 @@ bool isLocalDiskType(std::string_view type) {
     if (type.starts_with("fuse.")) return false;  // sshfs, gvfs, rclone and friends
     return std::find(std::begin(kSkippedTypes), std::end(kSkippedTypes), type) ==
            std::end(kSkippedTypes);
-}
-
-bool isOctal(char c) {
-    return c >= '0' && c <= '7';
-}
-
-// The kernel writes blank, tab, newline and backslash in mount points as \ooo.
-std::string decodeMountField(std::string_view field) {
-    std::string out;
-    out.reserve(field.size());
-    for (size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) &&
-            isOctal(field[i + 2]) && isOctal(field[i + 3])) {
-            int value = (field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0');
-            if (value > 0 && value < 256) {
-                out.push_back(static_cast<char>(value));
-                i += 3;
-                continue;
-            }
-        }
-        out.push_back(field[i]);
-    }
-    return out;
-}
-
-// Splits a line at runs of blanks and tabs.
-std::vector<std::string_view> fields(std::string_view line) {
-    std::vector<std::string_view> out;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
-        size_t start = i;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t') ++i;
-        if (i > start) out.push_back(line.substr(start, i - start));
-    }
-    return out;
 }
 
 bool isWritableFolder(const std::string& path) {
@@ -116,15 +82,10 @@ std::string programDirectory() {
 
 std::vector<std::string> parseLocalMounts(std::string_view mountsText) {
     std::vector<std::string> roots;
-    while (!mountsText.empty()) {
-        size_t end = mountsText.find('\n');
-        std::string_view line = mountsText.substr(0, end);
-        mountsText.remove_prefix(end == std::string_view::npos ? mountsText.size() : end + 1);
-        std::vector<std::string_view> f = fields(line);
-        if (f.size() < 3 || !isLocalDiskType(f[2])) continue;
-        std::string point = decodeMountField(f[1]);
-        if (point.empty() || point.front() != '/') continue;
-        if (std::find(roots.begin(), roots.end(), point) == roots.end()) roots.push_back(point);
+    for (MountPoint& mount : parseMountTable(mountsText)) {
+        if (!isLocalDiskType(mount.type)) continue;
+        if (std::find(roots.begin(), roots.end(), mount.path) == roots.end())
+            roots.push_back(std::move(mount.path));
     }
     return roots;
 }
