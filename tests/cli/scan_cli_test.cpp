@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "catalog/workspace.h"
+#include "remote/ftpnames.h"
 #include "support/ftptestserver.h"
 #include "support/process.h"
 #include "support/tempdir.h"
@@ -58,6 +59,18 @@ TEST_F(ScanCli, ScanPrintsWhatItDidAndSavesTheCatalog) {
     ASSERT_EQ(again.exitCode, 0) << again.err;
     EXPECT_EQ(again.out.substr(0, again.out.find('\n')),
               "3 folders walked, 1 new, 1 changed, 1 removed, 0 skipped");
+
+    // Refresh brings one folder up to date, one level deep.
+    writeFile(tree.file("sub/new"), "n");
+    writeFile(tree.file("sub/deeper/unseen"), "u");
+    auto refreshed = cli({"refresh", root() + "sub"});
+    ASSERT_EQ(refreshed.exitCode, 0) << refreshed.err;
+    dump = cli({"dump"});
+    EXPECT_EQ(dump.out.rfind(root() + "sub/\tnew\t", 0), 0u) << dump.out;
+    EXPECT_EQ(dump.out.find("unseen"), std::string::npos);
+    auto missing = cli({"refresh", root() + "nowhere/"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("cannot read"), std::string::npos) << missing.err;
 }
 
 TEST_F(ScanCli, LongPathsAreReportedAsSkipped) {
@@ -71,29 +84,14 @@ TEST_F(ScanCli, LongPathsAreReportedAsSkipped) {
         << result.out;
 }
 
-TEST_F(ScanCli, RefreshBringsOneFolderUpToDate) {
-    ASSERT_EQ(cli({"scan", root()}).exitCode, 0);
-    writeFile(tree.file("sub/new"), "n");
-    writeFile(tree.file("sub/deeper/unseen"), "u");
-    auto refreshed = cli({"refresh", root() + "sub"});
-    ASSERT_EQ(refreshed.exitCode, 0) << refreshed.err;
-    auto dump = cli({"dump"});
-    EXPECT_EQ(dump.out.rfind(root() + "sub/\tnew\t", 0), 0u) << dump.out;
-    EXPECT_EQ(dump.out.find("unseen"), std::string::npos);
-    auto missing = cli({"refresh", root() + "nowhere/"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find("cannot read"), std::string::npos) << missing.err;
-}
-
 TEST_F(ScanCli, FtpRootsLogInWithTheGivenUser) {
     writeFile(folder->local("remote.txt"), "12345");
     const std::string url = folder->url(server->host);
     auto result = cli({"scan", url, "--user", server->user, "--password", server->password});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out.find(server->password), std::string::npos);
-    std::string name = "ftp:\\\\" + url.substr(6);
-    for (char& c : name)
-        if (c == '/') c = '\\';
+    std::string name = url;
+    SwapFtpSeparators(name);
     auto dump = cli({"dump"});
     EXPECT_NE(dump.out.find(name + "\tremote.txt\t\t"), std::string::npos) << dump.out;
 }

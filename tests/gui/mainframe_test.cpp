@@ -184,7 +184,7 @@ TEST_F(WindowFixture, AddressesPatternsBackAndForward) {
     EXPECT_EQ(bar->itemText(1).toStdString(), "*song001*");
 }
 
-TEST_F(WindowFixture, TabsSwitchBetweenTheListAndThePreview) {
+TEST_F(WindowFixture, TabsFolderPaneAndKeysSwitchWhatIsShown) {
     startWith(100);
     frame->mainView()->page().scroll(ScrollCode::ThumbTrack, 40);
     ticks(1);
@@ -204,17 +204,15 @@ TEST_F(WindowFixture, TabsSwitchBetweenTheListAndThePreview) {
     EXPECT_FALSE(frame->mainView()->folderPane()->isVisible());
     EXPECT_EQ(list()->width(), width + 180);
     EXPECT_EQ(frame->mainView()->page().pageSize(), size);
-}
 
-TEST_F(WindowFixture, KeysReachTheirCommands) {
-    startWith(100);
+    // Keys reach their commands; row 3 of the page is record 43.
     clickRow(3);
     QTest::keyClick(frame.get(), Qt::Key_BracketRight, Qt::ControlModifier);  // Down
     ticks(1);
-    EXPECT_EQ(frame->mainView()->page().focusIndex(), 4);
+    EXPECT_EQ(frame->mainView()->page().focusIndex(), 44);
     QTest::keyClick(frame.get(), Qt::Key_BracketLeft, Qt::ControlModifier);  // Up
     ticks(1);
-    EXPECT_EQ(frame->mainView()->page().focusIndex(), 3);
+    EXPECT_EQ(frame->mainView()->page().focusIndex(), 43);
     QTest::keyClick(frame.get(), Qt::Key_P, Qt::ControlModifier);
     EXPECT_TRUE(frame->mainView()->previewPane()->isVisible());
     EXPECT_EQ(frame->mainView()->tabs()->currentIndex(), 1);
@@ -252,10 +250,8 @@ TEST_F(WindowFixture, ScansAFolderThroughTheDialogs) {
     EXPECT_EQ(status(), "file listed:12");
     EXPECT_EQ(session->workspace.scanFolders(), tree.path() + "/");
     EXPECT_FALSE(frame->progress().dialog()->isVisible());
-}
 
-TEST_F(WindowFixture, ScanOptionsFolderButtonReplacesTheField) {
-    startWith(1);
+    // The dialog's folder button replaces the field with the chosen folder.
     ScanOptionsDialog dialog(*prompt, frame.get());
     dialog.setForm({"/old/", ""});
     dialog.chooseFolder = [] { return FolderChoice{true, true, "/home/u/Music"}; };

@@ -44,13 +44,14 @@ struct TwoDrives : test::ScanFixture {
 TEST(ChangeMonitor, WatchedFoldersBelongToTheirFileSystem) {
     test::ScriptedPrompt prompt;
     ChangeMonitor monitor(prompt, {"/", "/home", "/home/u/disk/"});
-    EXPECT_EQ(monitor.slotOf("/etc/"), 0);
-    EXPECT_EQ(monitor.slotOf("/home/u/"), 1);
-    EXPECT_EQ(monitor.slotOf("/home/u/disk/x/"), 2);
-    EXPECT_EQ(monitor.slotOf("/homework/"), 0);
-    EXPECT_EQ(monitor.slotOf("ftp:\\\\host\\pub\\"), -1);
-    EXPECT_EQ(monitor.slotOf("\\\\server\\share\\docs\\"), -1);
-    EXPECT_EQ(monitor.slotOf("C:\\Data\\"), -1);
+    for (const auto& [folder, slot] : {std::pair{"/etc/", 0},
+                                       {"/home/u/", 1},
+                                       {"/home/u/disk/x/", 2},
+                                       {"/homework/", 0},
+                                       {"ftp:\\\\host\\pub\\", -1},
+                                       {"\\\\server\\share\\docs\\", -1},
+                                       {"C:\\Data\\", -1}})
+        EXPECT_EQ(monitor.slotOf(folder), slot) << folder;
 }
 
 TEST(ChangeMonitor, TheFirstRefreshRefreshesEveryWatchedFolder) {

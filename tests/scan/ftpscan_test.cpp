@@ -144,13 +144,12 @@ TEST_F(FtpScan, CataloguesTheTreeAndAnUnchangedRescanChangesNothing) {
 TEST_F(FtpScan, ARootTheServerCannotListKeepsItsRecords) {
     rig.scan(url);
     const auto before = rig.records();
-    std::filesystem::rename(folder->local(),
-                            folder->local().substr(0, folder->local().size() - 1) + "-moved");
+    const std::string moved = folder->local().substr(0, folder->local().size() - 1) + "-moved";
+    std::filesystem::rename(folder->local(), moved);
     const ScanSummary s = rig.scan(url);
     EXPECT_EQ(rig.records(), before);
     EXPECT_EQ(s.unreadableFolders, 1);
-    std::filesystem::rename(folder->local().substr(0, folder->local().size() - 1) + "-moved",
-                            folder->local());
+    std::filesystem::rename(moved, folder->local());
 }
 
 TEST_F(FtpScan, RefreshReadsTheServerOnlyWhenLive) {
@@ -163,23 +162,11 @@ TEST_F(FtpScan, RefreshReadsTheServerOnlyWhenLive) {
     EXPECT_EQ(rig.records()[0], (Rec{sub, "new.txt", "", fileTimeOf(500), 9}));
 }
 
-// The dialog answered by the test.
-struct AnsweredDialog : ScanDialogs {
-    std::optional<ScanOptionsForm> answer;
-    std::vector<ScanOptionsForm> shown;
-    bool scanOptions(ScanOptionsForm& form) override {
-        shown.push_back(form);
-        if (!answer) return false;
-        form = *answer;
-        return true;
-    }
-};
-
 TEST_F(FtpScan, TheScanCommandLogsInThenScansAndShowsTheMasterList) {
     FtpRig fresh;  // no session login yet: the login dialog asks
     fresh.dialogs.answerWith(server->user, server->password);
     Workspace workspace(fresh.program.path(), {"/"});
-    AnsweredDialog dialog;
+    test::AnsweredDialog dialog;
     const std::string local = fresh.program.path() + "/local";
     makeFolder(local);
     makeFile(local + "/x", 1, 4000);
@@ -202,7 +189,7 @@ TEST_F(FtpScan, ARefusedLoginScansNothing) {
     FtpRig fresh;
     fresh.dialogs.answer = [](LoginForm&) { return false; };
     Workspace workspace(fresh.program.path(), {"/"});
-    AnsweredDialog dialog;
+    test::AnsweredDialog dialog;
     dialog.answer = ScanOptionsForm{url, "/tmp/"};
     test::RecordingProgress progress;
     const ScanCommandResult result = ScanCommand(fresh.services, workspace, dialog, progress, "");

@@ -13,23 +13,9 @@ using test::makeFile;
 using test::makeFolder;
 using test::recordsIn;
 
-struct AnsweredDialog : ScanDialogs {
-    std::optional<ScanOptionsForm> answer;
-    std::vector<ScanOptionsForm> shown;
-    bool scanOptions(ScanOptionsForm& form) override {
-        shown.push_back(form);
-        if (!answer) {
-            form.folders = "edited, then cancelled";
-            return false;
-        }
-        form = *answer;
-        return true;
-    }
-};
-
 struct Command : test::ScanFixture {
     Workspace workspace{path(), {"/"}};
-    AnsweredDialog dialog;
+    test::AnsweredDialog dialog;
     test::RecordingProgress progress;
     ScanCommandResult run(std::string_view address = "") {
         return ScanCommand(services, workspace, dialog, progress, address);
@@ -102,11 +88,10 @@ TEST(ScanCommand, TextsLongerThanTheirBufferAreRefused) {
 }
 
 TEST(ScanOptions, AChosenFolderReplacesTheFieldWithItsSeparator) {
-    EXPECT_EQ(chosenFolderText("/home/u/Music"), "/home/u/Music/");
-    EXPECT_EQ(chosenFolderText("/home/u/Music/"), "/home/u/Music/");
-    EXPECT_EQ(chosenFolderText("/"), "/");
-    EXPECT_EQ(chosenFolderText("/media"), "/media/");
-
+    for (const auto& [chosen, text] : {std::pair{"/home/u/Music", "/home/u/Music/"},
+                                       {"/home/u/Music/", "/home/u/Music/"},
+                                       {"/", "/"}})
+        EXPECT_EQ(chosenFolderText(chosen), text);
     test::ScriptedPrompt prompt;
     std::string field = "/first/,/typed/";
     applyFolderChoice({true, true, "/home/u/Photos"}, field, prompt);

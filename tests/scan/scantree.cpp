@@ -43,4 +43,10 @@ std::vector<Rec> recordsIn(const std::vector<Rec>& records, const std::string& f
     return out;
 }
 
+std::vector<std::string> namesOf(const std::vector<Rec>& records) {
+    std::vector<std::string> out;
+    for (const Rec& r : records) out.push_back(r.name);
+    return out;
+}
+
 }  // namespace varnel::test

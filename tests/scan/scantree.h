@@ -1,11 +1,14 @@
 #pragma once
 // Real folder trees for the scan tests, and a catalog with the services a scan needs.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "catalog/tables.h"
 #include "scan/folderscan.h"
+#include "scan/scancommand.h"
+#include "scan/scanoptions.h"
 #include "scan/scanservices.h"
 #include "support/catalogbuilder.h"
 #include "support/scriptedprompt.h"
@@ -41,5 +44,17 @@ struct ScanFixture {
 
 // The records of `folder`, in master order.
 std::vector<Rec> recordsIn(const std::vector<Rec>& records, const std::string& folder);
+std::vector<std::string> namesOf(const std::vector<Rec>& records);
+
+// The scan dialog answered by the test; without an answer it is edited, then cancelled.
+struct AnsweredDialog : ScanDialogs {
+    std::optional<ScanOptionsForm> answer;
+    std::vector<ScanOptionsForm> shown;
+    bool scanOptions(ScanOptionsForm& form) override {
+        shown.push_back(form);
+        form = answer.value_or(ScanOptionsForm{"edited, then cancelled", ""});
+        return answer.has_value();
+    }
+};
 
 }  // namespace varnel::test

@@ -22,7 +22,6 @@ using test::Rec;
 struct ScreenRow {
     std::array<std::string, kPageColumns> cells;
     bool selected = false;
-    bool icon = false;
 };
 
 class RecordingScreen : public PageScreen {
@@ -35,12 +34,11 @@ class RecordingScreen : public PageScreen {
         rows.at(row).cells[column] = text;
         ++cellWrites;
     }
-    std::string setRowType(int row, std::string_view name) override {
-        rows.at(row).icon = true;
+    std::string setRowType(int, std::string_view name) override {
         typeLookups.emplace_back(name);
         return "type of " + std::string(name);
     }
-    void clearRowIcon(int row) override { rows.at(row).icon = false; }
+    void clearRowIcon(int) override {}
     void setRowSelected(int row, bool s) override { rows.at(row).selected = s; }
     void setScrollBar(int maximum, int position) override {
         scrollMax = maximum;
@@ -48,14 +46,13 @@ class RecordingScreen : public PageScreen {
     }
     void setStatus(std::string_view text) override { status = text; }
     void setAddress(std::string_view text) override { address = text; }
-    void preview(std::string_view path) override { previews.emplace_back(path); }
+    void preview(std::string_view) override {}
 
     std::vector<ScreenRow> rows;
     std::vector<std::string> typeLookups;
     int cellWrites = 0;
     int scrollMax = -1, scrollPos = -1;
     std::string status, address;
-    std::vector<std::string> previews;
 };
 
 // A catalog whose current view is the master list of `n` records named f000, f001, ...
@@ -68,13 +65,18 @@ struct PageFixture : ::testing::Test {
     FilePage page{catalog, search, screen};
 
     void fill(int n, const std::string& folder = "/data/") {
+        std::vector<Rec> records;
         for (int i = 0; i < n; ++i) {
             char name[16];
             std::snprintf(name, sizeof name, "f%03d", i);
-            test::appendRecord(catalog, kMasterList,
-                               Rec{folder, name, "n", 0, static_cast<uint32_t>(1000 * (i + 1))});
+            records.push_back({folder, name, "n", 0, static_cast<uint32_t>(1000 * (i + 1))});
         }
-        catalog.historyPushList(kMasterList);
+        view(kMasterList, records);
+    }
+    // `records` appended to `list`, which becomes the current view.
+    void view(int list, const std::vector<Rec>& records) {
+        test::appendRecords(catalog, list, records);
+        catalog.historyPushList(list);
         catalog.page().viewMode = 1;
     }
     void show(int pageSize) {
@@ -85,13 +87,14 @@ struct PageFixture : ::testing::Test {
 };
 
 TEST(PageTexts, SizesAreGroupedByThousandsAndUnsigned) {
-    EXPECT_EQ(sizeText(0), "0");
-    EXPECT_EQ(sizeText(999), "999");
-    EXPECT_EQ(sizeText(1000), "1,000");
-    EXPECT_EQ(sizeText(1234567), "1,234,567");
     // 2 GiB and more stay positive.
-    EXPECT_EQ(sizeText(0x80000000u), "2,147,483,648");
-    EXPECT_EQ(sizeText(0xFFFFFFFFu), "4,294,967,295");
+    for (const auto& [size, text] : {std::pair{0u, "0"},
+                                     {999u, "999"},
+                                     {1000u, "1,000"},
+                                     {1234567u, "1,234,567"},
+                                     {0x80000000u, "2,147,483,648"},
+                                     {0xFFFFFFFFu, "4,294,967,295"}})
+        EXPECT_EQ(sizeText(size), text);
     EXPECT_EQ(groupedNumber(12345678901ull), "12,345,678,901");
 }
 
@@ -109,10 +112,9 @@ TEST(PageTexts, TimeIsLocalWithTwoBlanks) {
 }
 
 TEST(PageTexts, PageSizeIsTwoRowsLessAndCapped) {
-    EXPECT_EQ(FilePage::pageSizeFor(440, 20), 20);
-    EXPECT_EQ(FilePage::pageSizeFor(30, 20), 0);
-    EXPECT_EQ(FilePage::pageSizeFor(5000, 18), kMaxPageRows);
-    EXPECT_EQ(FilePage::pageSizeFor(400, 0), 0);
+    for (const auto& [height, rowHeight, rows] :
+         {std::tuple{440, 20, 20}, {30, 20, 0}, {5000, 18, 50}, {400, 0, 0}})
+        EXPECT_EQ(FilePage::pageSizeFor(height, rowHeight), rows) << height << "/" << rowHeight;
 }
 
 TEST(PageTexts, PageTitleComesFromTheFile) {
@@ -138,11 +140,14 @@ TEST_F(PageFixture, ShortViewFillsItsRowsAndBlanksTheRest) {
     }
     EXPECT_EQ(screen.scrollMax, 5);
     EXPECT_EQ(screen.status, "file listed:5");
+    // A short view scrolls back to the top.
+    page.scroll(ScrollCode::ThumbTrack, 4);
+    page.scroll(ScrollCode::LineDown);
+    EXPECT_EQ(page.topIndex(), 0);
 }
 
 TEST_F(PageFixture, EmptyViewKeepsBlankRows) {
-    catalog.historyPushList(kMasterList);
-    catalog.page().viewMode = 1;
+    view(kMasterList, {});
     show(10);
     EXPECT_EQ(screen.rowCount(), 10);
     EXPECT_EQ(screen.scrollMax, 0);
@@ -183,14 +188,6 @@ TEST_F(PageFixture, ScrollCodesMoveTheTopIndexWithinTheView) {
     page.RefreshPage(true);
     EXPECT_EQ(screen.scrollPos, 80);
     EXPECT_EQ(nameAt(19), "f099");
-}
-
-TEST_F(PageFixture, ShortViewScrollsBackToTheTop) {
-    fill(5);
-    show(20);
-    page.scroll(ScrollCode::ThumbTrack, 4);
-    page.scroll(ScrollCode::LineDown);
-    EXPECT_EQ(page.topIndex(), 0);
 }
 
 TEST_F(PageFixture, ClicksWithShiftAndCtrlBuildTheSelection) {
@@ -258,10 +255,8 @@ TEST_F(PageFixture, FtpRecordsShowUrlsAndAreTypedByNameAlone) {
 TEST_F(PageFixture, EmptyNotesOfHtmlFilesTakeThePageTitleOnce) {
     test::TempDir dir;
     test::writeFile(dir.file("p.html"), "<title>Hello</title>");
-    test::appendRecord(catalog, kMasterList, Rec{dir.path() + "/", "p.html", "", 0, 1});
-    test::appendRecord(catalog, kMasterList, Rec{dir.path() + "/", "q.txt", "", 0, 1});
-    catalog.historyPushList(kMasterList);
-    catalog.page().viewMode = 1;
+    view(kMasterList,
+         {{dir.path() + "/", "p.html", "", 0, 1}, {dir.path() + "/", "q.txt", "", 0, 1}});
     show(5);
     EXPECT_EQ(screen.rows[0].cells[kColNote], "Hello");
     EXPECT_EQ(test::readRecord(catalog, 0, 0).note, "Hello");
@@ -288,11 +283,8 @@ TEST_F(PageFixture, PageKeysMoveTheFocusAPageAtATime) {
 }
 
 TEST_F(PageFixture, TypeAheadFindsTheNextMatchingName) {
-    test::appendRecords(
-        catalog, kMasterList,
-        {{"/d/", "abc", "x", 0, 1}, {"/d/", "abd", "x", 0, 1}, {"/d/", "b", "x", 0, 1}});
-    catalog.historyPushList(kMasterList);
-    catalog.page().viewMode = 1;
+    view(kMasterList,
+         {{"/d/", "abc", "x", 0, 1}, {"/d/", "abd", "x", 0, 1}, {"/d/", "b", "x", 0, 1}});
     show(5);
     page.typeAhead('a', false);
     EXPECT_EQ(page.focusIndex(), 0);
@@ -304,11 +296,8 @@ TEST_F(PageFixture, TypeAheadFindsTheNextMatchingName) {
 }
 
 TEST_F(PageFixture, ShareListCountsRunningSharesOnce) {
-    test::appendRecords(
-        catalog, kShareList,
-        {{"/s/", "a", "", 100, 1}, {"/s/", "b", "", 300, 1}, {"/s/", "c", "", 500, 1}});
-    catalog.historyPushList(kShareList);
-    catalog.page().viewMode = 1;
+    view(kShareList,
+         {{"/s/", "a", "", 100, 1}, {"/s/", "b", "", 300, 1}, {"/s/", "c", "", 500, 1}});
     int clockReads = 0;
     page.currentFileTime = [&] {
         ++clockReads;
