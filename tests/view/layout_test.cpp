@@ -1,11 +1,7 @@
 // Layout arithmetic, the timer's order and goToAddress over real catalogs.
 #include <gtest/gtest.h>
 
-#include "catalog/tables.h"
-#include "catalog/workspace.h"
-#include "query/savedsearch.h"
-#include "query/search.h"
-#include "support/catalogbuilder.h"
+#include "pagescreen.h"
 #include "support/scriptedprompt.h"
 #include "view/layout.h"
 #include "view/navigation.h"
@@ -48,39 +44,12 @@ TEST(Layout, PanesFollowTheFlagsAndTheViewMode) {
     EXPECT_EQ(l.horizontalSplitter, (ViewRect{0, 400, 1000, 3}));
 }
 
-class CountingScreen : public PageScreen {
-  public:
-    int rowCount() const override { return rows; }
-    void ensureRows(int n) override { rows = std::max(rows, n); }
-    void setCell(int, int, std::string_view) override {}
-    std::string setRowType(int, std::string_view) override { return {}; }
-    void clearRowIcon(int) override {}
-    void setRowSelected(int, bool) override {}
-    void setScrollBar(int, int) override { ++refreshes; }
-    void setStatus(std::string_view t) override { status = t; }
-    void setAddress(std::string_view) override {}
-    void preview(std::string_view) override {}
-    int rows = 0;
-    int refreshes = 0;
-    std::string status;
-};
-
-struct ViewFixture : ::testing::Test {
-    Settings settings;
-    SavedSearchList searches{settings.savedSearchCount, settings.savedSearchBlock};
-    Catalog catalog{64};
-    CatalogSearch search{catalog, searches};
-    CountingScreen screen;
-    FilePage page{catalog, search, screen};
+struct ViewFixture : test::PageFixture {
     test::ScriptedPrompt prompt;
-
     void SetUp() override {
-        test::appendRecords(catalog, kMasterList,
-                            {{"/music/", "a.mp3", "", 0, 1},
-                             {"/music/", "b.mp3", "", 0, 1},
-                             {"/photos/", "c.jpg", "", 0, 1}});
-        catalog.historyPushList(kMasterList);
-        catalog.page().viewMode = 1;
+        view(kMasterList, {{"/music/", "a.mp3", "", 0, 1},
+                           {"/music/", "b.mp3", "", 0, 1},
+                           {"/photos/", "c.jpg", "", 0, 1}});
         page.resetRows(10);
     }
 };
@@ -102,11 +71,11 @@ TEST_F(ViewFixture, TimerRefreshesTwiceForOneRequestAndWaitsForABusyCatalog) {
     page.SelectRow(0, false, false);
     busy = true;
     timer.tick();
-    EXPECT_EQ(screen.refreshes, 0);
+    EXPECT_EQ(screen.scrollBarSets, 0);
     EXPECT_EQ((std::vector<std::string>{"drives", "menus"}), order);
     busy = false;
     for (int i = 0; i < 4; ++i) timer.tick();
-    EXPECT_EQ(screen.refreshes, 2);
+    EXPECT_EQ(screen.scrollBarSets, 2);
 }
 
 TEST_F(ViewFixture, TypeAheadTextExpiresAfterSixteenQuietTicks) {
@@ -127,11 +96,11 @@ TEST_F(ViewFixture, SlowRefreshRunsOnEveryFifthTick) {
     ViewTimer timer(page, hooks);
     timer.slowRefreshCountdown = 1;
     for (int i = 0; i < 4; ++i) timer.tick();
-    EXPECT_EQ(screen.refreshes, 0);
+    EXPECT_EQ(screen.scrollBarSets, 0);
     timer.tick();
-    EXPECT_EQ(screen.refreshes, 1);
+    EXPECT_EQ(screen.scrollBarSets, 1);
     for (int i = 0; i < 10; ++i) timer.tick();
-    EXPECT_EQ(screen.refreshes, 2);
+    EXPECT_EQ(screen.scrollBarSets, 2);
     EXPECT_EQ(timer.slowRefreshCountdown, -1);
 }
 
@@ -161,14 +130,6 @@ TEST_F(ViewFixture, AddressesOpenFoldersOrSearchPatterns) {
     EXPECT_EQ(catalog.recordCount(kSelectionList), 0);
     EXPECT_EQ(slow, 3);
     EXPECT_STREQ(catalog.history().address[catalog.history().position].data(), "*.jpg");
-
-    // Back shows the folder view again, with its own records.
-    catalog.historyBack();
-    page.RefreshPage(true);
-    EXPECT_EQ(screen.status, "file listed:2");
-    catalog.historyForward();
-    page.RefreshPage(true);
-    EXPECT_EQ(screen.status, "file listed:1");
 
     // A refused FTP login shows the fixed text and goes nowhere.
     goToAddress(s, "ftp:\\\\host\\pub\\");
