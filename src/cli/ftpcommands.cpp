@@ -8,6 +8,7 @@
 
 #include "catalog/tables.h"
 #include "catalog/workspace.h"
+#include "cli/clilogin.h"
 #include "cli/cliprogress.h"
 #include "cli/cliprompt.h"
 #include "cli/commands.h"
@@ -23,12 +24,8 @@ namespace varnel {
 
 namespace {
 
-struct FtpOptions {
+struct FtpOptions : CliLogin {
     std::vector<std::string> operands;
-    bool hasUser = false;
-    std::string user;
-    std::string password;
-    bool save = false;
     bool overwrite = false;
 };
 
@@ -51,27 +48,6 @@ bool parseOptions(const std::vector<std::string>& args, FtpOptions& out, std::st
     }
     return true;
 }
-
-// The login dialog answered from the command line: the given user, else the saved login
-// the session preset, else anonymous.
-class CliDialogs : public RemoteDialogs {
-  public:
-    explicit CliDialogs(const FtpOptions& options) : options_(options) {}
-    bool login(LoginForm& form) override {
-        if (options_.hasUser) {
-            form.user = options_.user;
-            form.password = options_.password;
-        } else if (form.user.empty()) {
-            setLoginAnonymous(form, true);
-        }
-        form.save = form.save || options_.save;
-        return true;
-    }
-    bool networkFolder(std::string&) override { return false; }
-
-  private:
-    const FtpOptions& options_;
-};
 
 bool isFtpUrl(const std::string& url) {
     return url.size() > 6 && equalIgnoringCase(std::string_view(url).substr(0, 6), "ftp://");
@@ -101,7 +77,7 @@ struct FtpTools {
           dialogs(options),
           session(*client, ctx.prompt, dialogs, ctx.workspace.settings()) {}
     std::unique_ptr<FtpClient> client;
-    CliDialogs dialogs;
+    CliLoginDialogs dialogs;
     FtpSession session;
 };
 

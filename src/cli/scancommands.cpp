@@ -13,6 +13,7 @@
 #include "catalog/dbfile.h"
 #include "catalog/tables.h"
 #include "catalog/workspace.h"
+#include "cli/clilogin.h"
 #include "cli/cliprogress.h"
 #include "cli/commands.h"
 #include "platform/ftpclient.h"
@@ -30,12 +31,9 @@ namespace varnel {
 
 namespace {
 
-struct ScanOptions {
+struct ScanOptions : CliLogin {
     std::vector<std::string> operands;
     std::string exclusions;
-    bool hasUser = false;
-    std::string user;
-    std::string password;
     bool live = false;
 };
 
@@ -86,26 +84,6 @@ std::string absoluteFolderList(const std::string& list) {
     return out;
 }
 
-// The login dialog answered from the command line: the given user, else the saved login
-// the session preset, else anonymous.
-class CliLogins : public RemoteDialogs {
-  public:
-    explicit CliLogins(const ScanOptions& options) : options_(options) {}
-    bool login(LoginForm& form) override {
-        if (options_.hasUser) {
-            form.user = options_.user;
-            form.password = options_.password;
-        } else if (form.user.empty()) {
-            setLoginAnonymous(form, true);
-        }
-        return true;
-    }
-    bool networkFolder(std::string&) override { return false; }
-
-  private:
-    const ScanOptions& options_;
-};
-
 // The scan dialog answered with the command line's texts.
 class CliScanDialog : public ScanDialogs {
   public:
@@ -150,7 +128,7 @@ struct ScanTools {
     }
     StatusPrinter prompt;
     std::unique_ptr<FtpClient> client;
-    CliLogins logins;
+    CliLoginDialogs logins;
     FtpSession session;
     ScanServices services;
     std::vector<std::string> scanned;
