@@ -283,7 +283,9 @@ TEST(CatalogTables, RandomOperationsMatchASimpleModel) {
         } else if (op == 5) {
             c.compactPools();
         }
-        if (step % 50 == 49) ASSERT_EQ(readList(c, kMasterList), model) << "step " << step;
+        if (step % 50 == 49) {
+            ASSERT_EQ(readList(c, kMasterList), model) << "step " << step;
+        }
     }
     EXPECT_EQ(readList(c, kMasterList), model);
 }
