@@ -12,12 +12,13 @@ namespace {
 
 // The C library's calendar arithmetic as the reference.
 uint64_t utc(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-    std::tm t{.tm_sec = second,
-              .tm_min = minute,
-              .tm_hour = hour,
-              .tm_mday = day,
-              .tm_mon = month - 1,
-              .tm_year = year - 1900};
+    std::tm t{};
+    t.tm_sec = second;
+    t.tm_min = minute;
+    t.tm_hour = hour;
+    t.tm_mday = day;
+    t.tm_mon = month - 1;
+    t.tm_year = year - 1900;
     return fileTimeFromTimespec(timespec{timegm(&t), 0});
 }
 
