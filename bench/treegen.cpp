@@ -12,31 +12,11 @@
 
 #include "catalog/tables.h"
 #include "platform/filetime.h"
+#include "rng.h"
 
 namespace varnel::bench {
 
 namespace {
-
-// splitmix64: the same numbers on every platform.
-class Rng {
-  public:
-    explicit Rng(uint64_t seed) : state_(seed) {}
-    uint64_t next() {
-        uint64_t z = (state_ += 0x9e3779b97f4a7c15ULL);
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-        return z ^ (z >> 31);
-    }
-    uint64_t below(uint64_t n) { return n == 0 ? 0 : next() % n; }
-    bool chance(int perMille) { return below(1000) < static_cast<uint64_t>(perMille); }
-    template <class T, size_t N>
-    const T& pick(const std::array<T, N>& items) {
-        return items[below(N)];
-    }
-
-  private:
-    uint64_t state_;
-};
 
 uint64_t mix(uint64_t h, uint64_t v) {
     h ^= v + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
@@ -70,8 +50,8 @@ constexpr uint64_t k4GiB = 1ULL << 32;
 
 std::string wordName(Rng& rng) {
     std::string name(rng.pick(kWords));
-    if (rng.chance(300)) name += " " + std::string(rng.pick(kWords));
-    if (rng.chance(60)) name += std::string(rng.pick(kOddWords));
+    if (rng.chancePerMille(300)) name += " " + std::string(rng.pick(kWords));
+    if (rng.chancePerMille(60)) name += std::string(rng.pick(kOddWords));
     return name;
 }
 
@@ -108,19 +88,21 @@ void Generator::planFolders(int64_t files) {
     const int64_t wanted = files / 25 + 10;
     while (static_cast<int64_t>(folders_.size()) < wanted) {
         const size_t n = folders_.size();
-        const size_t parent = rng_.chance(600) ? n - 1 - rng_.below(std::min<size_t>(n - 1, 40))
-                                               : 1 + rng_.below(n - 1);
+        const size_t parent = rng_.chancePerMille(600)
+                                  ? n - 1 - rng_.below(std::min<size_t>(n - 1, 40))
+                                  : 1 + rng_.below(n - 1);
         const Folder& p = folders_[parent];
         if (p.depth >= 14) continue;
         std::string name = wordName(rng_) + " " + std::to_string(n);
-        if (rng_.chance(20)) name = "." + name;  // hidden folders
+        if (rng_.chancePerMille(20)) name = "." + name;  // hidden folders
         folders_.push_back({p.path + name + "/", p.depth + 1, 0});
     }
     // Files: a heavy tail, so a few folders hold thousands.
     int64_t left = files;
     while (left > 0) {
         Folder& f = folders_[1 + rng_.below(folders_.size() - 1)];
-        const int64_t batch = std::min<int64_t>(left, rng_.chance(10) ? 2000 : 1 + rng_.below(40));
+        const int64_t batch =
+            std::min<int64_t>(left, rng_.chancePerMille(10) ? 2000 : 1 + rng_.below(40));
         f.files += batch;
         left -= batch;
     }
@@ -197,8 +179,8 @@ bool Generator::run(int64_t files, std::string& error) {
     for (const Folder& f : folders_) {
         for (int64_t k = 0; k < f.files; ++k) {
             std::string name = wordName(rng_);
-            if (rng_.chance(15)) name = "." + name;
-            if (rng_.chance(2)) name += std::string(180, 'x');
+            if (rng_.chancePerMille(15)) name = "." + name;
+            if (rng_.chancePerMille(2)) name += std::string(180, 'x');
             name += " " + std::to_string(serial++) + std::string(rng_.pick(kExtensions));
             if (!makeFile(f.path, name, error)) return false;
         }
