@@ -7,13 +7,17 @@
 
 namespace varnel {
 
-AppSession::AppSession(const std::string& programDir, Prompt& prompt)
+AppSession::AppSession(const std::string& programDir, Prompt& prompt, RemoteDialogs& dialogs,
+                       std::unique_ptr<FtpClient> client)
     : prompt(prompt),
       workspace(programDir),
       catalog(workspace.settings().initialColumnCapacity),
       database(catalog, prompt, workspace.paths().defaultCatalog),
       searches(workspace.settings().savedSearchCount, workspace.settings().savedSearchBlock),
       search(catalog, searches),
+      ftpClient(client ? std::move(client) : makeCurlFtpClient()),
+      ftp(*ftpClient, prompt, dialogs, workspace.settings()),
+      listings(ftp, prompt),
       services(catalog, prompt, workspace.paths().programDir),
       monitor(prompt, workspace.driveRoots()),
       fileCommands(catalog, database, prompt, workspace) {
@@ -22,6 +26,8 @@ AppSession::AppSession(const std::string& programDir, Prompt& prompt)
     search.currentFileTime = [this] { return workspace.currentFileTime(); };
     services.watchedFolders = &workspace.settings().watchedFolders;
     services.scannedFolders = &scannedFolders;
+    services.ftp = &ftp;
+    services.listingCache = &listings.cache();
     connectCatalogMerge(database, catalog, scannedFolders);
 }
 

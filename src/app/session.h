@@ -1,6 +1,7 @@
 #pragma once
 // Everything one run of the program works with, built in the order each part needs the one
-// before: settings, catalog, its file, searches, scanning and the change monitor.
+// before: settings, catalog, its file, searches, FTP, scanning and the change monitor.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include "catalog/workspace.h"
 #include "query/savedsearch.h"
 #include "query/search.h"
+#include "remote/ftpsession.h"
+#include "remote/listingdownload.h"
 #include "scan/changemonitor.h"
 #include "scan/scanservices.h"
 
@@ -17,7 +20,9 @@ namespace varnel {
 
 class AppSession {
   public:
-    AppSession(const std::string& programDir, Prompt& prompt);
+    // `dialogs` asks for FTP logins; `client` talks FTP (the real one when null).
+    AppSession(const std::string& programDir, Prompt& prompt, RemoteDialogs& dialogs,
+               std::unique_ptr<FtpClient> client = nullptr);
     AppSession(const AppSession&) = delete;
     AppSession& operator=(const AppSession&) = delete;
 
@@ -33,6 +38,10 @@ class AppSession {
     CatalogDatabase database;
     SavedSearchList searches;
     CatalogSearch search;
+    std::unique_ptr<FtpClient> ftpClient;
+    FtpSession ftp;
+    // Declared after the FTP session: its worker stops before the session goes.
+    ListingDownloader listings;
     std::vector<std::string> scannedFolders;
     ScanServices services;
     ChangeMonitor monitor;

@@ -16,7 +16,7 @@ std::string toBytes(const QString& text) {
     return text.toUtf8().toStdString();
 }
 
-void GuiPrompt::onUiThread(const std::function<void()>& work) {
+void onUiThread(const std::function<void()>& work) {
     if (QThread::currentThread() == qApp->thread()) {
         work();
         return;

@@ -18,11 +18,10 @@ class GuiPrompt : public Prompt {
 
     // Where status texts go (the status bar's message pane); set by the frame.
     std::function<void(const QString&)> showStatus;
-
-  private:
-    // Runs `work` on the user-interface thread and waits for it.
-    static void onUiThread(const std::function<void()>& work);
 };
+
+// Runs `work` on the user-interface thread and waits for it.
+void onUiThread(const std::function<void()>& work);
 
 QString fromBytes(std::string_view text);
 std::string toBytes(const QString& text);

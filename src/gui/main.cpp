@@ -11,6 +11,7 @@
 #include "app/session.h"
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
+#include "gui/logindialog.h"
 #include "gui/mainframe.h"
 #include "platform/programdir.h"
 
@@ -77,8 +78,10 @@ int main(int argc, char** argv) {
     // Each start points the association at this program, wherever it now lives.
     if (screenshot.isEmpty() && !quitAfterFirstPage) installAssociation(true);
     varnel::GuiPrompt prompt;
-    varnel::AppSession session(varnel::programDirectory(), prompt);
+    varnel::GuiRemoteDialogs dialogs;
+    varnel::AppSession session(varnel::programDirectory(), prompt, dialogs);
     varnel::CMainFrame frame(session, prompt);
+    dialogs.setParent(&frame);
     frame.show();
     frame.start(catalogPath);
     if (quitAfterFirstPage) {

@@ -15,6 +15,7 @@
 
 #include "app/addresshistory.h"
 #include "app/commandtable.h"
+#include "app/ftpview.h"
 #include "app/session.h"
 #include "catalog/editing.h"
 #include "gui/guiprompt.h"
@@ -188,38 +189,49 @@ void CMainFrame::fillAddressBar() {
 void CMainFrame::goTo(const std::string& text) {
     AddressServices services{session_.catalog, session_.search, view_->page(), prompt_, {}, {}, {},
                              nullptr};
+    services.remoteLogin = [this](const std::string& name) {
+        return session_.ftp.PromptRemoteLogin(name);
+    };
+    services.refreshFtpFolder = [this](const std::string& name) { openFtpFolder(session_, name); };
     services.layout = [this] { view_->LayoutView(); };
     services.slowRefreshCountdown = &view_->timer().slowRefreshCountdown;
     goToAddress(services, text);
 }
 
 void CMainFrame::onAddressEnter() {
-    if (!firstInEvent()) return;
-    const std::string text = toBytes(address_->currentText());
-    goTo(addressToName(text));
-    if (rememberAddress(session_.workspace.settings().addressHistory, text, true)) fillAddressBar();
+    navigateOnce([this] {
+        const std::string text = toBytes(address_->currentText());
+        goTo(addressToName(text));
+        if (rememberAddress(session_.workspace.settings().addressHistory, text, true))
+            fillAddressBar();
+    });
 }
 
 void CMainFrame::onAddressPicked(int index) {
-    if (!firstInEvent()) return;
-    const std::string text = toBytes(address_->itemText(index));
-    goTo(addressToName(text));
-    if (rememberAddress(session_.workspace.settings().addressHistory, text, false)) {
-        fillAddressBar();
-        address_->setEditText(fromBytes(text));
-    }
+    navigateOnce([this, index] {
+        const std::string text = toBytes(address_->itemText(index));
+        goTo(addressToName(text));
+        if (rememberAddress(session_.workspace.settings().addressHistory, text, false)) {
+            fillAddressBar();
+            address_->setEditText(fromBytes(text));
+        }
+    });
 }
 
-// The combo box reports Enter as a pick as well, in the same event: one navigation only.
-bool CMainFrame::firstInEvent() {
-    if (addressHandled_) return false;
+// The combo box reports Enter as a pick as well, in the same event: one navigation only. The
+// guard is lifted once the event is over, and not before: a login dialog on the way runs an
+// event loop of its own.
+void CMainFrame::navigateOnce(const std::function<void()>& navigate) {
+    if (addressHandled_) return;
     addressHandled_ = true;
+    navigate();
     QTimer::singleShot(0, this, [this] { addressHandled_ = false; });
-    return true;
 }
 
 bool CMainFrame::syncMenuChecks() {
     updateCommandStates();
+    QAction* offline = actions_.value(kCmdOffline);
+    if (offline->isChecked() != session_.ftp.offline()) offline->setChecked(session_.ftp.offline());
     QAction* directory = actions_.value(kCmdDirectory);
     const bool shown = view_->layoutOptions().folderPaneShown;
     if (directory->isChecked() == shown) return false;
@@ -380,6 +392,17 @@ void CMainFrame::runCommand(int id) {
             break;
         case kCmdAbout:
             showAbout();
+            break;
+        case kCmdLogIn:
+            session_.ftp.LogIn();
+            break;
+        case kCmdLogOut:
+            session_.ftp.LogOut();
+            break;
+        case kCmdOffline:
+            session_.ftp.ToggleOffline();
+            // As with the folder pane, the timer brings the check mark in line.
+            actions_.value(kCmdOffline)->setChecked(!session_.ftp.offline());
             break;
         default:
             break;  // listed, but their operations are not part of the program yet

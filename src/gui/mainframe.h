@@ -3,6 +3,7 @@
 // turns commands into calls of the core's operations and keeps their enabled states.
 #include <QHash>
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 #include "gui/progressdialog.h"
@@ -55,7 +56,7 @@ class CMainFrame : public QMainWindow {
     void goTo(const std::string& text);
     void scan();
     bool syncMenuChecks();
-    bool firstInEvent();
+    void navigateOnce(const std::function<void()>& navigate);
 
     AppSession& session_;
     GuiPrompt& prompt_;

@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include "app/commandtable.h"
+#include "app/ftpview.h"
 #include "app/session.h"
 #include "catalog/tables.h"
 #include "gui/guiprompt.h"
@@ -183,6 +184,10 @@ CMainView::CMainView(AppSession& session, QWidget* parent) : QWidget(parent), se
     hooks.catalogBusy = [this] { return session_.services.catalogBusy(); };
     hooks.status = [this](const std::string& text) { setStatus(text); };
     hooks.viewMode = [this] { return session_.catalog.page().viewMode; };
+    hooks.remoteProgress = [this] {
+        reportRemoteProgress(session_, *page_,
+                             [this](const std::string& text) { setStatus(text); });
+    };
     timer_ = std::make_unique<ViewTimer>(*page_, hooks);
 
     connect(scroll_, &QScrollBar::actionTriggered, this, &CMainView::onScrollAction);

@@ -1,0 +1,117 @@
+// FTP in the window against the real test server: the login dialog on the first visit of a
+// site, the listing fetched in the background and shown by the timer, a cancelled login.
+#include <QCheckBox>
+#include <QDialog>
+#include <QPushButton>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "app/addresshistory.h"
+#include "remote/mirrorpaths.h"
+#include "support/ftptestserver.h"
+#include "windowfixture.h"
+
+namespace varnel {
+namespace {
+
+using test::BoxAnswerer;
+
+struct FtpWindow : test::WindowFixture {
+    void SetUp() override {
+        server = test::FtpTestServer::get();
+        ASSERT_NE(server, nullptr) << "run through ctest, whose fixture starts the FTP server";
+        folder = std::make_unique<test::ServerFolder>(
+            *server, ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    // Ticks the timer until the status bar shows `text`, for at most ten seconds.
+    bool tickUntilStatus(const std::string& text) {
+        for (int i = 0; i < 500; ++i) {
+            ticks(1);
+            if (status() == text) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+    const test::FtpTestServer* server = nullptr;
+    std::unique_ptr<test::ServerFolder> folder;
+};
+
+TEST_F(FtpWindow, FirstVisitLogsInAndTheTimerShowsTheFetchedListing) {
+    test::writeFile(folder->local("a.txt"), "aaa");
+    test::writeFile(folder->local("b.mp3"), "bbbbb");
+    startWith(4);
+    std::vector<std::string> servers;
+    dialogs.onOpen = [&](QDialog& shown) {
+        auto& dialog = dynamic_cast<LoginDialog&>(shown);
+        servers.push_back(dialog.form().server);
+        dialog.userBox()->setEditText(QString::fromStdString(server->user));
+        QTest::keyClicks(dialog.passwordEdit(), QString::fromStdString(server->password));
+        dialog.accept();
+    };
+    const std::string url = folder->url(server->host);
+    typeAddress(QString::fromStdString(url));
+    ASSERT_EQ(servers, std::vector<std::string>{server->host});
+
+    ASSERT_TRUE(tickUntilStatus("Directory information transfer complete:\"" + url + "\""));
+    ASSERT_EQ(session->catalog.recordCount(session->catalog.currentList()), 2);
+    const int a = cell(0, kColName) == "a.txt" ? 0 : 1;
+    EXPECT_EQ(cell(1 - a, kColName), "b.mp3");
+    EXPECT_EQ(cell(a, kColSize), "3");
+    // Paths in the URL spelling, and the site's mirror folder made under the program folder.
+    EXPECT_EQ(cell(a, kColPath), url);
+    std::string mirror;
+    EXPECT_TRUE(MirrorPathOf(dir.path(), addressToName(url), mirror));
+    EXPECT_TRUE(std::filesystem::is_directory(mirror));
+
+    // The login holds for the rest of the run: a second folder of the site asks nothing.
+    std::filesystem::create_directory(folder->local("sub"));
+    typeAddress(QString::fromStdString(folder->url(server->host, "sub/")));
+    EXPECT_EQ(servers.size(), 1u);
+}
+
+TEST_F(FtpWindow, CancelledLoginRefusesTheAddressAndOfflineAsksNothing) {
+    startWith(4);
+    int logins = 0;
+    dialogs.onOpen = [&](QDialog& dialog) {
+        ++logins;
+        dialog.reject();
+    };
+    {
+        BoxAnswerer answer(QMessageBox::Ok);
+        typeAddress(QString::fromStdString(folder->url(server->host)));
+        EXPECT_EQ(answer.texts, std::vector<std::string>{"Login first, please retry"});
+    }
+    EXPECT_EQ(logins, 1);
+    EXPECT_EQ(status(), "file listed:4");  // the view stayed
+
+    // Offline: the menu mark follows on the next tick, and no login is asked for.
+    frame->action(kCmdOffline)->trigger();
+    ticks(1);
+    EXPECT_TRUE(frame->action(kCmdOffline)->isChecked());
+    typeAddress(QString::fromStdString(folder->url(server->host)));
+    EXPECT_EQ(logins, 1);
+}
+
+TEST(LoginDialog, SavedUsersAndAnonymousFillTheFields) {
+    LoginForm form;
+    form.server = "ftp.example.org";
+    form.userNames = {"ann", "bob"};
+    form.savedPasswords = {"pa", "pb"};
+    LoginDialog dialog(form, nullptr);
+    EXPECT_FALSE(dialog.anonymousBox()->isChecked());
+    dialog.userBox()->activated(1);
+    EXPECT_EQ(dialog.passwordEdit()->text().toStdString(), "pb");
+    EXPECT_EQ(dialog.form().user, "bob");
+
+    dialog.anonymousBox()->click();
+    EXPECT_EQ(dialog.userBox()->currentText().toStdString(), "Anonymous");
+    EXPECT_EQ(dialog.passwordEdit()->text().toStdString(), "Varnel@");
+    dialog.anonymousBox()->click();  // unticking leaves the fields
+    EXPECT_EQ(dialog.form().user, "Anonymous");
+    dialog.saveBox()->click();
+    EXPECT_TRUE(dialog.form().save);
+}
+
+}  // namespace
+}  // namespace varnel
