@@ -150,7 +150,7 @@ void FilePage::writeCell(int row, int column, const std::string& text) {
 
 void FilePage::fillRow(int row, int32_t i) {
     const int list = catalog_.currentList();
-    const bool selected = catalog_.findSameFile(kSelectionList, list, i) >= 0;
+    const bool selected = isSelected(list, i);
     const std::string name = catalog_.recordName(list, i);
     std::string folder = catalog_.recordFolder(list, i);
     const std::string fullPath = folder + name;
@@ -186,6 +186,26 @@ void FilePage::fillRow(int row, int32_t i) {
     writeCell(row, kColTime, timeText(*catalog_.recordTime(list, i)));
     writeCell(row, kColSize, sizeText(*catalog_.recordSize(list, i)));
     screen_.setRowSelected(row, selected);
+}
+
+// The selection list may hold a million records: a full search for every row of every
+// refresh would stall scrolling, while a range selected in view order is found in one step.
+bool FilePage::isSelected(int list, int32_t i) {
+    const int32_t count = catalog_.recordCount(kSelectionList);
+    if (count == 0) return false;
+    const int64_t guess = int64_t{i} + selectionShift_;
+    if (guess >= 0 && guess < count) {
+        const auto at = static_cast<int32_t>(guess);
+        if (equalIgnoringCase(catalog_.recordName(kSelectionList, at),
+                              catalog_.recordName(list, i)) &&
+            equalIgnoringCase(catalog_.recordFolder(kSelectionList, at),
+                              catalog_.recordFolder(list, i)))
+            return true;
+    }
+    const int32_t found = catalog_.findSameFile(kSelectionList, list, i);
+    if (found < 0) return false;
+    selectionShift_ = found - i;
+    return true;
 }
 
 void FilePage::clearRow(int row) {

@@ -124,6 +124,7 @@ class FilePage {
     bool rebuildStaleView();
     void locateSelection();
     void fillRow(int row, int32_t i);
+    bool isSelected(int list, int32_t i);
     void clearRow(int row);
     void writeCell(int row, int column, const std::string& text);
     void writeStatus();
@@ -137,6 +138,9 @@ class FilePage {
     int32_t rangeEnd_ = -1;
     int scrollPosition_ = 0;
     uint64_t selectionTotal_ = 0;
+    // Where the last selected row's record sat in the selection list, less its index in the
+    // view: after Select All or a Shift range the next row's record is tried there first.
+    int32_t selectionShift_ = 0;
     std::array<std::array<std::string, kPageColumns>, kMaxPageRows> cache_{};
     std::string lastPreviewed_;
     std::string status_;
