@@ -2,6 +2,7 @@
 // site, the listing fetched in the background and shown by the timer, a cancelled login.
 #include <QCheckBox>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <chrono>
 #include <filesystem>
@@ -91,6 +92,27 @@ TEST_F(FtpWindow, CancelledLoginRefusesTheAddressAndOfflineAsksNothing) {
     EXPECT_TRUE(frame->action(kCmdOffline)->isChecked());
     typeAddress(QString::fromStdString(folder->url(server->host)));
     EXPECT_EQ(logins, 1);
+}
+
+TEST_F(FtpWindow, ScansASiteThroughTheDialogs) {
+    std::filesystem::create_directory(folder->local("sub"));
+    test::writeFile(folder->local("sub/c.txt"), "cc");
+    startWith(4);
+    dialogs.onOpen = [&](QDialog& shown) {
+        auto& dialog = dynamic_cast<LoginDialog&>(shown);
+        dialog.anonymousBox()->click();  // anonymous may read
+        dialog.accept();
+    };
+    frame->scanDialogs().onOpen = [&](ScanOptionsDialog& dialog) {
+        dialog.foldersEdit()->setText(QString::fromStdString(folder->url(server->host)));
+        QTimer::singleShot(0, &dialog, &QDialog::accept);
+    };
+    BoxAnswerer answer(QMessageBox::Ok);
+    frame->action(kCmdSearchFile)->trigger();
+    ticks(2);
+    EXPECT_TRUE(answer.texts.empty());
+    EXPECT_EQ(status(), "file listed:5");
+    EXPECT_EQ(session->catalog.recordCount(kMasterList), 5);
 }
 
 TEST(LoginDialog, SavedUsersAndAnonymousFillTheFields) {
