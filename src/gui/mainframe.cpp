@@ -21,11 +21,16 @@
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
 #include "gui/mainview.h"
+#include "platform/keylocks.h"
 #include "scan/changemonitor.h"
 #include "scan/scancommand.h"
 #include "view/navigation.h"
 
 namespace varnel {
+
+namespace {
+constexpr const char* kLockNames[3] = {"CAP", "NUM", "SCRL"};
+}  // namespace
 
 CMainFrame::CMainFrame(AppSession& session, GuiPrompt& prompt)
     : session_(session), prompt_(prompt), scanDialogs_(prompt, this) {
@@ -44,7 +49,10 @@ CMainFrame::CMainFrame(AppSession& session, GuiPrompt& prompt)
     };
     view_->addressOut = [this](const QString& text) { address_->setEditText(text); };
     view_->command = [this](int id) { runCommand(id); };
-    view_->syncMenuChecks = [this] { return syncMenuChecks(); };
+    view_->syncMenuChecks = [this] {
+        showKeyLocks();
+        return syncMenuChecks();
+    };
     prompt_.showStatus = [this](const QString& text) { message_->setText(text); };
     session_.fileCommands.rebuildRecentMenu = [this] { rebuildRecentMenu(); };
     resize(1000, 680);
@@ -137,12 +145,26 @@ void CMainFrame::buildStatusBar() {
     message_ = new QLabel(QStringLiteral("ready"));
     message_->setObjectName(QStringLiteral("messagePane"));
     statusBar()->addWidget(message_, 1);
-    for (const char* lock : {"CAP", "NUM", "SCRL"}) {
-        auto* indicator = new QLabel(QString::fromLatin1(lock));
-        indicator->setObjectName(QString::fromLatin1(lock));
-        indicator->setFrameShape(QFrame::Panel);
-        indicator->setFrameShadow(QFrame::Sunken);
-        statusBar()->addPermanentWidget(indicator);
+    for (int k = 0; k < 3; ++k) {
+        const QString name = QString::fromLatin1(kLockNames[k]);
+        auto* pane = new QLabel;
+        pane->setObjectName(name);
+        pane->setFrameShape(QFrame::Panel);
+        pane->setFrameShadow(QFrame::Sunken);
+        pane->setAlignment(Qt::AlignCenter);
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(name) + 8);
+        statusBar()->addPermanentWidget(pane);
+        lockPanes_[k] = pane;
+    }
+}
+
+// A lock's pane shows its name while the lock is on, and stays blank otherwise.
+void CMainFrame::showKeyLocks() {
+    const KeyLocks locks = readKeyLocks(keyLightsFolder);
+    const bool on[3] = {locks.caps, locks.num, locks.scroll};
+    for (int k = 0; k < 3; ++k) {
+        const QString text = on[k] ? QString::fromLatin1(kLockNames[k]) : QString();
+        if (lockPanes_[k]->text() != text) lockPanes_[k]->setText(text);
     }
 }
 

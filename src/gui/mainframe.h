@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "gui/progressdialog.h"
 #include "gui/scandialog.h"
@@ -43,6 +44,9 @@ class CMainFrame : public QMainWindow {
     void fillAddressBar();
     void showAbout();
 
+    // Where the keyboard lights are read from; tests point it at a folder of their own.
+    std::string keyLightsFolder = "/sys/class/leds";
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -56,6 +60,7 @@ class CMainFrame : public QMainWindow {
     void goTo(const std::string& text);
     void scan();
     bool syncMenuChecks();
+    void showKeyLocks();
     void navigateOnce(const std::function<void()>& navigate);
 
     AppSession& session_;
@@ -63,6 +68,7 @@ class CMainFrame : public QMainWindow {
     CMainView* view_;
     QComboBox* address_;
     QLabel* message_;
+    QLabel* lockPanes_[3] = {};
     QMenu* fileMenu_ = nullptr;
     QMenu* viewMenu_ = nullptr;
     QAction* recentAnchor_ = nullptr;

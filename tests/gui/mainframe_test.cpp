@@ -35,6 +35,21 @@ TEST_F(WindowFixture, OpensTheDefaultCatalogOnOnePageOfRows) {
     EXPECT_FALSE(frame->action(kCmdForward)->isEnabled());
     EXPECT_FALSE(frame->action(kCmdKeep)->isEnabled());
     EXPECT_FALSE(frame->action(kCmdClose)->isEnabled());
+
+    // The lock panes follow the keyboard lights; a keyboard without a light reads as off.
+    test::TempDir leds;
+    ::mkdir(leds.file("input3::capslock").c_str(), 0755);
+    ::mkdir(leds.file("input3::numlock").c_str(), 0755);
+    test::writeFile(leds.file("input3::capslock/brightness"), "1\n");
+    test::writeFile(leds.file("input3::numlock/brightness"), "0\n");
+    frame->keyLightsFolder = leds.path();
+    ticks(1);
+    auto pane = [&](const char* name) {
+        return frame->findChild<QLabel*>(QString::fromLatin1(name))->text().toStdString();
+    };
+    EXPECT_EQ(pane("CAP"), "CAP");
+    EXPECT_EQ(pane("NUM"), "");
+    EXPECT_EQ(pane("SCRL"), "");
 }
 
 TEST_F(WindowFixture, ScrollBarAndKeysMoveThePage) {
