@@ -1,24 +1,32 @@
 #!/usr/bin/env bash
-# docs/screenshot.png: the window on a catalog of a generated folder tree, drawn by Qt's
-# offscreen platform (no display needed).
+# docs/screenshot.png: the window on a catalog of a made-up home folder and an FTP site,
+# drawn by Qt's offscreen platform (no display needed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-tree="$work/home/ann"
-mkdir -p "$tree"/{Music/Jazz,Music/Rock,Photos/2025,Documents/letters,Projects/varnel/src}
-for i in $(seq 1 12); do
-    head -c $((i * 371)) /dev/urandom >"$tree/Music/Jazz/track$(printf %02d "$i").mp3"
-    head -c $((i * 52311)) /dev/urandom >"$tree/Photos/2025/IMG_$((4400 + i)).jpg"
-done
-for name in invoice-march.pdf notes.txt budget.ods cv.odt; do
-    head -c 23456 /dev/urandom >"$tree/Documents/$name"
-done
-printf '<html><head><title>Letter to the club</title></head></html>' >"$tree/Documents/letters/club.html"
-printf 'Dear Ann,\n' >"$tree/Documents/letters/reply.txt"
-cp src/view/page.cpp src/view/page.h src/gui/mainview.cpp "$tree/Projects/varnel/src/"
-for f in Rock/a.flac Rock/b.flac Rock/c.ogg; do head -c 4000123 /dev/zero >"$tree/Music/$f"; done
-build/src/varnel-cli -d "$work/catalog.fdb" scan "$tree" >/dev/null
+# One line a file: folder, name, note, time (Windows file time), size.
+/usr/bin/python3 - >"$work/records.tsv" <<'PY'
+import random
+random.seed(7)
+def filetime(day, minute):  # days after 2025-01-01
+    return (1735689600 + day * 86400 + minute * 60 + 11644473600) * 10**7
+rows = []
+for name, size in [("invoice-march.pdf", 84_211), ("notes.txt", 2_310), ("budget.ods", 23_456), ("cv.odt", 41_870)]:
+    rows.append(("/home/ann/Documents/", name, "", filetime(random.randrange(300), 500), size))
+rows.append(("/home/ann/Documents/letters/", "club.html", "Letter to the club", filetime(310, 1000), 5_912))
+rows.append(("/home/ann/Documents/letters/", "reply.txt", "", filetime(311, 900), 1_024))
+for name, size in [("a.flac", 31_004_123), ("b.flac", 28_770_402), ("c.ogg", 6_000_123)]:
+    rows.append(("/home/ann/Music/Rock/", name, "", filetime(90, 300), size))
+for name, size in [("debian-13.iso", 4_000_000_000), ("README", 1_201), ("ls-lR.gz", 18_334_100)]:
+    rows.append(("ftp:\\\\ftp.example.org\\pub\\", name, "", filetime(200, 60), size))
+for i in range(1, 13):
+    rows.append(("/home/ann/Music/Jazz/", "track%02d.mp3" % i, "", filetime(40 + i, 600 + i), 3_100_000 + i * 211_337))
+    rows.append(("/home/ann/Photos/2025/", "IMG_%d.jpg" % (4400 + i), "", filetime(180 + i, 720 + 7 * i), 2_400_000 + i * 52_311))
+for folder, name, note, time, size in rows:
+    print("\t".join([folder, name, note, str(time), str(size & 0xFFFFFFFF)]))
+PY
+build/src/varnel-cli -d "$work/catalog.fdb" make "$work/records.tsv" >/dev/null
 mkdir -p -m 0700 "$work/runtime"
-XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen \
+XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen TZ=UTC \
     build/src/varnel --screenshot docs/screenshot.png "$work/catalog.fdb"

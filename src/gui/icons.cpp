@@ -1,8 +1,10 @@
 #include "gui/icons.h"
 
+#include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStandardPaths>
 
 namespace varnel {
 
@@ -133,12 +135,33 @@ QIcon applicationIcon() {
     return icon;
 }
 
+void chooseIconTheme() {
+    const QString current = QIcon::themeName();
+    if (!current.isEmpty() && current != QLatin1String("hicolor")) return;
+    // Outside a desktop session Qt knows no theme and does not look in the system's icon
+    // folders; hicolor alone holds hardly any file types.
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString& data :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        const QString icons = data + QLatin1String("/icons");
+        if (!paths.contains(icons)) paths.append(icons);
+    }
+    QIcon::setThemeSearchPaths(paths);
+    for (const char* theme : {"Adwaita", "breeze", "oxygen", "Tango"}) {
+        for (const QString& folder : paths) {
+            if (QFileInfo::exists(folder + QLatin1Char('/') + QLatin1String(theme) +
+                                  QLatin1String("/index.theme"))) {
+                QIcon::setThemeName(QString::fromLatin1(theme));
+                return;
+            }
+        }
+    }
+}
+
+// Ours on every desktop: themes cover these names unevenly, and a toolbar of mixed styles
+// reads worse than one consistent set.
 QIcon toolIcon(const char* name) {
-    const QString themed = QString::fromLatin1(name);
-    QIcon icon = QIcon::fromTheme(themed);
-    // A theme entry Qt cannot draw (SVG only) is no icon at all.
-    if (icon.isNull() || icon.availableSizes().isEmpty()) return painted(themed);
-    return icon;
+    return painted(QString::fromLatin1(name));
 }
 
 }  // namespace varnel

@@ -1,6 +1,6 @@
 #pragma once
-// Icons: the desktop theme's, by freedesktop name, and ours, painted, where the theme has
-// none (Qt here renders no SVG, so ours are drawn in code).
+// Icons: ours, painted in code (Qt here renders no SVG), for the program and the toolbar; the
+// file types' come from the desktop's icon theme.
 #include <QIcon>
 
 namespace varnel {
@@ -8,7 +8,9 @@ namespace varnel {
 // The program's own icon: a card-index drawer with a magnifier.
 QIcon applicationIcon();
 QImage applicationIconImage(int size);
-// A toolbar icon by freedesktop name ("go-previous", "view-refresh", ...).
+// Picks an installed icon theme when the desktop named none.
+void chooseIconTheme();
+// A toolbar icon by freedesktop name ("go-previous", "view-refresh", ...), drawn by us.
 QIcon toolIcon(const char* name);
 
 }  // namespace varnel

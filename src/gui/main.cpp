@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varnel"));
     QApplication::setWindowIcon(varnel::applicationIcon());
+    varnel::chooseIconTheme();
 
     std::string catalogPath;
     QString screenshot;

@@ -1,5 +1,7 @@
 #include "gui/mainview.h"
 
+#include <algorithm>
+
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QFrame>
@@ -32,6 +34,11 @@ CFileList::CFileList(CMainView& view) : QTreeWidget(&view), view_(view) {
     setHeaderLabels(titles);
     for (int c = 0; c < kPageColumns; ++c) {
         header()->resizeSection(c, kPageColumnsTable[c].width);
+        // The widths were chosen for a narrower font: the largest size must still show whole.
+        if (c == kColSize)
+            header()->resizeSection(
+                c, std::max(kPageColumnsTable[c].width,
+                            fontMetrics().horizontalAdvance(QStringLiteral("4,294,967,295")) + 16));
         if (kPageColumnsTable[c].alignRight)
             headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
     }
