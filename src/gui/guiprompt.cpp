@@ -70,13 +70,20 @@ Answer GuiPrompt::ask(std::string_view text, Buttons buttons) {
     return answer;
 }
 
+void GuiPrompt::setStatusPane(QObject* window, std::function<void(const QString&)> show) {
+    std::lock_guard lock(statusMutex_);
+    statusWindow_ = window;
+    showStatus_ = std::move(show);
+}
+
 void GuiPrompt::status(std::string_view text) {
-    if (!showStatus) return;
     const QString message = fromBytes(text);
-    auto show = showStatus;
+    std::lock_guard lock(statusMutex_);
+    QObject* window = statusWindow_.data();
+    if (!window || !showStatus_) return;
     // Status texts never wait: a worker goes on while the pane is updated.
     QMetaObject::invokeMethod(
-        qApp, [show, message] { show(message); }, Qt::QueuedConnection);
+        window, [show = showStatus_, message] { show(message); }, Qt::QueuedConnection);
 }
 
 std::optional<std::string> GuiPrompt::chooseFile(const FileDialogRequest& request) {

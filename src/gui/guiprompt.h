@@ -2,7 +2,9 @@
 // The prompt seam as message boxes and file dialogs. Workers call it too: their calls are
 // carried over to the user-interface thread, and the worker waits for the answer.
 #include <QObject>
+#include <QPointer>
 #include <functional>
+#include <mutex>
 
 #include "platform/prompt.h"
 
@@ -16,8 +18,14 @@ class GuiPrompt : public Prompt {
     std::optional<std::string> chooseFile(const FileDialogRequest& request) override;
     std::optional<std::string> editText(const TextDialogRequest& request) override;
 
-    // Where status texts go (the status bar's message pane); set by the frame.
-    std::function<void(const QString&)> showStatus;
+    // Where status texts go (the status bar's message pane), and the window that shows them:
+    // a text still on its way when that window is gone is dropped with it.
+    void setStatusPane(QObject* window, std::function<void(const QString&)> show);
+
+  private:
+    std::mutex statusMutex_;  // workers send status texts while the frame may be going
+    QPointer<QObject> statusWindow_;
+    std::function<void(const QString&)> showStatus_;
 };
 
 // Runs `work` on the user-interface thread and waits for it.

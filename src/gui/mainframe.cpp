@@ -53,13 +53,13 @@ CMainFrame::CMainFrame(AppSession& session, GuiPrompt& prompt)
         showKeyLocks();
         return syncMenuChecks();
     };
-    prompt_.showStatus = [this](const QString& text) { message_->setText(text); };
+    prompt_.setStatusPane(this, [this](const QString& text) { message_->setText(text); });
     session_.fileCommands.rebuildRecentMenu = [this] { rebuildRecentMenu(); };
     resize(1000, 680);
 }
 
 CMainFrame::~CMainFrame() {
-    prompt_.showStatus = nullptr;
+    prompt_.setStatusPane(nullptr, nullptr);
 }
 
 QAction* CMainFrame::makeAction(int id, const QString& text) {
