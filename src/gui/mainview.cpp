@@ -20,6 +20,7 @@
 #include "catalog/tables.h"
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
+#include "gui/splitterbar.h"
 #include "remote/ftpnames.h"
 
 namespace varnel {
@@ -157,11 +158,13 @@ CMainView::CMainView(AppSession& session, QWidget* parent) : QWidget(parent), se
     folderTree_ = new QTreeWidget(this);
     folderTree_->setObjectName(QStringLiteral("folderTree"));
     folderTree_->setHeaderHidden(true);
-    verticalSplitter_ = new QFrame(this);
-    horizontalSplitter_ = new QFrame(this);
-    for (QFrame* f : {verticalSplitter_, horizontalSplitter_}) f->setFrameShape(QFrame::NoFrame);
-    verticalSplitter_->setCursor(Qt::SplitHCursor);
-    horizontalSplitter_->setCursor(Qt::SplitVCursor);
+    verticalSplitter_ = new CSplitterBar(SplitterOrientation::Vertical, this);
+    horizontalSplitter_ = new CSplitterBar(SplitterOrientation::Horizontal, this);
+    for (CSplitterBar* bar : {verticalSplitter_, horizontalSplitter_}) {
+        const SplitterOrientation o = bar == verticalSplitter_ ? SplitterOrientation::Vertical
+                                                               : SplitterOrientation::Horizontal;
+        bar->dropped = [this, o](int position) { onSplitterDropped(o, position); };
+    }
     tabs_ = new QTabBar(this);
     tabs_->addTab(QStringLiteral("result"));
     tabs_->addTab(QStringLiteral("preview"));
@@ -255,6 +258,7 @@ void CMainView::resizeEvent(QResizeEvent*) {
 void CMainView::LayoutView() {
     PageCursor& cursor = session_.catalog.page();
     const int tabRow = tabs_->sizeHint().height();
+    tabRowHeight_ = tabRow;
     const ViewLayout l = varnel::LayoutView(width(), height(), tabRow, cursor.viewMode, options_);
     cursor.viewMode = l.viewMode;
     auto place = [](QWidget* w, const ViewRect& r) { w->setGeometry(r.x, r.y, r.width, r.height); };
@@ -291,6 +295,18 @@ void CMainView::LayoutView() {
     page_->resetRows(rows);
     page_->RefreshPage(true);
     main->show();
+}
+
+// The bars stay inside the view, and the horizontal one below the tab row, so both can
+// always be dragged back.
+void CMainView::onSplitterDropped(SplitterOrientation orientation, int position) {
+    if (orientation == SplitterOrientation::Vertical)
+        dropSplitter(options_, orientation, verticalSplitter_->x(), position, 0,
+                     width() - kSplitterThickness);
+    else
+        dropSplitter(options_, orientation, horizontalSplitter_->y(), position, tabRowHeight_,
+                     height() - kSplitterThickness);
+    LayoutView();
 }
 
 // ---- PageScreen -------------------------------------------------------------------------

@@ -24,6 +24,7 @@ namespace varnel {
 
 class AppSession;
 class CMainView;
+class CSplitterBar;
 
 // The report list (id 1003): one page of rows; selection and scrolling belong to the page.
 class CFileList : public QTreeWidget {
@@ -60,6 +61,9 @@ class CMainView : public QWidget, public PageScreen {
     QTabBar* tabs() const { return tabs_; }
     QTextBrowser* previewPane() const { return preview_; }
     QWidget* folderPane() const { return folderTree_; }
+    CSplitterBar* splitter(SplitterOrientation o) const {
+        return o == SplitterOrientation::Vertical ? verticalSplitter_ : horizontalSplitter_;
+    }
     AppSession& session() { return session_; }
 
     // Where the status and address texts go (the frame's bars).
@@ -87,13 +91,15 @@ class CMainView : public QWidget, public PageScreen {
 
   private:
     void onScrollAction(int action);
+    void onSplitterDropped(SplitterOrientation orientation, int position);
     QIcon iconFor(const QMimeType& type);
 
     AppSession& session_;
     LayoutOptions options_;
     QTreeWidget* folderTree_;
-    QFrame* verticalSplitter_;
-    QFrame* horizontalSplitter_;
+    CSplitterBar* verticalSplitter_;
+    CSplitterBar* horizontalSplitter_;
+    int tabRowHeight_ = 0;
     QTabBar* tabs_;
     CFileList* list_;
     QScrollBar* scroll_;

@@ -28,4 +28,14 @@ ViewLayout LayoutView(int width, int height, int tabRowHeight, int viewMode,
     return out;
 }
 
+int dropSplitter(LayoutOptions& options, SplitterOrientation orientation, int atLayout,
+                 int position, int lower, int upper) {
+    const int kept = std::clamp(position, lower, std::max(lower, upper));
+    if (orientation == SplitterOrientation::Vertical)
+        options.folderPaneWidth += kept - atLayout;
+    else
+        options.lowerPreviewHeight += atLayout - kept;
+    return kept;
+}
+
 }  // namespace varnel

@@ -41,4 +41,13 @@ struct ViewLayout {
 ViewLayout LayoutView(int width, int height, int tabRowHeight, int viewMode,
                       const LayoutOptions& options);
 
+enum class SplitterOrientation { Vertical, Horizontal };
+
+// A splitter bar let go with its leading edge at `position` (x of the vertical bar, y of the
+// horizontal one, in the view's coordinates): the position is kept within [lower, upper] and
+// the pane grows or shrinks by the distance from `atLayout`, where the last layout put the bar.
+// Returns the kept position.
+int dropSplitter(LayoutOptions& options, SplitterOrientation orientation, int atLayout,
+                 int position, int lower, int upper);
+
 }  // namespace varnel

@@ -9,6 +9,7 @@
 #include <QTabBar>
 #include <QTextBrowser>
 
+#include "gui/splitterbar.h"
 #include "windowfixture.h"
 
 namespace varnel {
@@ -147,6 +148,18 @@ TEST_F(WindowFixture, TabsFolderPaneAndKeysSwitchWhatIsShown) {
     QTest::keyClick(frame.get(), Qt::Key_P, Qt::ControlModifier);
     EXPECT_TRUE(frame->mainView()->previewPane()->isVisible());
     EXPECT_EQ(frame->mainView()->tabs()->currentIndex(), 1);
+}
+
+TEST_F(WindowFixture, DraggingTheVerticalBarWidensTheFolderPane) {
+    startWith(10);
+    QWidget* bar = frame->mainView()->splitter(SplitterOrientation::Vertical);
+    const int width = frame->mainView()->folderPane()->width();
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(0, 100));
+    QTest::mouseMove(bar, QPoint(50, 100));
+    EXPECT_EQ(frame->mainView()->folderPane()->width(), width);  // only the outline moves
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(50, 100));
+    EXPECT_EQ(frame->mainView()->folderPane()->width(), width + 50);
+    EXPECT_EQ(frame->mainView()->layoutOptions().folderPaneWidth, 230);
 }
 
 TEST_F(WindowFixture, AboutBoxAndSavedSearchItems) {

@@ -138,5 +138,24 @@ TEST_F(ViewFixture, AddressesOpenFoldersOrSearchPatterns) {
     EXPECT_EQ(catalog.history().count, 3);
 }
 
+TEST(Splitter, DropsMoveThePaneEdgesAndStayInsideTheView) {
+    LayoutOptions o;
+    const ViewLayout before = LayoutView(800, 600, 24, 1, o);
+    const int barX = before.verticalSplitter.x;  // 177
+    EXPECT_EQ(dropSplitter(o, SplitterOrientation::Vertical, barX, barX + 50, 0, 797), barX + 50);
+    EXPECT_EQ(o.folderPaneWidth, 230);
+    dropSplitter(o, SplitterOrientation::Vertical, barX + 50, barX + 50, 0, 797);  // a click
+    EXPECT_EQ(o.folderPaneWidth, 230);
+    // Let go beyond the right edge: the bar stays at the edge.
+    EXPECT_EQ(dropSplitter(o, SplitterOrientation::Vertical, barX + 50, 5000, 0, 797), 797);
+    EXPECT_EQ(LayoutView(800, 600, 24, 1, o).verticalSplitter.x, 797);
+
+    o.lowerPreviewShown = true;
+    const int barY = LayoutView(800, 600, 24, 1, o).horizontalSplitter.y;  // 400
+    dropSplitter(o, SplitterOrientation::Horizontal, barY, barY - 40, 24, 597);
+    EXPECT_EQ(o.lowerPreviewHeight, 240);
+    EXPECT_EQ(LayoutView(800, 600, 24, 1, o).mainPane.height, 600 - 240 - 24);
+}
+
 }  // namespace
 }  // namespace varnel
