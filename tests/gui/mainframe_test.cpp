@@ -2,6 +2,8 @@
 // selection, the address bar with Back and Forward, a scan through the dialogs, closing.
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
@@ -51,6 +53,25 @@ TEST_F(WindowFixture, OpensTheDefaultCatalogOnOnePageOfRows) {
     EXPECT_EQ(pane("CAP"), "CAP");
     EXPECT_EQ(pane("NUM"), "");
     EXPECT_EQ(pane("SCRL"), "");
+}
+
+TEST_F(WindowFixture, ACatalogNamedAtStartOpensInsteadOfTheDefault) {
+    // An empty program folder: a first run, with the share folder made and no records.
+    open("");
+    EXPECT_EQ(status(), "file listed:0");
+    EXPECT_TRUE(std::filesystem::is_directory(session->workspace.paths().shareFolder));
+
+    frame.reset();
+    session.reset();
+    SilentPrompt silent;
+    Catalog other(64);
+    test::appendRecord(other, kMasterList, test::Rec{"/x/", "only.txt", "", 0, 7});
+    CatalogDatabase db(other, silent, dir.file("other.fdb"));
+    ASSERT_EQ(db.writeCatalogFile(dir.file("other.fdb"), nullptr), 1);
+    open(dir.file("other.fdb"));
+    EXPECT_EQ(status(), "file listed:1");
+    EXPECT_EQ(frame->windowTitle().toStdString(), "other.fdb - Varnel");
+    EXPECT_TRUE(frame->action(kCmdClose)->isEnabled());
 }
 
 TEST_F(WindowFixture, ScrollBarAndKeysMoveThePage) {
