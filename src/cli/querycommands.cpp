@@ -7,6 +7,7 @@
 #include <fstream>
 #include <optional>
 
+#include "app/addresshistory.h"
 #include "catalog/dbfile.h"
 #include "catalog/editing.h"
 #include "catalog/filecommands.h"
@@ -17,6 +18,7 @@
 #include "platform/prompt.h"
 #include "query/savedsearch.h"
 #include "query/search.h"
+#include "remote/ftpnames.h"
 
 namespace varnel {
 
@@ -67,16 +69,17 @@ int runFind(CliContext& ctx, const std::vector<std::string>& args) {
     if (!openForReading(ctx)) return 1;
     Searching s(ctx);
     const int list = ctx.catalog.allocTempList(0);
-    s.search.patternFill(list, options.rest[0].c_str());
+    s.search.patternFill(list, addressToName(options.rest[0]).c_str());
     return printList(ctx.catalog, list, options.countOnly);
 }
 
 int runLs(CliContext& ctx, const std::vector<std::string>& args) {
     ListingOptions options = takeListingOptions(args);
     if (options.rest.size() != 1) return fail("usage: ls FOLDER [--count]");
-    std::string folder = options.rest[0];
-    const char last = folder.empty() ? 0 : folder.back();
-    if (last != '/' && last != '\\') folder += folder.find('\\') != std::string::npos ? '\\' : '/';
+    // The address bar's spelling: FTP folders as URLs.
+    std::string folder = addressToName(options.rest[0]);
+    const char separator = IsFtpName(folder.c_str()) ? '\\' : '/';
+    if (folder.empty() || folder.back() != separator) folder += separator;
     if (!openForReading(ctx)) return 1;
     Searching s(ctx);
     const int list = ctx.catalog.allocTempList(0);

@@ -24,8 +24,12 @@ void showFileList(AddressServices& s) {
 
 }  // namespace
 
-void goToAddress(AddressServices& s, const std::string& text) {
-    if (text.empty() || text.size() >= kTextSize) return;
+void goToAddress(AddressServices& s, const std::string& typed) {
+    if (typed.empty() || typed.size() >= kTextSize) return;
+    // "ftp://host" names the site's root folder, which the catalog spells with its separator.
+    std::string text = typed;
+    if (IsFtpFolderName(text.c_str()) && text.back() != '\\' && text.size() + 1 < kTextSize)
+        text += '\\';
     if (!IsFolderName(text.c_str())) {
         showNewList(s, text);
         showFileList(s);

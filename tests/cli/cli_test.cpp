@@ -133,6 +133,9 @@ TEST(CliQuery, ListingCommands) {
     EXPECT_EQ(c.run({"find", "mp3", "--count"}), "2\n");
     EXPECT_EQ(c.run({"find", "*.mp3"}), "/music/\tSong.MP3\t\t133000000000000000\t1\n");
     EXPECT_EQ(c.run({"ls", "/music", "--count"}), "2\n");
+    // FTP folders as the address bar takes them: URLs, the site's root with or without "/".
+    EXPECT_EQ(c.run({"find", "ftp://site/pub/", "--count"}), "1\n");
+    EXPECT_EQ(c.run({"ls", "ftp://site/pub", "--count"}), "1\n");
     EXPECT_EQ(c.run({"search", "--types", "*.zip,*.wav", "--count"}), "2\n");
     EXPECT_EQ(c.run({"search", "--folder", "/MUSIC/", "--from", "2020-01-01", "--to", "2040-01-01",
                      "--count"}),

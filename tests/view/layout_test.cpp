@@ -136,6 +136,14 @@ TEST_F(ViewFixture, AddressesOpenFoldersOrSearchPatterns) {
     EXPECT_EQ(logins, std::vector<std::string>{"ftp:\\\\host\\pub\\"});
     EXPECT_EQ(prompt.told, std::vector<std::string>{"Login first, please retry"});
     EXPECT_EQ(catalog.history().count, 3);
+
+    // A bare site is its root folder, separator and all.
+    loginAnswer = true;
+    std::vector<std::string> opened;
+    s.refreshFtpFolder = [&](const std::string& name) { opened.push_back(name); };
+    goToAddress(s, "ftp:\\\\host");
+    EXPECT_EQ(opened, std::vector<std::string>{"ftp:\\\\host\\"});
+    EXPECT_STREQ(catalog.history().address[catalog.history().position].data(), "ftp:\\\\host\\");
 }
 
 TEST(Splitter, DropsMoveThePaneEdgesAndStayInsideTheView) {
