@@ -25,11 +25,24 @@ bool makeFolders(const std::string& path) {
     return ::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
 }
 
-bool writeWhole(const std::string& path, const std::string& bytes) {
+bool holds(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::string present(bytes.size() + 1, '\0');
+    const ssize_t n = ::read(fd, present.data(), present.size());
+    ::close(fd);
+    return n == static_cast<ssize_t>(bytes.size()) && present.compare(0, bytes.size(), bytes) == 0;
+}
+
+// Writes `bytes` unless the file already holds them; `changed` says whether it wrote.
+bool writeIfChanged(const std::string& path, const std::string& bytes, bool force, bool& changed) {
+    changed = false;
+    if (!force && holds(path, bytes)) return true;
     const size_t cut = path.rfind('/');
     if (!makeFolders(path.substr(0, cut))) return false;
     AtomicFile file(path, 0644);
-    return file.write(bytes) && file.commit();
+    changed = file.write(bytes) && file.commit();
+    return changed;
 }
 
 // Runs a helper with an argument vector, quietly; missing helpers are skipped.
@@ -92,35 +105,42 @@ std::string desktopEntryText(const std::string& executable) {
 }
 
 bool registerFileType(const std::string& dataHome, const std::string& executable,
-                      const std::vector<std::pair<int, std::string>>& pngIcons,
-                      const std::string& svgIcon, std::string& why) {
+                      const IconPainter& pngIcon, const std::string& svgIcon, bool force,
+                      std::string& why) {
     const std::string mimeDir = dataHome + "/mime";
     const std::string appsDir = dataHome + "/applications";
-    if (!writeWhole(mimeDir + "/packages/varnel.xml", mimePackageText())) {
-        why = "cannot write " + mimeDir + "/packages/varnel.xml";
+    const std::string package = mimeDir + "/packages/varnel.xml";
+    const std::string entry = appsDir + "/varnel.desktop";
+    bool typeChanged = false, entryChanged = false, changed = false;
+    if (!writeIfChanged(package, mimePackageText(), force, typeChanged)) {
+        why = "cannot write " + package;
         return false;
     }
-    if (!writeWhole(appsDir + "/varnel.desktop", desktopEntryText(executable))) {
-        why = "cannot write " + appsDir + "/varnel.desktop";
+    if (!writeIfChanged(entry, desktopEntryText(executable), force, entryChanged)) {
+        why = "cannot write " + entry;
         return false;
     }
-    for (const auto& [size, png] : pngIcons) {
+    for (int size : kIconSizes) {
         const std::string path = dataHome + "/icons/hicolor/" + std::to_string(size) + "x" +
                                  std::to_string(size) + "/apps/varnel.png";
-        if (!writeWhole(path, png)) {
+        struct stat st {};
+        if (!force && ::stat(path.c_str(), &st) == 0) continue;
+        if (!pngIcon) continue;
+        if (!writeIfChanged(path, pngIcon(size), true, changed)) {
             why = "cannot write " + path;
             return false;
         }
     }
     const std::string scalable = dataHome + "/icons/hicolor/scalable/apps/varnel.svg";
-    if (!svgIcon.empty() && !writeWhole(scalable, svgIcon)) {
+    if (!svgIcon.empty() && !writeIfChanged(scalable, svgIcon, force, changed)) {
         why = "cannot write " + scalable;
         return false;
     }
-    runHelper({"update-mime-database", mimeDir});
-    runHelper({"update-desktop-database", appsDir});
-    // The default handler lives in the user's own settings: only for the user's data folder.
-    if (dataHome == userDataHome())
+    if (typeChanged) runHelper({"update-mime-database", mimeDir});
+    if (entryChanged) runHelper({"update-desktop-database", appsDir});
+    // The default handler lives in the user's own settings: only for the user's data folder,
+    // and only when the program was installed or moved, so a handler the user chose since stays.
+    if ((typeChanged || entryChanged) && dataHome == userDataHome())
         runHelper({"xdg-mime", "default", "varnel.desktop", kCatalogMimeType});
     return true;
 }

@@ -17,25 +17,22 @@
 
 namespace {
 
-std::vector<std::pair<int, std::string>> iconPngs() {
-    std::vector<std::pair<int, std::string>> out;
-    for (int size : {16, 32, 48, 64, 128, 256}) {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        varnel::applicationIconImage(size).save(&buffer, "PNG");
-        out.emplace_back(size, bytes.toStdString());
-    }
-    return out;
+std::string iconPng(int size) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    varnel::applicationIconImage(size).save(&buffer, "PNG");
+    return bytes.toStdString();
 }
 
-bool installAssociation(bool quiet) {
+// `force` rewrites every file (an explicit install); a plain start only mends what is off.
+bool installAssociation(bool force) {
     std::string why;
     QFile svg(QStringLiteral(":/icons/varnel.svg"));
     const std::string svgText = svg.open(QIODevice::ReadOnly) ? svg.readAll().toStdString() : "";
     const bool ok = varnel::registerFileType(varnel::userDataHome(), varnel::executablePath(),
-                                             iconPngs(), svgText, why);
-    if (!ok && !quiet) std::fprintf(stderr, "varnel: %s\n", why.c_str());
+                                             iconPng, svgText, force, why);
+    if (!ok && force) std::fprintf(stderr, "varnel: %s\n", why.c_str());
     return ok;
 }
 
@@ -65,7 +62,7 @@ int main(int argc, char** argv) {
             continue;
         }
         if (std::strcmp(argv[i], "--install-association") == 0) {
-            if (!installAssociation(false)) return 1;
+            if (!installAssociation(true)) return 1;
             std::printf("varnel: .fdb files now open with %s\n", varnel::executablePath().c_str());
             return 0;
         }
@@ -77,7 +74,7 @@ int main(int argc, char** argv) {
     }
 
     // Each start points the association at this program, wherever it now lives.
-    if (screenshot.isEmpty() && !quitAfterFirstPage) installAssociation(true);
+    if (screenshot.isEmpty() && !quitAfterFirstPage) installAssociation(false);
     varnel::GuiPrompt prompt;
     varnel::GuiRemoteDialogs dialogs;
     varnel::AppSession session(varnel::programDirectory(), prompt, dialogs);

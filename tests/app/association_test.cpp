@@ -2,6 +2,8 @@
 #include "app/association.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "support/tempdir.h"
 
@@ -12,7 +14,12 @@ TEST(Association, WritesTheTypeTheEntryAndTheIcons) {
     test::TempDir home;
     std::string why;
     const std::string exe = "/opt/my \"odd\" place/varnel";
-    ASSERT_TRUE(registerFileType(home.path(), exe, {{48, "PNG48"}}, "<svg/>", why)) << why;
+    int painted = 0;
+    auto paint = [&](int size) {
+        ++painted;
+        return "PNG" + std::to_string(size);
+    };
+    ASSERT_TRUE(registerFileType(home.path(), exe, paint, "<svg/>", false, why)) << why;
 
     const std::string mime = test::readFile(home.file("mime/packages/varnel.xml"));
     EXPECT_NE(mime.find("<glob pattern=\"*.fdb\"/>"), std::string::npos);
@@ -25,18 +32,31 @@ TEST(Association, WritesTheTypeTheEntryAndTheIcons) {
     EXPECT_EQ(test::readFile(home.file("icons/hicolor/48x48/apps/varnel.png")), "PNG48");
     EXPECT_EQ(test::readFile(home.file("icons/hicolor/scalable/apps/varnel.svg")), "<svg/>");
 
-    // A second start from elsewhere points the entry at the new place.
-    ASSERT_TRUE(registerFileType(home.path(), "/usr/local/bin/varnel", {}, "", why));
+    EXPECT_EQ(painted, 6);
+
+    // The next start finds everything in place: nothing is drawn or written again.
+    struct stat before {
+    }, after{};
+    ::stat(home.file("applications/varnel.desktop").c_str(), &before);
+    ASSERT_TRUE(registerFileType(home.path(), exe, paint, "<svg/>", false, why));
+    ::stat(home.file("applications/varnel.desktop").c_str(), &after);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_EQ(painted, 6);
+
+    // A start from elsewhere points the entry at the new place; a lost icon is drawn again.
+    ::unlink(home.file("icons/hicolor/16x16/apps/varnel.png").c_str());
+    ASSERT_TRUE(registerFileType(home.path(), "/usr/local/bin/varnel", paint, "", false, why));
     EXPECT_NE(test::readFile(home.file("applications/varnel.desktop"))
                   .find("Exec=\"/usr/local/bin/varnel\" %f"),
               std::string::npos);
+    EXPECT_EQ(painted, 7);
 }
 
 TEST(Association, ReportsAFolderItCannotWrite) {
     test::TempDir home;
     test::writeFile(home.file("mime"), "a file where the folder should be");
     std::string why;
-    EXPECT_FALSE(registerFileType(home.path(), "/x/varnel", {}, "", why));
+    EXPECT_FALSE(registerFileType(home.path(), "/x/varnel", nullptr, "", false, why));
     EXPECT_NE(why.find("mime/packages/varnel.xml"), std::string::npos);
 }
 
