@@ -35,53 +35,5 @@ TEST(AddressHistory, FtpAddressesSwapBetweenUrlAndName) {
     EXPECT_EQ(addressToName("/home/u/"), "/home/u/");
 }
 
-TEST(CommandTable, EnableRules) {
-    CommandState s;
-    s.openCatalogPath = s.defaultCatalogPath = "/p/save.fdb";
-    EXPECT_FALSE(commandEnabled(kCmdClose, s));
-    s.openCatalogPath = "/p/other.fdb";
-    EXPECT_TRUE(commandEnabled(kCmdClose, s));
-
-    // One view entry: neither Back nor Forward; a second one: Back only.
-    s.historyCount = 1;
-    s.historyPosition = 0;
-    EXPECT_FALSE(commandEnabled(kCmdBack, s));
-    EXPECT_FALSE(commandEnabled(kCmdForward, s));
-    s.historyCount = 2;
-    s.historyPosition = 1;
-    EXPECT_TRUE(commandEnabled(kCmdBack, s));
-    EXPECT_FALSE(commandEnabled(kCmdForward, s));
-
-    EXPECT_FALSE(commandEnabled(kCmdKeep, s));
-    EXPECT_FALSE(commandEnabled(kCmdDrop, s));
-    EXPECT_FALSE(commandEnabled(kCmdShowInTree, s));
-    s.selectedCount = 1;
-    EXPECT_TRUE(commandEnabled(kCmdKeep, s));
-
-    s.recordCount = 5;
-    s.focusIndex = 0;
-    EXPECT_FALSE(commandEnabled(kCmdUp, s));
-    EXPECT_TRUE(commandEnabled(kCmdDown, s));
-    s.focusIndex = 4;
-    EXPECT_TRUE(commandEnabled(kCmdUp, s));
-    EXPECT_FALSE(commandEnabled(kCmdDown, s));
-}
-
-TEST(CommandTable, ToolbarAndMenusCarryTheirOwnTexts) {
-    std::vector<std::string> texts;
-    for (const ToolButton& b : toolButtons()) texts.push_back(b.text);
-    EXPECT_EQ(texts, (std::vector<std::string>{"Back", "Foward", "Refresh", "Down", "Up", "Select",
-                                               "Deselect", "Search", "All"}));
-    std::set<int> ids;
-    for (const MenuDefinition& m : menuTable())
-        for (const MenuEntry& e : m.entries) {
-            if (e.id > 0) {
-                EXPECT_TRUE(ids.insert(e.id).second) << e.text;
-            }
-        }
-    EXPECT_TRUE(ids.count(kCmdSearchFile));
-    EXPECT_TRUE(ids.count(kCmdAbout));
-}
-
 }  // namespace
 }  // namespace varnel

@@ -172,24 +172,6 @@ TEST(CatalogFile, SavingTheDefaultKeepsABackupAndAFailedSaveChangesNothing) {
     EXPECT_NE(f.prompt.told.back().find("no/such/folder.fdb"), std::string::npos);
 }
 
-TEST(CatalogFile, SavingReducesTheHistoryToTheCurrentEntry) {
-    Fixture f;
-    appendRecords(f.catalog, kMasterList, {{"/x/", "a", "", 1, 1}});
-    f.catalog.historyPush(kMasterList, "*", -1, -1, 0);
-    f.catalog.historyPush(kMasterList, "/x/", -1, 0, 0);
-    f.catalog.historyBack();
-    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
-    EXPECT_EQ(f.catalog.history().count, 1);
-    EXPECT_EQ(f.catalog.history().position, 0);
-    EXPECT_STREQ(f.catalog.history().address[0].data(), "*");
-
-    // A view with neither address nor search is not saved.
-    f.catalog.historyPush(kSelectionList, "", -1, -1, 0);
-    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("b.fdb"), nullptr), 1);
-    EXPECT_EQ(f.catalog.history().count, 0);
-    EXPECT_EQ(f.catalog.currentList(), -1);
-}
-
 // A selection view is a derived list; its fields are not stored, so neither is its count.
 TEST(CatalogFile, DerivedViewsAreNotSavedAsBrokenLists) {
     Fixture f;
@@ -231,19 +213,6 @@ TEST(CatalogFile, DuplicatesKeepTheFirstRecordAndWarn) {
     EXPECT_EQ(kept[2].name, "b.txt");
 }
 
-TEST(CatalogFile, BigCatalogsAreCheckedOnlyNowAndThen) {
-    Fixture f;
-    std::vector<Rec> records = test::randomRecords(9, 50000, 100);
-    records.push_back(records[0]);
-    appendRecords(f.catalog, kMasterList, records);
-    f.db.clockSeconds = [] { return int64_t{17}; };
-    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
-    EXPECT_EQ(f.catalog.recordCount(kMasterList), 50001);
-    f.db.clockSeconds = [] { return int64_t{32}; };
-    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
-    EXPECT_EQ(f.catalog.recordCount(kMasterList), 50000);
-}
-
 TEST(CatalogFile, BadFilesAreRefusedAndChangeNothing) {
     Fixture f;
     std::vector<Rec> records = test::randomRecords(4, 200, 8);
@@ -278,7 +247,8 @@ TEST(CatalogFile, BadFilesAreRefusedAndChangeNothing) {
 
 // Every prefix and many random corruptions: refused or read, never a crash or a wild read
 // (run under AddressSanitizer in CI).
-TEST(CatalogFile, TruncatedAndCorruptedFilesNeverCrash) {
+// Flipped bytes are the fuzzer's (fuzz/): here every cut is refused with a reason.
+TEST(CatalogFile, TruncatedFilesAreRefusedWithAReason) {
     Fixture f;
     appendRecords(f.catalog, kMasterList, test::randomRecords(6, 60, 4));
     f.catalog.historyPush(kMasterList, "*", -1, 0, 0);
@@ -291,22 +261,6 @@ TEST(CatalogFile, TruncatedAndCorruptedFilesNeverCrash) {
         std::string why;
         ASSERT_FALSE(decodeCatalog(source, image, why)) << length;
         ASSERT_FALSE(why.empty());
-    }
-    std::mt19937 rng(99);
-    for (int round = 0; round < 300; ++round) {
-        std::string bytes = good;
-        for (int flips = 1 + rng() % 4; flips > 0; --flips)
-            bytes[rng() % bytes.size()] ^= static_cast<char>(1 << (rng() % 8));
-        CatalogImage image;
-        MemorySource source(bytes);
-        std::string why;
-        if (decodeCatalog(source, image, why)) {
-            Catalog c;
-            applyCatalogImage(c, std::move(image));
-            readList(c, kMasterList);  // every record readable
-            c.compactLists(false);
-            c.compactPools();
-        }
     }
 }
 
@@ -393,32 +347,6 @@ TEST(CatalogFile, ExportAppendsTheFilesContents) {
     Fixture g;
     ASSERT_EQ(g.db.openCatalog(f.dir.file("export.fdb")), 1);
     EXPECT_EQ(g.db.storedExportFolder(), "/target/");
-}
-
-TEST(CatalogFile, SaveQuestionAndSaveOnExit) {
-    Fixture f;
-    ASSERT_EQ(f.db.openCatalog(f.db.defaultCatalogPath()), 1);
-    EXPECT_EQ(f.db.confirmSave(), Answer::No);
-    EXPECT_TRUE(f.prompt.asked.empty());
-
-    appendRecords(f.catalog, kMasterList, {{"/x/", "a", "", 1, 1}});
-    f.prompt.answers = {Answer::Cancel, Answer::No, Answer::Yes};
-    EXPECT_EQ(f.db.saveOnExit(), 0);
-    EXPECT_EQ(f.db.saveOnExit(), 1);
-    EXPECT_FALSE(test::fileExists(f.db.defaultCatalogPath()));
-    EXPECT_EQ(f.db.saveOnExit(), 1);
-    EXPECT_TRUE(test::fileExists(f.db.defaultCatalogPath()));
-    EXPECT_EQ(f.prompt.asked[0], "Save current Varnel Databases?");
-    EXPECT_EQ(f.prompt.askedButtons[0], Buttons::YesNoCancel);
-
-    // Another file names itself in the question.
-    const std::string other = f.dir.file("other.fdb");
-    ASSERT_EQ(f.db.writeCatalogFile(other, nullptr), 1);
-    ASSERT_EQ(f.db.openCatalog(other), 1);
-    appendRecords(f.catalog, kMasterList, {{"/x/", "b", "", 1, 1}});
-    f.prompt.answers = {Answer::Yes};
-    EXPECT_EQ(f.db.saveOnExit(), 1);
-    EXPECT_EQ(f.prompt.asked.back(), "Save current Varnel Databases:\"" + other + "\"?");
 }
 
 TEST(CatalogFile, SaveOnExitMergesACopySavedMeanwhile) {

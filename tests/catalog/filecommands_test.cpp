@@ -37,34 +37,6 @@ struct Program {
     std::string file(const char* name) { return dir.file(name); }
 };
 
-TEST(CatalogCommands, NewPicksTheFirstFreeName) {
-    Program p;
-    test::writeFile(p.file("New.fdb"), "x");
-    test::writeFile(p.file("New1.fdb"), "x");
-    p.commands.newCatalog();
-    EXPECT_EQ(p.db.openCatalogPath(), p.file("New2.fdb"));
-    EXPECT_FALSE(test::fileExists(p.file("New2.fdb")));  // made at the first save
-    EXPECT_EQ(p.catalog.currentList(), kMasterList);
-}
-
-TEST(CatalogCommands, OpenAsksFirstAndKeepsRecentFiles) {
-    Program p;
-    appendRecords(p.catalog, kMasterList, {{"/x/", "unsaved", "", 1, 1}});
-    // Cancel at the save question leaves everything as it was.
-    p.prompt.files = {p.file("a.fdb")};
-    p.prompt.answers = {Answer::Cancel};
-    p.commands.openCatalogDialog();
-    EXPECT_EQ(p.catalog.recordCount(kMasterList), 1);
-    EXPECT_EQ(p.db.openCatalogPath(), p.db.defaultCatalogPath());
-    // No: the changes are lost and the other file opens.
-    p.prompt.files = {p.file("a.fdb")};
-    p.prompt.answers = {Answer::No};
-    p.commands.openCatalogDialog();
-    EXPECT_EQ(p.db.openCatalogPath(), p.file("a.fdb"));
-    EXPECT_EQ(p.commands.recentCatalogs(), std::vector<std::string>{p.file("a.fdb")});
-    EXPECT_EQ(p.prompt.fileRequests[0].filter, "Files db (*.fdb)|*.fdb");
-}
-
 TEST(CatalogCommands, RecentListHoldsFiveAndMovesListedOnesUp) {
     Program p;
     for (int k = 1; k <= 5; ++k) p.commands.addRecentCatalog("/c/" + std::to_string(k) + ".fdb");
@@ -81,26 +53,6 @@ TEST(CatalogCommands, RecentListHoldsFiveAndMovesListedOnesUp) {
     EXPECT_LE(p.workspace.settings().recentCatalogs.size(), kNameListBuffer);
     p.commands.loadRecentCatalog(1);
     EXPECT_EQ(p.db.openCatalogPath(), p.commands.recentCatalogs().front());
-}
-
-TEST(CatalogCommands, CloseAndSaveAs) {
-    Program p;
-    p.commands.closeCatalog();  // the default catalog is open: nothing happens
-    EXPECT_TRUE(p.prompt.asked.empty());
-    appendRecords(p.catalog, kMasterList, {{"/x/", "a", "", 1, 1}});
-    p.prompt.files = {p.file("copy.fdb")};
-    p.commands.saveCatalogAs();
-    EXPECT_TRUE(test::fileExists(p.file("copy.fdb")));
-    EXPECT_EQ(p.db.openCatalogPath(), p.db.defaultCatalogPath());  // stays on its own file
-
-    ASSERT_EQ(p.db.openCatalog(p.file("copy.fdb")), 1);
-    appendRecords(p.catalog, kMasterList, {{"/x/", "b", "", 1, 1}});
-    p.prompt.answers = {Answer::Yes};
-    p.commands.closeCatalog();
-    EXPECT_EQ(p.db.openCatalogPath(), p.db.defaultCatalogPath());
-    Program q;
-    ASSERT_EQ(q.db.openCatalog(p.file("copy.fdb")), 1);
-    EXPECT_EQ(q.catalog.recordCount(kMasterList), 2);
 }
 
 TEST(CatalogCommands, ImportReplacesSitesAndKeepsLocalRecords) {

@@ -13,28 +13,6 @@ using test::appendRecords;
 using test::readList;
 using test::Rec;
 
-std::vector<std::string> names(Catalog& c, int list) {
-    std::vector<std::string> out;
-    for (const Rec& r : readList(c, list)) out.push_back(r.folder + r.name);
-    return out;
-}
-
-TEST(RecordSort, TargetTakesTheSourceCountAndOwningTargetsGetCopies) {
-    Catalog c;
-    appendRecords(c, kMasterList, {{"/", "b", "", 0, 0}, {"/", "a", "", 0, 0}});
-    for (int k = 0; k < 5; ++k) test::appendRecord(c, kSelectionList, {"/", "old", "", 0, 0});
-    SortRecordList(c, kSelectionList, kMasterList, kSortByName, kAscending);
-    EXPECT_EQ(c.recordCount(kSelectionList), 2);
-    EXPECT_EQ(names(c, kSelectionList), (std::vector<std::string>{"/a", "/b"}));
-    // Sorting a list onto itself.
-    SortRecordList(c, kSelectionList, kSelectionList, kSortByName, kDescending);
-    EXPECT_EQ(names(c, kSelectionList), (std::vector<std::string>{"/b", "/a"}));
-    Catalog empty;
-    int t = empty.allocTempList(1);
-    SortRecordList(empty, t, kMasterList, kSortByPath, kAscending);
-    EXPECT_EQ(empty.recordCount(t), 0);
-}
-
 // Against the plain rule of each column on every neighbouring pair, both orders: sizes as
 // signed 32 bits, times as unsigned 64, types by the first eight characters of the
 // extension, equal names (ignoring case) by ascending folder whatever the order.

@@ -13,90 +13,6 @@ using test::appendRecords;
 using test::readList;
 using test::Rec;
 
-TEST(CatalogTables, FreshCatalogHistoryAndSelectionTotal) {
-    Catalog c;
-    for (int list = 0; list < kListCount; ++list) EXPECT_EQ(c.recordCount(list), 0);
-    EXPECT_EQ(c.currentList(), -1);
-
-    // An entry holds an address or a search reference.
-    c.historyPush(kMasterList, "/music/", 5, 0, 2);
-    c.historyPush(kMasterList, "", 3, -1, 0);
-    EXPECT_STREQ(c.history().address[0].data(), "/music/");
-    EXPECT_EQ(c.history().sortOrder[0], 2);
-    EXPECT_STREQ(c.history().address[1].data(), "");
-    EXPECT_EQ(c.history().searchReference[1], 3);
-
-    // Seven entries at most; a push drops the entries after the current one.
-    for (int k = 0; k < 8; ++k) c.historyPush(100 + k, "*", -1, -1, 0);
-    EXPECT_EQ(c.history().count, 7);
-    EXPECT_EQ(c.currentList(), 107);
-    EXPECT_EQ(c.history().list[0], 101);  // the oldest went
-    EXPECT_EQ(c.historyBack(), 106);
-    EXPECT_EQ(c.historyBack(), 105);
-    c.historyPush(150, "x", -1, -1, 0);
-    EXPECT_EQ(c.history().count, 6);
-    EXPECT_EQ(c.currentList(), 150);
-    EXPECT_EQ(c.historyForward(), 150);  // nothing after the new entry
-    for (int k = 0; k < 10; ++k) c.historyBack();
-    EXPECT_EQ(c.history().position, 0);
-    c.historyPush(-1, "ignored", -1, -1, 0);
-    EXPECT_EQ(c.history().position, 0);
-
-    // Sizes are 32 bits each; their sum is not.
-    appendRecord(c, kSelectionList, {"/", "a", "", 0, 3u << 30});
-    appendRecord(c, kSelectionList, {"/", "b", "", 0, 2u << 30});
-    EXPECT_EQ(c.selectionTotal(), 5ull << 30);
-}
-
-TEST(CatalogTables, FolderPathsAreSharedLetterCaseCounting) {
-    Catalog c;
-    appendRecord(c, kMasterList, {"/a/", "1", "", 0, 0});
-    appendRecord(c, kMasterList, {"/b/", "2", "", 0, 0});
-    appendRecord(c, kMasterList, {"/a/", "3", "", 0, 0});  // before the last hit
-    appendRecord(c, kMasterList, {"/b/", "4", "", 0, 0});
-    c.flushPendingStrings();
-    const uint32_t used = c.folderPool().used;
-    EXPECT_EQ(c.folderOffset(kMasterList, 0), c.folderOffset(kMasterList, 2));
-    EXPECT_EQ(c.folderOffset(kMasterList, 1), c.folderOffset(kMasterList, 3));
-    appendRecord(c, kMasterList, {"/A/", "5", "", 0, 0});
-    c.flushPendingStrings();
-    EXPECT_NE(c.folderOffset(kMasterList, 4), c.folderOffset(kMasterList, 0));
-    EXPECT_EQ(c.folderPool().used, used + 4);
-}
-
-TEST(CatalogTables, NotesBlankAndBarRules) {
-    Catalog c;
-    appendRecord(c, kMasterList, {"/f/", "a", " ", 0, 0});
-    appendRecord(c, kMasterList, {"/f/", "b", "keep|drop", 0, 0});
-    appendRecord(c, kMasterList, {"/f/", "c", "", 0, 0});
-    c.flushPendingStrings();
-    EXPECT_EQ(c.noteColumn.segment(kMasterList)[0], 1u);
-    EXPECT_EQ(c.noteColumn.segment(kMasterList)[2], 0u);
-    EXPECT_STREQ(c.recordNote(kMasterList, 1), "keep");
-    // Reading and committing without an edit keeps the text; an edit lands in the record.
-    c.flushPendingStrings();
-    EXPECT_STREQ(c.recordNote(kMasterList, 1), "keep");
-    std::strcpy(c.recordNote(kMasterList, 2), "edited");
-    c.flushPendingStrings();
-    EXPECT_STREQ(c.recordNote(kMasterList, 2), "edited");
-    EXPECT_STREQ(c.recordNote(kMasterList, 0), " ");
-}
-
-TEST(CatalogTables, GrowingOneListKeepsEveryOtherList) {
-    Catalog c;
-    appendRecord(c, kSelectionList, {"/sel/", "s", "n", 7, 8});
-    appendRecord(c, kClipboardList, {"/clip/", "k", "", 9, 10});
-    for (int32_t i = 0; i < 16384; ++i)
-        appendRecord(c, kMasterList, {"/m/", std::to_string(i), "", uint64_t(i), uint32_t(i)});
-    EXPECT_EQ(c.nameColumn.capacity[kMasterList], 16384);
-    appendRecord(c, kMasterList, {"/m/", "last", "", 1, 2});
-    EXPECT_EQ(c.nameColumn.capacity[kMasterList], 32768);
-    EXPECT_EQ(test::readRecord(c, kSelectionList, 0), (Rec{"/sel/", "s", "n", 7, 8}));
-    EXPECT_EQ(test::readRecord(c, kClipboardList, 0), (Rec{"/clip/", "k", "", 9, 10}));
-    EXPECT_STREQ(c.recordName(kMasterList, 16383), "16383");
-    EXPECT_STREQ(c.recordName(kMasterList, 16384), "last");
-}
-
 TEST(CatalogTables, DerivedListsReferToTheMasterUntilWrittenTo) {
     Catalog c;
     appendRecords(c, kMasterList, {{"/m/", "a", "", 1, 1}, {"/m/", "b", "", 2, 2}});
@@ -207,28 +123,6 @@ TEST(CatalogTables, EveryWayOfDroppingTextsLetsCompactionReclaimThem) {
     c.compactPools();
     EXPECT_EQ(c.namePool().used, baseline);
     EXPECT_EQ(readList(c, kMasterList).size(), 200u);
-}
-
-TEST(CatalogTables, CompactSiteNodesDropsOrphansAndTheirChildren) {
-    Catalog c;
-    auto& nodes = c.siteNodes();
-    auto add = [&](int index, int parent, const char* name) {
-        nodes[index] = SiteNode{};
-        nodes[index].parent = Catalog::siteParentRef(parent);
-        std::strcpy(nodes[index].name, name);
-    };
-    add(1, 0, "kept");
-    add(2, 3, "parent later");  // dropped: its parent comes after it
-    add(3, 0, "kept too");
-    add(4, 2, "below dropped");  // dropped with its parent
-    add(5, 3, "child");
-    c.setSiteNodeCount(6);
-    c.compactSiteNodes();
-    ASSERT_EQ(c.siteNodeCount(), 4);
-    EXPECT_STREQ(nodes[2].name, "kept too");
-    EXPECT_STREQ(nodes[3].name, "child");
-    EXPECT_EQ(Catalog::siteParentIndex(nodes[3]), 2);
-    EXPECT_EQ(Catalog::siteParentIndex(nodes[0]), -1);
 }
 
 TEST(CatalogTables, TempListsAvoidViewsAndScratchSlots) {

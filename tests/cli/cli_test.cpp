@@ -28,31 +28,6 @@ std::string randomText(std::mt19937& rng, int maxLength) {
     return text;
 }
 
-TEST(DumpFormat, EscapesRoundTripAnyText) {
-    std::mt19937 rng(5);
-    for (int k = 0; k < 2000; ++k) {
-        std::string text = randomText(rng, 40);
-        std::string escaped = escapeDumpField(text);
-        EXPECT_EQ(escaped.find_first_of("\t\n\r"), std::string::npos);
-        EXPECT_EQ(unescapeDumpField(escaped), text);
-    }
-    EXPECT_EQ(escapeDumpField("C:\\Music\\"), "C:\\Music\\");  // plain backslashes stay readable
-    EXPECT_EQ(escapeDumpField("a\\x41"), "a\\x5Cx41");
-}
-
-TEST(DumpFormat, RejectsMalformedLines) {
-    std::string why;
-    EXPECT_FALSE(parseDumpLine("only\ttwo", why));
-    EXPECT_NE(why.find("5"), std::string::npos);
-    EXPECT_FALSE(parseDumpLine("/\tn\t\tnot-a-number\t1", why));
-    EXPECT_FALSE(parseDumpLine("/\tn\t\t1\t4294967296", why));  // beyond 32 bits
-    EXPECT_FALSE(parseDumpLine("/\tn\\x00\t\t1\t1", why));      // catalog texts hold no NUL
-    auto ok = parseDumpLine("/a/\tb\tc\t18446744073709551615\t4294967295", why);
-    ASSERT_TRUE(ok);
-    EXPECT_EQ(ok->time, UINT64_MAX);
-    EXPECT_EQ(ok->size, UINT32_MAX);
-}
-
 // make then dump gives back exactly the lines it was given.
 TEST(CliCatalog, MakeThenDumpRoundTrips100kRecords) {
     test::TempDir dir;
@@ -145,26 +120,6 @@ TEST(CliQuery, ListingCommands) {
     EXPECT_NE(cli({"-d", c.catalog, "run", "9"}).exitCode, 0);
     EXPECT_NE(
         cli({"-d", c.catalog, "search", "--from", "yesterday", "--to", "2020-01-01"}).exitCode, 0);
-}
-
-TEST(CliQuery, KeepDropImportExport) {
-    Cli c;
-    test::writeFile(c.dir.file("paths.txt"), "/music/b.wav\n/docs/mp3-list.txt\n/not/there\n");
-    test::ProcessResult dropped = cli({"-d", c.catalog, "drop", c.dir.file("paths.txt")});
-    EXPECT_EQ(dropped.exitCode, 0) << dropped.err;
-    EXPECT_NE(dropped.err.find("1 listed files are not in the catalog"), std::string::npos);
-    EXPECT_NE(c.run({"info"}).find("records:      2"), std::string::npos);
-    test::writeFile(c.dir.file("keep.txt"), "ftp:\\\\site\\pub\\x.zip\n");
-    c.run({"keep", c.dir.file("keep.txt")});
-    EXPECT_EQ(c.run({"dump"}), "ftp:\\\\site\\pub\\\tx.zip\t\t2\t4\n");
-
-    // Another catalog with the same site listed anew, and a local file.
-    test::writeFile(c.dir.file("other.tsv"),
-                    "ftp:\\\\site\\pub\\\ty.zip\t\t5\t5\n/local/\tl.txt\t\t1\t1\n");
-    ASSERT_EQ(cli({"-d", c.dir.file("other.fdb"), "make", c.dir.file("other.tsv")}).exitCode, 0);
-    c.run({"import", c.dir.file("other.fdb")});
-    EXPECT_EQ(c.run({"dump"}), "ftp:\\\\site\\pub\\\ty.zip\t\t5\t5\n");
-    EXPECT_NE(cli({"-d", c.catalog, "import", c.dir.file("missing.fdb")}).exitCode, 0);
 }
 
 }  // namespace

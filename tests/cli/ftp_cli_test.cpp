@@ -36,33 +36,6 @@ class FtpCliTest : public test::FtpServerTest {
     test::TempDir home;
 };
 
-TEST_F(FtpCliTest, LoginChecksTheCredentialsAndSavesThemOnlyWhenAsked) {
-    const std::string url = folder->url(server->host);
-    auto wrong = cli({"ftp", "login", url, "--user", server->user, "--password", "nope"});
-    EXPECT_EQ(wrong.exitCode, 1);
-    EXPECT_NE(wrong.err.find("530"), std::string::npos) << wrong.err;
-
-    auto checked = asUser({"ftp", "login", url});
-    EXPECT_EQ(checked.exitCode, 0) << checked.err;
-    EXPECT_FALSE(test::fileExists(home.file("cfg.dat")));
-
-    auto saved = asUser({"ftp", "login", url, "--save"});
-    ASSERT_EQ(saved.exitCode, 0) << saved.err;
-    EXPECT_EQ(fs::status(home.file("cfg.dat")).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write);
-    Settings settings;
-    parseSettings(readFile(home.file("cfg.dat")), settings);
-    EXPECT_EQ(settings.loginHosts, server->host + '\0');
-    EXPECT_EQ(settings.loginUsers, server->user + '\0');
-    EXPECT_EQ(settings.loginPasswords, server->password + '\0');
-
-    // The saved login serves later commands.
-    writeFile(folder->local("seen.txt"), "12345");
-    auto listed = cli({"ftp", "ls", url});
-    ASSERT_EQ(listed.exitCode, 0) << listed.err;
-    EXPECT_EQ(listed.out.substr(0, listed.out.find('\t', 14)), "seen.txt\tfile\t5");
-}
-
 TEST_F(FtpCliTest, PutAndGetWithTheOverwriteQuestion) {
     writeFile(home.file("up load.bin"), std::string(70000, 'u'));
     auto put = asUser({"ftp", "put", home.file("up load.bin"), folder->url(server->host)});

@@ -73,41 +73,6 @@ TEST_F(ScanCli, ScanPrintsWhatItDidAndSavesTheCatalog) {
     EXPECT_NE(missing.err.find("cannot read"), std::string::npos) << missing.err;
 }
 
-TEST_F(ScanCli, LongPathsAreReportedAsSkipped) {
-    std::string deep = tree.path();
-    while (deep.size() < 2100) deep += "/" + std::string(200, 'd');
-    fs::create_directories(deep);
-    auto result = cli({"scan", root()});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_NE(result.out.find(", 1 skipped\nskipped 1 paths longer than 2047 bytes\n"),
-              std::string::npos)
-        << result.out;
-}
-
-TEST_F(ScanCli, FtpRootsLogInWithTheGivenUser) {
-    writeFile(folder->local("remote.txt"), "12345");
-    const std::string url = folder->url(server->host);
-    auto result = cli({"scan", url, "--user", server->user, "--password", server->password});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out.find(server->password), std::string::npos);
-    std::string name = url;
-    SwapFtpSeparators(name);
-    auto dump = cli({"dump"});
-    EXPECT_NE(dump.out.find(name + "\tremote.txt\t\t"), std::string::npos) << dump.out;
-}
-
-TEST_F(ScanCli, WatchAddListRemoveEditCfgDat) {
-    ASSERT_EQ(cli({"watch", "add", root() + "sub"}).exitCode, 0);
-    EXPECT_EQ(cli({"watch", "add", root() + "sub/"}).out, "already watched: " + root() + "sub/\n");
-    EXPECT_EQ(cli({"watch", "list"}).out, root() + "sub/\n");
-    Settings settings;
-    parseSettings(readFile(home.file("cfg.dat")), settings);
-    EXPECT_EQ(settings.watchedFolders, root() + "sub/" + '\0');
-    EXPECT_EQ(cli({"watch", "remove", root() + "sub"}).exitCode, 0);
-    EXPECT_EQ(cli({"watch", "list"}).out, "");
-    EXPECT_EQ(cli({"watch", "remove", root() + "sub"}).exitCode, 1);
-}
-
 TEST_F(ScanCli, WatchRefreshesAndSavesWhenAWatchedFolderChangesUntilInterrupted) {
     ASSERT_EQ(cli({"scan", root()}).exitCode, 0);
     ASSERT_EQ(cli({"watch", "add", root() + "sub"}).exitCode, 0);

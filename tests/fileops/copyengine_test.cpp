@@ -94,24 +94,6 @@ TEST_F(CopyEngineTest, UploadsAndDownloadsEveryChunkBoundaryByteExact) {
     EXPECT_EQ(rig.progress.closes(), 2);
 }
 
-TEST_F(CopyEngineTest, StatusLineOncePerSecondAndAFullBarForAnEmptyJob) {
-    writeFile(local.file("x.bin"), std::string(4096, 'x'));
-    Rig rig(server);
-    int64_t now = 100;
-    rig.engine.clock = [&] { return now++; };  // a second passes at every look
-    ASSERT_TRUE(rig.engine.CopyFiles(folder->url(server->host), {local.file("x.bin")}, 4096));
-    EXPECT_EQ(rig.progress.statuses(), (std::vector<std::string>{"0.00M 2,048bytes/sec 0:01  x.bin",
-                                                                 "0.00M 2,048bytes/sec 0:02  x.bin",
-                                                                 "0.00M 0bytes/sec 0:03  x.bin"}));
-    EXPECT_EQ(rig.progress.bars(), (std::vector<int>{500, 1000, 1000}));
-
-    writeFile(local.file("empty"), "");
-    test::RecordingProgress progress;
-    CopyEngine engine(rig.session, rig.prompt, progress);
-    ASSERT_TRUE(engine.CopyFiles(folder->url(server->host), {local.file("empty")}, 0));
-    EXPECT_EQ(progress.bars().back(), 1000);
-}
-
 // Cancel in the middle of the second of three files: the first stays whole, the second is
 // partial, the third is not touched, and the job reports an error once.
 TEST_F(CopyEngineTest, CancelDuringTheSecondOfThreeFilesBothWays) {

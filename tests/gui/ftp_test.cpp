@@ -115,25 +115,5 @@ TEST_F(FtpWindow, ScansASiteThroughTheDialogs) {
     EXPECT_EQ(session->catalog.recordCount(kMasterList), 5);
 }
 
-TEST(LoginDialog, SavedUsersAndAnonymousFillTheFields) {
-    LoginForm form;
-    form.server = "ftp.example.org";
-    form.userNames = {"ann", "bob"};
-    form.savedPasswords = {"pa", "pb"};
-    LoginDialog dialog(form, nullptr);
-    EXPECT_FALSE(dialog.anonymousBox()->isChecked());
-    dialog.userBox()->activated(1);
-    EXPECT_EQ(dialog.passwordEdit()->text().toStdString(), "pb");
-    EXPECT_EQ(dialog.form().user, "bob");
-
-    dialog.anonymousBox()->click();
-    EXPECT_EQ(dialog.userBox()->currentText().toStdString(), "Anonymous");
-    EXPECT_EQ(dialog.passwordEdit()->text().toStdString(), "Varnel@");
-    dialog.anonymousBox()->click();  // unticking leaves the fields
-    EXPECT_EQ(dialog.form().user, "Anonymous");
-    dialog.saveBox()->click();
-    EXPECT_TRUE(dialog.form().save);
-}
-
 }  // namespace
 }  // namespace varnel

@@ -171,35 +171,6 @@ TEST_F(WindowFixture, TabsFolderPaneAndKeysSwitchWhatIsShown) {
     EXPECT_EQ(frame->mainView()->tabs()->currentIndex(), 1);
 }
 
-TEST_F(WindowFixture, DraggingTheVerticalBarWidensTheFolderPane) {
-    startWith(10);
-    QWidget* bar = frame->mainView()->splitter(SplitterOrientation::Vertical);
-    const int width = frame->mainView()->folderPane()->width();
-    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(0, 100));
-    QTest::mouseMove(bar, QPoint(50, 100));
-    EXPECT_EQ(frame->mainView()->folderPane()->width(), width);  // only the outline moves
-    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(50, 100));
-    EXPECT_EQ(frame->mainView()->folderPane()->width(), width + 50);
-    EXPECT_EQ(frame->mainView()->layoutOptions().folderPaneWidth, 230);
-}
-
-TEST_F(WindowFixture, AboutBoxAndSavedSearchItems) {
-    startWith(1);
-    BoxAnswerer answer(QMessageBox::Ok);
-    frame->action(kCmdAbout)->trigger();
-    EXPECT_EQ(answer.texts, std::vector<std::string>{"Varnel 1.2 Version"});
-
-    // With twelve saved searches the View menu lists the first ten.
-    frame.reset();
-    for (int k = session->searches.count(); k < 12; ++k)
-        session->searches.addSavedSearch("search " + std::to_string(k), "*.x", "", 0);
-    frame = std::make_unique<CMainFrame>(*session, *prompt);
-    EXPECT_NE(frame->action(kCmdSavedSearchLast), nullptr);
-    EXPECT_EQ(frame->action(kCmdSavedSearchLast + 1), nullptr);
-    EXPECT_EQ(frame->action(kCmdSavedSearchFirst)->text().toStdString(),
-              std::string(session->searches.savedSearchName(0)));
-}
-
 TEST_F(WindowFixture, ScansAFolderThroughTheDialogs) {
     startWith(10);
     test::TempDir tree;

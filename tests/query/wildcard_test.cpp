@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <random>
 #include <string>
 #include <vector>
@@ -74,13 +73,12 @@ TEST(Wildcard, LimitsGiveNoMatch) {
 }
 
 // The case that took the first combination search longer than anyone would wait.
-TEST(Wildcard, PathologicalPatternsAreFast) {
-    auto started = std::chrono::steady_clock::now();
+// Backtracking patterns that would take ages if matching were exponential; a hang fails
+// the run through its time limit.
+TEST(Wildcard, PathologicalPatternsEnd) {
     EXPECT_EQ(wildcardMatch(std::string(40, 'a').c_str(), "a*a*a*a*a*a*a*a*a*a*a"), 1);
     EXPECT_EQ(wildcardMatch((std::string(40, 'a') + "b").c_str(), "a*a*a*a*a*a*a*a*a*a*a"), 0);
     EXPECT_EQ(wildcardMatch(std::string(2000, 'a').c_str(), "*a*a*a*a*a*a*a*a*a*a*a*b"), 0);
-    // Not a timing goal: a hang guard.
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 }
 
 // Random texts and patterns over a small alphabet reach every path of the matcher (pinned

@@ -48,22 +48,6 @@ struct LocalPort {
     std::string host;
 };
 
-void setTime(const std::string& path, uint64_t fileTime) {
-    timespec times[2] = {timespecFromFileTime(fileTime), timespecFromFileTime(fileTime)};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
-}
-
-uint64_t day(uint64_t fileTime) {
-    constexpr uint64_t kDay = 86400ULL * 10000000;
-    return (fileTime - kUnixEpochAsFileTime) / kDay * kDay + kUnixEpochAsFileTime;
-}
-
-std::vector<FtpEntry> sorted(std::vector<FtpEntry> entries) {
-    std::sort(entries.begin(), entries.end(),
-              [](const FtpEntry& a, const FtpEntry& b) { return a.name < b.name; });
-    return entries;
-}
-
 // A session with the fault-injecting client between it and libcurl.
 class FtpSessionTest : public test::FtpServerTest {
   protected:
@@ -127,68 +111,6 @@ TEST_F(FtpSessionTest, AnonymousInAnyLetterCaseNeverSendsTheStoredPassword) {
     const std::string said = server->logSince(log);
     EXPECT_EQ(countLines(said, "mlsd USER anonymous"), 1) << said;
     EXPECT_EQ(said.find("stored-secret"), std::string::npos) << said;
-}
-
-TEST_F(FtpSessionTest, OneConnectionPerHostReplacedWhenAnotherHostIsNeeded) {
-    login(server->host);
-    login(server->listHost);
-    const size_t log = server->logSize();
-    std::vector<FtpEntry> entries;
-    const std::string first = folder->url(server->host), second = folder->url(server->listHost);
-    for (const std::string& url : {first, first, second, second, first})
-        ASSERT_TRUE(session.FindFtpFiles(url, entries)) << session.lastFtpError();
-    EXPECT_EQ(session.transferConnection()->serverName(), server->host);
-    const std::string said = server->logSince(log);
-    EXPECT_EQ(countLines(said, "mlsd CONNECT"), 2) << said;
-    EXPECT_EQ(countLines(said, "list CONNECT"), 1) << said;
-    EXPECT_EQ(countLines(said, "mlsd USER"), 2);
-
-    // A failed listing drops the connection: the next call logs in afresh.
-    EXPECT_FALSE(session.FindFtpFiles(folder->url(server->host, "missing/"), entries));
-    EXPECT_NE(session.lastFtpError().find("550"), std::string::npos);
-    EXPECT_EQ(session.transferConnection(), nullptr);
-    ASSERT_TRUE(session.FindFtpFiles(first, entries));
-    EXPECT_EQ(countLines(server->logSince(log), "mlsd CONNECT"), 3);
-}
-
-TEST_F(FtpSessionTest, ListsFilesFoldersAnEmptyFolderAndOddNamesOnBothListingKinds) {
-    const uint64_t old = fileTimeFromCalendar(2021, 3, 4, 5, 6, 7);
-    const std::vector<std::pair<std::string, size_t>> files = {{"a b.txt", 2049},
-                                                               {"Gr\xc3\xbc\xc3\x9f"
-                                                                "e.txt",
-                                                                0},
-                                                               {"#100% [x]?.bin", 3},
-                                                               {"  lead", 1}};
-    for (const auto& [name, size] : files) {
-        writeFile(folder->local(name), std::string(size, 'z'));
-        setTime(folder->local(name), old);
-    }
-    for (const char* name : {"sub dir", "empty"}) {
-        fs::create_directory(folder->local(name));
-        setTime(folder->local(name), old);
-    }
-    for (const std::string& host : {server->host, server->listHost}) {
-        login(host);
-        // MLSD gives the time to the second; old LIST lines give the day.
-        const uint64_t time = host == server->host ? old : day(old);
-        std::vector<FtpEntry> expected;
-        for (const auto& [name, size] : files) expected.push_back({name, false, size, time});
-        expected.push_back({"empty", true, 4096, time});
-        expected.push_back({"sub dir", true, 4096, time});
-        std::vector<FtpEntry> entries;
-        ASSERT_TRUE(session.FindFtpFiles(folder->url(host), entries))
-            << host << ": " << session.lastFtpError();
-        for (FtpEntry& e : entries)
-            if (e.isFolder) e.size = 4096;  // a folder's size is the file system's business
-        EXPECT_EQ(sorted(entries), sorted(expected)) << host;
-
-        ASSERT_TRUE(session.FindFtpFiles(folder->url(host, "empty/"), entries)) << host;
-        EXPECT_TRUE(entries.empty());
-        ASSERT_TRUE(session.FindFtpFiles("ftp://" + host, entries)) << host;  // the root
-        EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [&](const FtpEntry& e) {
-            return e.isFolder && folder->path() == "/" + e.name + "/";
-        }));
-    }
 }
 
 TEST_F(FtpSessionTest, LoginWithProgressThenRemovesAndRenamesAndReportsRefusals) {

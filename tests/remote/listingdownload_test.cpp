@@ -157,30 +157,6 @@ TEST_F(ListingDownloadTest, HousekeepingEmptiesEverythingAfterLongIdleness) {
     EXPECT_FALSE(downloads.cache().committedBytes().empty());
 }
 
-TEST_F(ListingDownloadTest, OfflineModeMakesNoConnectionAtAll) {
-    login();
-    const std::string url = folder->url(server->host);
-    session.ToggleOffline();
-    const size_t log = server->logSize();
-    std::vector<FtpEntry> entries;
-    test::RecordingProgress progress;
-    EXPECT_EQ(session.ConnectFtp(url), nullptr);
-    EXPECT_FALSE(session.FindFtpFiles(url, entries));
-    EXPECT_EQ(session.LoginWithProgress(url, progress), nullptr);
-    EXPECT_TRUE(session.PromptRemoteLogin(catalogName(url)));
-    EXPECT_FALSE(downloads.FetchListing(url));
-    downloads.QueueListingDownload(catalogName(url));
-    EXPECT_EQ(downloads.queueLength(), 0u);
-    EXPECT_FALSE(downloads.workerStarted());
-    EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_TRUE(prompt.told().empty());
-    EXPECT_EQ(server->logSince(log), "");
-
-    session.ToggleOffline();
-    EXPECT_TRUE(downloads.FetchListing(url));
-    EXPECT_EQ(countLines(server->logSince(log), "mlsd CONNECT"), 1);
-}
-
 TEST(ListingCache, RecordsGoWholeOrNotAtAllAndLongNamesAreCut) {
     ListingCache cache;
     const std::string longName(300, 'L');

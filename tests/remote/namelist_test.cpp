@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <random>
-
 #include "catalog/tables.h"
 #include "remote/ftpsession.h"  // LoginTable
 
@@ -12,49 +9,6 @@ namespace varnel {
 namespace {
 
 using namespace std::string_literals;
-
-std::string listBytes(const std::deque<std::string>& model) {
-    std::string bytes;
-    for (const std::string& s : model) bytes += s + '\0';
-    return bytes;
-}
-
-// Random prepends, appends, removes and trims against a plain deque of strings.
-TEST(NameList, BehavesLikeADequeUnderRandomOperations) {
-    std::mt19937 rng(11);
-    NameList list;
-    std::deque<std::string> model;
-    const char* pool[] = {"host", "HOST", "h\xc3\xa9", "a b", "x", "ftp:\\\\site"};
-    for (int step = 0; step < 20000; ++step) {
-        std::string text = pool[rng() % 6];
-        if (rng() % 8 == 0) text += std::string(rng() % 1500, 'q');
-        const uint32_t op = rng() % 6;
-        if (op < 2) {
-            if (list.prepend(text))
-                model.push_front(text);
-            else
-                EXPECT_GT(listBytes(model).size() + text.size() + 1, NameList::kCapacity);
-        } else if (op == 2) {
-            if (list.append(text)) model.push_back(text);
-        } else if (op == 3) {
-            auto it = std::find_if(model.begin(), model.end(), [&](const std::string& s) {
-                return equalIgnoringCase(s, text);
-            });
-            EXPECT_EQ(list.remove(text), it != model.end());
-            if (it != model.end()) model.erase(it);
-        } else if (op == 4) {
-            list.trim();
-            while (listBytes(model).size() > NameList::kTrimmedSize) model.pop_back();
-        } else {
-            list.dropLast();
-            if (!model.empty()) model.pop_back();
-        }
-        ASSERT_EQ(list.bytes(), listBytes(model)) << "step " << step;
-        ASSERT_EQ(list.count(), static_cast<int>(model.size()));
-    }
-    for (size_t i = 0; i < model.size(); ++i) EXPECT_EQ(list.get(int(i)), model[i]);
-    EXPECT_EQ(list.get(int(model.size())), nullptr);
-}
 
 TEST(NameList, FindsIgnoringCaseAndRefusesNulsAndOverflow) {
     NameList list;

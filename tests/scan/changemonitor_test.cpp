@@ -41,32 +41,6 @@ struct TwoDrives : test::ScanFixture {
     }
 };
 
-TEST(ChangeMonitor, WatchedFoldersBelongToTheirFileSystem) {
-    test::ScriptedPrompt prompt;
-    ChangeMonitor monitor(prompt, {"/", "/home", "/home/u/disk/"});
-    for (const auto& [folder, slot] : {std::pair{"/etc/", 0},
-                                       {"/home/u/", 1},
-                                       {"/home/u/disk/x/", 2},
-                                       {"/homework/", 0},
-                                       {"ftp:\\\\host\\pub\\", -1},
-                                       {"\\\\server\\share\\docs\\", -1},
-                                       {"C:\\Data\\", -1}})
-        EXPECT_EQ(monitor.slotOf(folder), slot) << folder;
-}
-
-TEST(ChangeMonitor, TheFirstRefreshRefreshesEveryWatchedFolder) {
-    TwoDrives t;
-    makeFile(t.w1 + "new1", 1, 1);
-    makeFile(t.w2 + "new2", 1, 1);
-    EXPECT_TRUE(t.monitor.changed(0) && t.monitor.changed(1));
-    t.monitor.pollDriveChanges(t.watched);  // changed slots are not armed
-    EXPECT_FALSE(t.monitor.armed(0));
-    t.monitor.refreshWatchedFolders(t.services);
-    EXPECT_EQ(recordsIn(t.records(), t.w1).size(), 2u);
-    EXPECT_EQ(recordsIn(t.records(), t.w2).size(), 2u);
-    EXPECT_FALSE(t.monitor.changed(0) || t.monitor.changed(1));
-}
-
 TEST(ChangeMonitor, ANewFileMarksItsSlotWithinOneTickAndOnlyThatSlotIsRefreshed) {
     TwoDrives t;
     t.settle();
@@ -88,33 +62,6 @@ TEST(ChangeMonitor, ANewFileMarksItsSlotWithinOneTickAndOnlyThatSlotIsRefreshed)
     EXPECT_TRUE(t.monitor.changed(1));
 }
 
-TEST(ChangeMonitor, RewritingAFileDoesNotMarkItsSlot) {
-    TwoDrives t;
-    t.settle();
-    const int fd = ::open((t.w1 + "one").c_str(), O_WRONLY | O_TRUNC);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::write(fd, "rewritten", 9), 9);
-    ::close(fd);
-    ::chmod((t.w1 + "one").c_str(), 0600);
-    t.monitor.pollDriveChanges(t.watched);
-    EXPECT_FALSE(t.monitor.changed(0));
-    // Deleting it does.
-    ::unlink((t.w1 + "one").c_str());
-    t.monitor.pollDriveChanges(t.watched);
-    EXPECT_TRUE(t.monitor.changed(0));
-}
-
-TEST(ChangeMonitor, AFolderThatDoesNotExistIsNotWatchedAndNoFolderOnNoSlotIsRefreshed) {
-    TwoDrives t;
-    const std::string missing = t.d1 + "missing/";
-    t.watched += nul(missing) + nul("ftp:\\\\host\\pub\\");
-    t.settle();
-    EXPECT_TRUE(t.prompt.statuses.empty());
-    makeFolder(missing);  // created in d1/, which is not watched itself
-    t.monitor.pollDriveChanges(t.watched);
-    EXPECT_FALSE(t.monitor.changed(0));
-}
-
 TEST(ChangeMonitor, TheWatchLimitIsToldOnceAndTheRestGoesOn) {
     TwoDrives t;
     const std::string w3 = t.d1 + "third/";
@@ -131,28 +78,6 @@ TEST(ChangeMonitor, TheWatchLimitIsToldOnceAndTheRestGoesOn) {
     t.monitor.refreshWatchedFolders(t.services);
     t.monitor.pollDriveChanges(t.watched);
     EXPECT_EQ(t.prompt.statuses.size(), 1u);  // said once a run
-}
-
-TEST(ChangeMonitor, ASlowRefreshHalvesALongList) {
-    for (int folders : {12, 9}) {
-        test::ScanFixture t;
-        ChangeMonitor monitor(t.prompt, {t.path()});
-        for (int i = 0; i < folders; ++i) {
-            makeFolder(t.path("f" + std::to_string(i)));
-            t.watched += nul(t.path("f" + std::to_string(i) + "/"));
-        }
-        int64_t now = 100;
-        monitor.clockSeconds = [&now] {
-            const int64_t t0 = now;
-            now += 3;  // every refresh takes 3 seconds
-            return t0;
-        };
-        monitor.refreshWatchedFolders(t.services);
-        std::string expected;
-        for (int i = 0; i < (folders >= 10 ? folders / 2 : folders); ++i)
-            expected += nul(t.path("f" + std::to_string(i) + "/"));
-        EXPECT_EQ(t.watched, expected) << folders;
-    }
 }
 
 TEST(ChangeMonitor, RefreshCommandRefreshesTheViewsFolderOnly) {

@@ -87,19 +87,6 @@ TEST(FolderRefresh, FolderThatCannotBeReadKeepsEverythingBelowIt) {
     EXPECT_EQ(recordsIn(t.records(), t.path("other/")).size(), 1u);
 }
 
-TEST(FolderRefresh, ListsLongerThanTheLimitAreRefusedWhole) {
-    Docs t;
-    makeFile(t.docs + "new", 1, 1);
-    std::string list = t.docs + std::string("\0", 1);
-    while (list.size() <= kRefreshListLimit) list += t.path("pad/") + std::string("\0", 1);
-    const auto before = t.records();
-    EXPECT_EQ(refreshFolders(t.services, list.data(), static_cast<ptrdiff_t>(list.size()), 0), 0);
-    EXPECT_EQ(t.records(), before);
-    // A single folder without its separator is completed.
-    EXPECT_EQ(t.refresh(t.path("docs")), 1);
-    EXPECT_EQ(t.records().size(), before.size() + 1);
-}
-
 // An FTP folder refreshed from the listing cache, with its mirror folder beside.
 struct CachedSite : test::ScanFixture {
     ListingCache cache;
@@ -137,19 +124,6 @@ TEST(FolderRefresh, FtpFolderComesFromTheCacheOnlyAndKeepsItsMirrorInStep) {
         left.push_back(e.path().filename());
     EXPECT_EQ(left, std::vector<std::string>{"stays"});
     EXPECT_TRUE(std::filesystem::exists(t.path("keep-me")));  // the link was not followed
-}
-
-TEST(FolderRefresh, MirrorRootIsClearedOnceInSixteenSeconds) {
-    CachedSite t;
-    makeFolder(t.mirror + "sub");
-    makeFile(t.path("outside"), 1, 1);
-    ASSERT_EQ(::symlink(t.path("outside").c_str(), (t.mirror + "link").c_str()), 0);
-    cleanMirrorRoot(t.program, 1700000001);
-    EXPECT_TRUE(std::filesystem::exists(t.mirror + "sub"));
-    cleanMirrorRoot(t.program, 1700000000 - 1700000000 % 16);
-    EXPECT_FALSE(std::filesystem::exists(t.program + "/Ftp"));
-    EXPECT_TRUE(std::filesystem::exists(t.path("outside")));
-    EXPECT_TRUE(std::filesystem::exists(t.program));
 }
 
 }  // namespace

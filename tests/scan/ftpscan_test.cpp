@@ -149,37 +149,6 @@ TEST_F(FtpScan, CataloguesRescansAndKeepsTheRecordsOfARootItCannotList) {
     std::filesystem::rename(moved, folder->local());
 }
 
-TEST_F(FtpScan, RefreshReadsTheServerOnlyWhenLive) {
-    rig.scan(url);
-    makeFile(folder->local("sub/new.txt"), 9, 500);
-    const std::string sub = name + "sub\\";
-    EXPECT_EQ(refreshFolders(rig.services, sub.c_str(), kSingleFolder, 0), 0);  // no cache
-    EXPECT_EQ(recordsIn(rig.records(), sub).size(), 1u);
-    EXPECT_EQ(refreshFolders(rig.services, sub.c_str(), kSingleFolder, 1), 1);
-    EXPECT_EQ(rig.records()[0], (Rec{sub, "new.txt", "", fileTimeOf(500), 9}));
-}
-
-TEST_F(FtpScan, TheScanCommandLogsInThenScansAndShowsTheMasterList) {
-    FtpRig fresh;  // no session login yet: the login dialog asks
-    fresh.dialogs.answerWith(server->user, server->password);
-    Workspace workspace(fresh.program.path(), {"/"});
-    test::AnsweredDialog dialog;
-    const std::string local = fresh.program.path() + "/local";
-    makeFolder(local);
-    makeFile(local + "/x", 1, 4000);
-    dialog.answer = ScanOptionsForm{url.substr(0, url.size() - 1) + "," + local, ""};
-    test::RecordingProgress progress;
-    CancelAfter deadline(progress, kServerPatience);
-    const ScanCommandResult result = ScanCommand(fresh.services, workspace, dialog, progress, "");
-    ASSERT_EQ(result.outcome, ScanOutcome::Scanned);
-    EXPECT_EQ(fresh.dialogs.shown.size(), 1u);
-    EXPECT_EQ(result.summary.newFiles, 4);
-    EXPECT_EQ(fresh.records()[0], (Rec{local + "/", "x", "", fileTimeOf(4000), 1}));
-    EXPECT_EQ(fresh.catalog.currentList(), kMasterList);
-    EXPECT_TRUE(result.layoutNeeded);
-    EXPECT_EQ(fresh.catalog.page().viewMode, 1);
-}
-
 TEST_F(FtpScan, ARefusedLoginScansNothing) {
     FtpRig fresh;
     fresh.dialogs.answer = [](LoginForm&) { return false; };

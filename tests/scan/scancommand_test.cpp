@@ -58,24 +58,6 @@ TEST(ScanCommand, TheAddressBarTextIsOfferedAndASingleRootIsCompleted) {
     EXPECT_GT(c.catalog.page().refreshRequests, requests);
 }
 
-TEST(ScanCommand, ListedRootsAreCompletedAndEmptyEntriesStandForNothing) {
-    Command c;
-    makeFolder(c.path("a"));
-    makeFolder(c.path("ab"));
-    makeFile(c.path("a/f"), 1, 1);
-    makeFile(c.path("ab/g"), 1, 2);
-    test::appendRecords(c.catalog, kMasterList, {{"/elsewhere/", "x", "", 1, 1}});
-    // "a" must not stand for "ab/"; the trailing commas must not exclude everything.
-    c.dialog.answer = ScanOptionsForm{c.path("a") + ",," + c.path("ab") + ",", ",,"};
-    const ScanCommandResult r = c.run();
-    ASSERT_EQ(r.outcome, ScanOutcome::Scanned);
-    EXPECT_EQ(r.summary.foldersWalked, 2);
-    EXPECT_EQ(recordsIn(c.records(), c.path("a/")).size(), 1u);
-    EXPECT_EQ(recordsIn(c.records(), c.path("ab/")).size(), 1u);
-    EXPECT_EQ(recordsIn(c.records(), "/elsewhere/").size(), 1u);
-    EXPECT_EQ(c.workspace.scanFolders(), c.path("a") + ",," + c.path("ab") + ",");
-}
-
 TEST(ScanCommand, TextsLongerThanTheirBufferAreRefused) {
     Command c;
     c.dialog.answer = ScanOptionsForm{std::string(kFolderTextBuffer, 'x'), ""};
@@ -84,25 +66,6 @@ TEST(ScanCommand, TextsLongerThanTheirBufferAreRefused) {
     ASSERT_EQ(c.prompt.told.size(), 1u);
     EXPECT_NE(c.prompt.told[0].find("6143"), std::string::npos);
     EXPECT_EQ(c.catalog.currentList(), -1);
-}
-
-TEST(ScanOptions, AChosenFolderReplacesTheFieldWithItsSeparator) {
-    for (const auto& [chosen, text] : {std::pair{"/home/u/Music", "/home/u/Music/"},
-                                       {"/home/u/Music/", "/home/u/Music/"},
-                                       {"/", "/"}})
-        EXPECT_EQ(chosenFolderText(chosen), text);
-    test::ScriptedPrompt prompt;
-    std::string field = "/first/,/typed/";
-    applyFolderChoice({true, true, "/home/u/Photos"}, field, prompt);
-    EXPECT_EQ(field, "/home/u/Photos/");
-    applyFolderChoice({true, true, "/"}, field, prompt);
-    EXPECT_EQ(field, "/");
-    applyFolderChoice({false, false, ""}, field, prompt);  // Cancel
-    EXPECT_EQ(field, "/");
-    EXPECT_TRUE(prompt.told.empty());
-    applyFolderChoice({true, false, ""}, field, prompt);  // e.g. a network place
-    EXPECT_EQ(field, "/");
-    EXPECT_EQ(prompt.told, std::vector<std::string>{"Please select a valid folder"});
 }
 
 }  // namespace

@@ -91,19 +91,6 @@ TEST_F(ViewFixture, TypeAheadTextExpiresAfterSixteenQuietTicks) {
     EXPECT_EQ(page.findName, "");
 }
 
-TEST_F(ViewFixture, SlowRefreshRunsOnEveryFifthTick) {
-    TimerHooks hooks;
-    ViewTimer timer(page, hooks);
-    timer.slowRefreshCountdown = 1;
-    for (int i = 0; i < 4; ++i) timer.tick();
-    EXPECT_EQ(screen.scrollBarSets, 0);
-    timer.tick();
-    EXPECT_EQ(screen.scrollBarSets, 1);
-    for (int i = 0; i < 10; ++i) timer.tick();
-    EXPECT_EQ(screen.scrollBarSets, 2);
-    EXPECT_EQ(timer.slowRefreshCountdown, -1);
-}
-
 TEST_F(ViewFixture, AddressesOpenFoldersOrSearchPatterns) {
     int layouts = 0, slow = -1;
     std::vector<std::string> logins;

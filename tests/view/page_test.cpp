@@ -75,14 +75,6 @@ TEST_F(PageFixture, ShortViewFillsItsRowsAndBlanksTheRest) {
     EXPECT_EQ(page.topIndex(), 0);
 }
 
-TEST_F(PageFixture, EmptyViewKeepsBlankRows) {
-    view(kMasterList, {});
-    show(10);
-    EXPECT_EQ(screen.rowCount(), 10);
-    EXPECT_EQ(screen.scrollMax, 0);
-    EXPECT_EQ(screen.status, "file listed:0");
-}
-
 TEST_F(PageFixture, UnchangedCellsAreNotWrittenAgainAndTypesFollowNames) {
     fill(30);
     show(10);
@@ -195,25 +187,6 @@ TEST_F(PageFixture, EmptyNotesOfHtmlFilesTakeThePageTitleOnce) {
     EXPECT_EQ(test::readRecord(catalog, 0, 1).note, " ");
 }
 
-TEST_F(PageFixture, PageKeysMoveTheFocusAPageAtATime) {
-    fill(100);
-    show(20);
-    page.keyMove(FilePage::Key::PageDown, false);
-    EXPECT_EQ(page.focusIndex(), 19);
-    EXPECT_EQ(page.topIndex(), 0);
-    page.keyMove(FilePage::Key::PageDown, false);
-    EXPECT_EQ(page.focusIndex(), 38);
-    EXPECT_EQ(page.topIndex(), 19);  // record 38 is the last row
-    EXPECT_EQ(page.keyMove(FilePage::Key::End, false), 2);
-    EXPECT_EQ(page.focusIndex(), 99);
-    EXPECT_EQ(page.topIndex(), 90);
-    page.keyMove(FilePage::Key::Home, false);
-    EXPECT_EQ(page.focusIndex(), 0);
-    page.moveFocus(1, false);
-    page.moveFocus(1, true);
-    EXPECT_EQ(catalog.recordCount(kSelectionList), 2);
-}
-
 TEST_F(PageFixture, TypeAheadFindsTheNextMatchingName) {
     view(kMasterList,
          {{"/d/", "abc", "x", 0, 1}, {"/d/", "abd", "x", 0, 1}, {"/d/", "b", "x", 0, 1}});
@@ -225,20 +198,6 @@ TEST_F(PageFixture, TypeAheadFindsTheNextMatchingName) {
     EXPECT_EQ(screen.status, "Find file name:ab");
     page.typeAhead('r', false);  // never part of the text
     EXPECT_EQ(page.findName, "ab");
-}
-
-TEST_F(PageFixture, ShareListCountsRunningSharesOnce) {
-    view(kShareList,
-         {{"/s/", "a", "", 100, 1}, {"/s/", "b", "", 300, 1}, {"/s/", "c", "", 500, 1}});
-    int clockReads = 0;
-    page.currentFileTime = [&] {
-        ++clockReads;
-        return uint64_t{200};
-    };
-    show(5);
-    EXPECT_EQ(screen.status, "current share file:2\r\n");
-    page.RefreshPage(true);
-    EXPECT_EQ(clockReads, 1);
 }
 
 TEST_F(PageFixture, StaleSearchViewIsFilledAgain) {
