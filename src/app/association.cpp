@@ -10,6 +10,8 @@
 #include <cstdlib>
 
 #include "platform/atomicfile.h"
+#include "platform/fileio.h"
+#include "platform/makefolders.h"
 
 extern char** environ;
 
@@ -17,21 +19,15 @@ namespace varnel {
 
 namespace {
 
-bool makeFolders(const std::string& path) {
-    for (size_t slash = 1; slash != std::string::npos; slash = path.find('/', slash + 1)) {
-        const std::string part = path.substr(0, slash);
-        if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
-    }
-    return ::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
-}
-
 bool holds(const std::string& path, const std::string& bytes) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    std::string present(bytes.size() + 1, '\0');
-    const ssize_t n = ::read(fd, present.data(), present.size());
+    struct stat st {};
+    std::string present(bytes.size(), '\0');
+    const bool same = ::fstat(fd, &st) == 0 && static_cast<size_t>(st.st_size) == bytes.size() &&
+                      readFully(fd, present.data(), present.size()) && present == bytes;
     ::close(fd);
-    return n == static_cast<ssize_t>(bytes.size()) && present.compare(0, bytes.size(), bytes) == 0;
+    return same;
 }
 
 // Writes `bytes` unless the file already holds them; `changed` says whether it wrote.

@@ -8,9 +8,7 @@
 
 namespace varnel {
 
-void openFtpFolder(AppSession& session, const std::string& ftpFolder) {
-    std::string folder = ftpFolder;
-    if (folder.back() != '\\') folder += '\\';
+void openFtpFolder(AppSession& session, const std::string& folder) {
     std::string mirror;
     MakeMirrorFolders(session.workspace.paths().programDir, folder, mirror);
     refreshFolders(session.services, folder.c_str(), kSingleFolder, 0);

@@ -11,8 +11,8 @@ namespace varnel {
 class AppSession;
 class FilePage;
 
-// `ftpFolder` in catalog spelling ("ftp:\\host\dir\").
-void openFtpFolder(AppSession& session, const std::string& ftpFolder);
+// `folder` in catalog spelling, with its separator ("ftp:\\host\dir\").
+void openFtpFolder(AppSession& session, const std::string& folder);
 
 void reportRemoteProgress(AppSession& session, FilePage& page,
                           const std::function<void(const std::string&)>& status);

@@ -358,6 +358,12 @@ int32_t Catalog::findSameFile(int list, int srcList, int32_t j) {
     return findByFolderAndName(list, folder, name);
 }
 
+bool Catalog::sameFile(int listA, int32_t i, int listB, int32_t j) {
+    flushPendingStrings();
+    return compareIgnoringCase(recordName(listA, i), recordName(listB, j)) == 0 &&
+           compareIgnoringCase(recordFolder(listA, i), recordFolder(listB, j)) == 0;
+}
+
 int32_t Catalog::findByFolderAndName(int list, const char* folderPath, const char* name) {
     flushPendingStrings();
     for (int32_t i = 0; i < counts_[list]; ++i)

@@ -205,6 +205,8 @@ class Catalog {
     }
     int32_t findEqualRecord(int list, int srcList, int32_t j);
     int32_t findSameFile(int list, int srcList, int32_t j);
+    // Same folder path and name, ignoring case.
+    bool sameFile(int listA, int32_t i, int listB, int32_t j);
     int32_t findByFolderAndName(int list, const char* folderPath, const char* name);
 
     // ---- site nodes -------------------------------------------------------------------------

@@ -21,7 +21,6 @@
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
 #include "gui/mainview.h"
-#include "platform/keylocks.h"
 #include "scan/changemonitor.h"
 #include "scan/scancommand.h"
 #include "view/navigation.h"
@@ -160,7 +159,7 @@ void CMainFrame::buildStatusBar() {
 
 // A lock's pane shows its name while the lock is on, and stays blank otherwise.
 void CMainFrame::showKeyLocks() {
-    const KeyLocks locks = readKeyLocks(keyLightsFolder);
+    const KeyLocks locks = keyLights_.read();
     const bool on[3] = {locks.caps, locks.num, locks.scroll};
     for (int k = 0; k < 3; ++k) {
         const QString text = on[k] ? QString::fromLatin1(kLockNames[k]) : QString();
@@ -423,8 +422,7 @@ void CMainFrame::runCommand(int id) {
             break;
         case kCmdOffline:
             session_.ftp.ToggleOffline();
-            // As with the folder pane, the timer brings the check mark in line.
-            actions_.value(kCmdOffline)->setChecked(!session_.ftp.offline());
+            actions_.value(kCmdOffline)->setChecked(session_.ftp.offline());
             break;
         default:
             break;  // listed, but their operations are not part of the program yet

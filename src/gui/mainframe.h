@@ -9,6 +9,7 @@
 
 #include "gui/progressdialog.h"
 #include "gui/scandialog.h"
+#include "platform/keylocks.h"
 
 class QAction;
 class QComboBox;
@@ -45,7 +46,7 @@ class CMainFrame : public QMainWindow {
     void showAbout();
 
     // Where the keyboard lights are read from; tests point it at a folder of their own.
-    std::string keyLightsFolder = "/sys/class/leds";
+    void setKeyLightsFolder(const std::string& folder) { keyLights_ = KeyLights(folder); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -69,6 +70,7 @@ class CMainFrame : public QMainWindow {
     QComboBox* address_;
     QLabel* message_;
     QLabel* lockPanes_[3] = {};
+    KeyLights keyLights_;
     QMenu* fileMenu_ = nullptr;
     QMenu* viewMenu_ = nullptr;
     QAction* recentAnchor_ = nullptr;

@@ -10,6 +10,9 @@ namespace varnel {
 
 namespace {
 
+constexpr int kReadsPerFind = 25;  // about five seconds of timer ticks
+constexpr const char* kLightSuffixes[3] = {"::capslock", "::numlock", "::scrolllock"};
+
 bool lit(const std::string& brightnessFile) {
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(brightnessFile.c_str(), "re"),
                                                std::fclose);
@@ -24,19 +27,30 @@ bool endsWith(const char* name, const char* suffix) {
 
 }  // namespace
 
-KeyLocks readKeyLocks(const std::string& ledsFolder) {
-    KeyLocks locks;
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(ledsFolder.c_str()), ::closedir);
-    if (!dir) return locks;
-    // One light per keyboard ("input3::capslock"): a lock is on when any keyboard shows it.
-    while (const dirent* entry = ::readdir(dir.get())) {
-        bool* lock = endsWith(entry->d_name, "::capslock")     ? &locks.caps
-                     : endsWith(entry->d_name, "::numlock")    ? &locks.num
-                     : endsWith(entry->d_name, "::scrolllock") ? &locks.scroll
-                                                               : nullptr;
-        if (lock && !*lock) *lock = lit(ledsFolder + "/" + entry->d_name + "/brightness");
-    }
-    return locks;
+KeyLights::KeyLights(std::string ledsFolder) : folder_(std::move(ledsFolder)) {
+    find();
+}
+
+// One light per keyboard ("input3::capslock").
+void KeyLights::find() {
+    for (auto& files : lights_) files.clear();
+    readsSinceFind_ = 0;
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder_.c_str()), ::closedir);
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir.get()))
+        for (int k = 0; k < 3; ++k)
+            if (endsWith(entry->d_name, kLightSuffixes[k]))
+                lights_[k].push_back(folder_ + "/" + entry->d_name + "/brightness");
+}
+
+KeyLocks KeyLights::read() {
+    if (++readsSinceFind_ > kReadsPerFind) find();
+    bool on[3] = {};
+    // A lock is on when any keyboard shows it.
+    for (int k = 0; k < 3; ++k)
+        for (const std::string& file : lights_[k])
+            if (!on[k]) on[k] = lit(file);
+    return {on[0], on[1], on[2]};
 }
 
 }  // namespace varnel

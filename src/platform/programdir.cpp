@@ -1,5 +1,6 @@
 #include "platform/programdir.h"
 
+#include "platform/makefolders.h"
 #include "platform/mounttable.h"
 
 #include <pwd.h>
@@ -39,15 +40,6 @@ bool isWritableFolder(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
            ::access(path.c_str(), W_OK) == 0;
-}
-
-// mkdir -p; an existing folder is fine.
-void makeFolders(const std::string& path) {
-    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        std::string part = path.substr(0, slash);
-        if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return;
-        if (slash == std::string::npos) return;
-    }
 }
 
 std::string homeFolder() {

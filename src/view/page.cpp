@@ -153,9 +153,9 @@ void FilePage::fillRow(int row, int32_t i) {
     const bool selected = isSelected(list, i);
     const std::string name = catalog_.recordName(list, i);
     std::string folder = catalog_.recordFolder(list, i);
-    const std::string fullPath = folder + name;
 
     if (cache_[row][kColName] != name) {
+        const std::string fullPath = folder + name;
         cache_[row][kColName] = name;
         screen_.setCell(row, kColName, name);
         // The type is asked for by name only: an FTP file's name stands alone.
@@ -174,7 +174,8 @@ void FilePage::fillRow(int row, int32_t i) {
 
     if (catalog_.recordNoteText(list, i)[0] == '\0') {
         std::string title;
-        if (extensionInList(name.c_str(), "htm,html")) title = ReadPageTitle(fullPath);
+        if (extensionInList(name.c_str(), "htm,html"))
+            title = ReadPageTitle(catalog_.recordFolder(list, i) + name);
         if (title.empty()) title = " ";
         // A view over the master list knows its record there; only copies must search.
         const int32_t master = list == kMasterList || catalog_.isDerived(list)
@@ -194,14 +195,9 @@ bool FilePage::isSelected(int list, int32_t i) {
     const int32_t count = catalog_.recordCount(kSelectionList);
     if (count == 0) return false;
     const int64_t guess = int64_t{i} + selectionShift_;
-    if (guess >= 0 && guess < count) {
-        const auto at = static_cast<int32_t>(guess);
-        if (equalIgnoringCase(catalog_.recordName(kSelectionList, at),
-                              catalog_.recordName(list, i)) &&
-            equalIgnoringCase(catalog_.recordFolder(kSelectionList, at),
-                              catalog_.recordFolder(list, i)))
-            return true;
-    }
+    if (guess >= 0 && guess < count &&
+        catalog_.sameFile(kSelectionList, static_cast<int32_t>(guess), list, i))
+        return true;
     const int32_t found = catalog_.findSameFile(kSelectionList, list, i);
     if (found < 0) return false;
     selectionShift_ = found - i;
