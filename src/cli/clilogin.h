@@ -1,7 +1,12 @@
 #pragma once
-// The FTP login given on the command line, and the login dialog answered from it.
+// The FTP login given on the command line, the login dialog answered from it, and the FTP
+// session of one command.
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "platform/ftpclient.h"
+#include "remote/ftpsession.h"
 #include "remote/loginform.h"
 
 namespace varnel {
@@ -12,6 +17,16 @@ struct CliLogin {
     std::string password;
     bool save = false;  // --save: keep the login in cfg.dat
 };
+
+// Takes "--user U" or "--password P" at args[i], moving i onto the value; false for any
+// other argument.
+inline bool takeLoginOption(const std::vector<std::string>& args, size_t& i, CliLogin& login) {
+    const std::string& a = args[i];
+    if ((a != "--user" && a != "--password") || i + 1 >= args.size()) return false;
+    (a == "--user" ? login.user : login.password) = args[++i];
+    login.hasUser = login.hasUser || a == "--user";
+    return true;
+}
 
 // Answers the login dialog with the given user, else the saved login the session preset,
 // else anonymous. Network folders are not asked for on a terminal.
@@ -32,6 +47,17 @@ class CliLoginDialogs : public RemoteDialogs {
 
   private:
     const CliLogin& login_;
+};
+
+// The FTP session of one command, its logins taken from the command line.
+struct CliFtp {
+    CliFtp(Prompt& prompt, Settings& settings, const CliLogin& login)
+        : client(makeCurlFtpClient()),
+          dialogs(login),
+          session(*client, prompt, dialogs, settings) {}
+    std::unique_ptr<FtpClient> client;
+    CliLoginDialogs dialogs;
+    FtpSession session;
 };
 
 }  // namespace varnel

@@ -32,10 +32,8 @@ struct FtpOptions : CliLogin {
 bool parseOptions(const std::vector<std::string>& args, FtpOptions& out, std::string& why) {
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if ((a == "--user" || a == "--password") && i + 1 < args.size()) {
-            (a == "--user" ? out.user : out.password) = args[++i];
-            out.hasUser = out.hasUser || a == "--user";
-        } else if (a == "--save") {
+        if (takeLoginOption(args, i, out)) continue;
+        if (a == "--save") {
             out.save = true;
         } else if (a == "--overwrite") {
             out.overwrite = true;
@@ -70,23 +68,12 @@ std::string formatTime(uint64_t fileTime) {
     return text;
 }
 
-// Everything an ftp command works with, in the order it must be built.
-struct FtpTools {
-    explicit FtpTools(CliContext& ctx, const FtpOptions& options)
-        : client(makeCurlFtpClient()),
-          dialogs(options),
-          session(*client, ctx.prompt, dialogs, ctx.workspace.settings()) {}
-    std::unique_ptr<FtpClient> client;
-    CliLoginDialogs dialogs;
-    FtpSession session;
-};
-
 int loginFailure(FtpSession& session, const std::string& url) {
     const std::string& why = session.lastFtpError();
     return fail(why.empty() ? "cannot log in to " + url : why);
 }
 
-int runLogin(CliContext& ctx, FtpTools& ftp, const FtpOptions& options) {
+int runLogin(CliContext& ctx, CliFtp& ftp, const FtpOptions& options) {
     const std::string& url = options.operands[0];
     if (!ftp.session.PromptRemoteLogin(folderNameOf(url, true)))
         return fail("login cancelled for " + url);
@@ -103,7 +90,7 @@ int runLogin(CliContext& ctx, FtpTools& ftp, const FtpOptions& options) {
     return 0;
 }
 
-int runList(FtpTools& ftp, const FtpOptions& options) {
+int runList(CliFtp& ftp, const FtpOptions& options) {
     const std::string& url = options.operands[0];
     if (!ftp.session.PromptRemoteLogin(folderNameOf(url, true)))
         return fail("login cancelled for " + url);
@@ -115,7 +102,7 @@ int runList(FtpTools& ftp, const FtpOptions& options) {
     return std::fflush(stdout) == 0 ? 0 : fail("cannot write the listing");
 }
 
-int runCopy(CliContext& ctx, FtpTools& ftp, const FtpOptions& options, bool download) {
+int runCopy(CliContext& ctx, CliFtp& ftp, const FtpOptions& options, bool download) {
     const std::string& from = options.operands[0];
     const std::string& to = options.operands[1];
     const std::string& url = download ? from : to;
@@ -167,7 +154,7 @@ int runFtp(CliContext& ctx, const std::vector<std::string>& args) {
     if (!isFtpUrl(url)) return fail("not an FTP URL: " + url);
     if (url.size() >= kTextSize)
         return fail("the URL is longer than " + std::to_string(kTextSize - 1) + " bytes");
-    FtpTools ftp(ctx, options);
+    CliFtp ftp(ctx.prompt, ctx.workspace.settings(), options);
     if (sub == "login") return runLogin(ctx, ftp, options);
     if (sub == "ls") return runList(ftp, options);
     return runCopy(ctx, ftp, options, sub == "get");

@@ -41,12 +41,9 @@ bool parseOptions(const std::vector<std::string>& args, size_t first, ScanOption
                   std::string& why) {
     for (size_t i = first; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if ((a == "--user" || a == "--password" || a == "--exclude") && i + 1 < args.size()) {
-            std::string& value = a == "--user"       ? out.user
-                                 : a == "--password" ? out.password
-                                                     : out.exclusions;
-            value = args[++i];
-            out.hasUser = out.hasUser || a == "--user";
+        if (takeLoginOption(args, i, out)) continue;
+        if (a == "--exclude" && i + 1 < args.size()) {
+            out.exclusions = args[++i];
         } else if (a == "--live") {
             out.live = true;
         } else if (a.size() > 1 && a[0] == '-') {
@@ -118,18 +115,14 @@ class StatusPrinter : public Prompt {
 struct ScanTools {
     ScanTools(CliContext& ctx, const ScanOptions& options)
         : prompt(ctx.prompt),
-          client(makeCurlFtpClient()),
-          logins(options),
-          session(*client, prompt, logins, ctx.workspace.settings()),
+          ftp(prompt, ctx.workspace.settings(), options),
           services(ctx.catalog, prompt, ctx.workspace.paths().programDir) {
-        services.ftp = &session;
+        services.ftp = &ftp.session;
         services.watchedFolders = &ctx.workspace.settings().watchedFolders;
         services.scannedFolders = &scanned;
     }
     StatusPrinter prompt;
-    std::unique_ptr<FtpClient> client;
-    CliLoginDialogs logins;
-    FtpSession session;
+    CliFtp ftp;
     ScanServices services;
     std::vector<std::string> scanned;
 };
