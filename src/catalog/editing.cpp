@@ -15,10 +15,6 @@ namespace varnel {
 
 namespace {
 
-bool startsIgnoringCase(const char* text, const std::string& prefix) {
-    return strncasecmp(text, prefix.c_str(), prefix.size()) == 0;
-}
-
 // Keeps (keep = true) or drops the selected records of the current view.
 void filterBySelection(Catalog& catalog, Prompt& prompt, bool keep) {
     const int current = catalog.currentList();
@@ -95,16 +91,16 @@ int mergeCatalogFile(CatalogDatabase& database, Catalog& catalog, const std::str
     std::vector<std::string> roots;
     auto underARoot = [&](const char* folder) {
         for (const std::string& root : roots)
-            if (startsIgnoringCase(folder, root)) return true;
+            if (startsWithIgnoringCase(folder, root)) return true;
         return false;
     };
     for (int32_t i = 0; i < catalog.recordCount(source); ++i) {
         const char* folder = catalog.recordFolder(source, i);
-        if (strncasecmp(folder, "ftp:", 4) != 0) continue;
+        if (!startsWithIgnoringCase(folder, "ftp:")) continue;
         if (mode == 0) {
             bool scanned = false;
             for (const std::string& f : scannedFolders)
-                scanned = scanned || startsIgnoringCase(folder, f);
+                scanned = scanned || startsWithIgnoringCase(folder, f);
             if (!scanned) continue;
         }
         saved.push_back({folder, catalog.recordName(source, i), catalog.recordNoteText(source, i),

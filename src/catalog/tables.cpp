@@ -39,6 +39,18 @@ int compareIgnoringCase(const char* a, const char* b) {
     }
 }
 
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && equalIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool startsWithIgnoringCase(const char* text, std::string_view prefix) {
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (text[i] == '\0' || foldCase(static_cast<unsigned char>(text[i])) !=
+                                   foldCase(static_cast<unsigned char>(prefix[i])))
+            return false;
+    return true;
+}
+
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)

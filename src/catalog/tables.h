@@ -305,5 +305,8 @@ inline unsigned char foldCase(unsigned char c) {
 }
 int compareIgnoringCase(const char* a, const char* b);
 bool equalIgnoringCase(std::string_view a, std::string_view b);
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix);
+// The same for a NUL-terminated text, read no further than the prefix.
+bool startsWithIgnoringCase(const char* text, std::string_view prefix);
 
 }  // namespace varnel

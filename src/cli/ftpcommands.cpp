@@ -48,7 +48,7 @@ bool parseOptions(const std::vector<std::string>& args, FtpOptions& out, std::st
 }
 
 bool isFtpUrl(const std::string& url) {
-    return url.size() > 6 && equalIgnoringCase(std::string_view(url).substr(0, 6), "ftp://");
+    return url.size() > 6 && IsFtpUrl(url);
 }
 
 // The catalog name of the folder holding `url` (or of `url` itself when it names a folder).

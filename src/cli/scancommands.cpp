@@ -59,8 +59,7 @@ bool parseOptions(const std::vector<std::string>& args, size_t first, ScanOption
 // A folder given on the command line, as the catalog spells it: relative local paths are
 // taken from the working folder, FTP URLs become FTP names.
 std::string absoluteFolder(std::string folder) {
-    if (folder.size() >= 6 && equalIgnoringCase(std::string_view(folder).substr(0, 6), "ftp://"))
-        SwapFtpSeparators(folder);
+    if (IsFtpUrl(folder)) SwapFtpSeparators(folder);
     if (folder.empty() || folder[0] == '/' || IsFtpName(folder.c_str())) return folder;
     char cwd[4096];
     if (!::getcwd(cwd, sizeof cwd)) return folder;

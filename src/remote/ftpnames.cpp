@@ -1,14 +1,12 @@
 #include "remote/ftpnames.h"
 
 #include <cstring>
-#include <strings.h>
+
+#include "catalog/tables.h"
 
 namespace varnel {
 
 namespace {
-bool startsIgnoringCase(const char* text, const char* prefix) {
-    return strncasecmp(text, prefix, std::strlen(prefix)) == 0;
-}
 bool endsWith(const char* text, char c) {
     size_t length = std::strlen(text);
     return length > 0 && text[length - 1] == c;
@@ -16,7 +14,7 @@ bool endsWith(const char* text, char c) {
 }  // namespace
 
 bool IsFtpFolderName(const char* name) {
-    if (!startsIgnoringCase(name, "ftp:\\\\")) return false;
+    if (!startsWithIgnoringCase(name, "ftp:\\\\")) return false;
     return std::strchr(name + 6, '\\') == nullptr || endsWith(name, '\\');
 }
 
@@ -27,12 +25,19 @@ bool IsRemoteFolderName(const char* name) {
 
 bool IsFolderName(const char* name) {
     if (IsRemoteFolderName(name)) return true;
-    const bool drive = ((name[0] | 0x20) >= 'a' && (name[0] | 0x20) <= 'z') && name[1] == ':' && name[2] == '\\';
+    const bool drive =
+        ((name[0] | 0x20) >= 'a' && (name[0] | 0x20) <= 'z') && name[1] == ':' && name[2] == '\\';
     if (drive && endsWith(name, '\\') && std::strlen(name) > 2) return true;
     return name[0] == '/' && endsWith(name, '/');
 }
 
-bool IsFtpName(const char* name) { return startsIgnoringCase(name, "ftp:"); }
+bool IsFtpName(const char* name) {
+    return startsWithIgnoringCase(name, "ftp:");
+}
+
+bool IsFtpUrl(std::string_view text) {
+    return startsWithIgnoringCase(text, "ftp://");
+}
 
 void SwapFtpSeparators(char* name) {
     if (!IsFtpName(name)) return;
@@ -44,7 +49,9 @@ void SwapFtpSeparators(char* name) {
     }
 }
 
-void SwapFtpSeparators(std::string& name) { SwapFtpSeparators(name.data()); }
+void SwapFtpSeparators(std::string& name) {
+    SwapFtpSeparators(name.data());
+}
 
 bool FtpHostFromUrl(const char* url, std::string& host) {
     const char* rest = std::strlen(url) > 6 ? url + 6 : url + std::strlen(url);

@@ -5,6 +5,7 @@
 // Network names (\\server\share\) and drive names (C:\dir\) come from catalogs made on
 // another system: they stay valid catalog text. Local names on Linux start with "/".
 #include <string>
+#include <string_view>
 
 namespace varnel {
 
@@ -16,6 +17,8 @@ bool IsRemoteFolderName(const char* name);
 bool IsFolderName(const char* name);
 // Starts with "ftp:": the test that picks the FTP path for file operations.
 bool IsFtpName(const char* name);
+// Starts with "ftp://" (any letter case): an address in URL spelling.
+bool IsFtpUrl(std::string_view text);
 // Swaps "\" and "/" over the whole text when it is an FTP name: catalog spelling to URL and
 // back. Other names are left alone.
 void SwapFtpSeparators(char* name);

@@ -19,10 +19,6 @@ bool isFolder(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && equalIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 // The name with the trailing "\" a folder name carries.
 std::string asFolderName(std::string_view ftpName) {
     std::string name(ftpName);

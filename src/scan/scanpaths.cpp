@@ -11,11 +11,7 @@ namespace varnel {
 namespace {
 
 bool isFtp(std::string_view text) {
-    return text.size() >= 4 && equalIgnoringCase(text.substr(0, 4), "ftp:");
-}
-
-bool startsWithUrlPrefix(std::string_view text) {
-    return text.size() >= 6 && equalIgnoringCase(text.substr(0, 6), "ftp://");
+    return startsWithIgnoringCase(text, "ftp:");
 }
 
 // Kernel views and other file systems whose entries are not files on a disk.
@@ -99,7 +95,7 @@ FolderList FolderList::fromText(std::string_view text, bool complete) {
         start = comma + 1;
         if (entry.empty()) continue;
         // The address-bar spelling of an FTP folder becomes the catalog spelling.
-        if (startsWithUrlPrefix(entry)) SwapFtpSeparators(entry);
+        if (IsFtpUrl(entry)) SwapFtpSeparators(entry);
         const char separator = folderSeparator(entry);
         if (complete && entry.back() != separator) entry.push_back(separator);
         list.add(entry);
