@@ -11,7 +11,7 @@
 
 #include "platform/atomicfile.h"
 #include "platform/fileio.h"
-#include "platform/makefolders.h"
+#include "platform/paths.h"
 
 extern char** environ;
 

@@ -6,6 +6,7 @@
 #include "catalog/dbfile.h"
 #include "catalog/tables.h"
 #include "catalog/workspace.h"
+#include "platform/paths.h"
 #include "platform/prompt.h"
 
 namespace varnel {
@@ -14,11 +15,6 @@ namespace {
 constexpr const char* kCatalogFilter = "Files db (*.fdb)|*.fdb";
 constexpr size_t kRecentShown = 5;
 constexpr size_t kRecentKeptBytes = 2048;
-
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
 
 std::vector<std::string> splitNameList(const std::string& list) {
     std::vector<std::string> out;
@@ -61,7 +57,7 @@ void CatalogFileCommands::newCatalog() {
     if (!saveFirst()) return;
     const std::string base = workspace_.paths().programDir + "/New";
     std::string path = base + ".fdb";
-    for (int k = 1; exists(path); ++k) path = base + std::to_string(k) + ".fdb";
+    for (int k = 1; pathExists(path); ++k) path = base + std::to_string(k) + ".fdb";
     database_.openCatalogOrDefault(path.c_str());
     catalog_.historyPushList(kMasterList);
     catalog_.page().viewMode = 1;

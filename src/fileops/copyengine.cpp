@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/ftpclient.h"
+#include "platform/paths.h"
 #include "platform/progress.h"
 #include "platform/prompt.h"
 #include "remote/ftpnames.h"
@@ -49,11 +50,6 @@ std::string_view afterLast(std::string_view path, char separator) {
 
 bool isPlainName(std::string_view name) {
     return !name.empty() && name != "." && name != "..";
-}
-
-bool exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
 }
 
 int64_t steadySeconds() {
@@ -176,7 +172,7 @@ CopyEngine::Outcome CopyEngine::download(const std::string& destination,
     std::string local = destination;
     if (local.empty() || local.back() != '/') local.push_back('/');
     local += name;
-    if (exists(local)) {
+    if (pathExists(local)) {
         std::string question = "Destination  File :\"" + local + "\" already exists, continue?";
         if (prompt_.ask(question, Buttons::YesNo) != Answer::Yes)
             return fail(Outcome::EndJob, "Not replaced: " + local);

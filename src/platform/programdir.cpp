@@ -1,6 +1,6 @@
 #include "platform/programdir.h"
 
-#include "platform/makefolders.h"
+#include "platform/paths.h"
 #include "platform/mounttable.h"
 
 #include <pwd.h>
@@ -37,9 +37,7 @@ bool isLocalDiskType(std::string_view type) {
 }
 
 bool isWritableFolder(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           ::access(path.c_str(), W_OK) == 0;
+    return isFolder(path) && ::access(path.c_str(), W_OK) == 0;
 }
 
 std::string homeFolder() {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "catalog/tables.h"
+#include "platform/paths.h"
 
 namespace varnel {
 
@@ -13,11 +14,6 @@ namespace {
 constexpr size_t kFtpPrefixLength = 6;  // "ftp:\\"
 constexpr size_t kHandledListSize = 4096;
 constexpr size_t kHandledListLimit = 2048;
-
-bool isFolder(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 // The name with the trailing "\" a folder name carries.
 std::string asFolderName(std::string_view ftpName) {
