@@ -45,7 +45,7 @@ TEST_F(WindowFixture, OpensTheDefaultCatalogOnOnePageOfRows) {
     ::mkdir(leds.file("input3::numlock").c_str(), 0755);
     test::writeFile(leds.file("input3::capslock/brightness"), "1\n");
     test::writeFile(leds.file("input3::numlock/brightness"), "0\n");
-    frame->keyLightsFolder = leds.path();
+    frame->setKeyLightsFolder(leds.path());
     ticks(1);
     auto pane = [&](const char* name) {
         return frame->findChild<QLabel*>(QString::fromLatin1(name))->text().toStdString();
