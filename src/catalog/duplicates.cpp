@@ -3,6 +3,7 @@
 #include <bit>
 #include <vector>
 
+#include "catalog/identity.h"
 #include "catalog/tables.h"
 #include "platform/prompt.h"
 
@@ -10,10 +11,11 @@ namespace varnel {
 
 namespace {
 
-// FNV-1a over the case-folded text, so texts equal ignoring case hash alike.
-uint64_t foldedHash(const char* text, uint64_t hash) {
+// FNV-1a; over the case-folded text where the path ignores case, so that texts naming the
+// same file hash alike.
+uint64_t pathHash(const char* text, bool folded, uint64_t hash) {
     for (const auto* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
-        hash = (hash ^ foldCase(*p)) * 0x100000001b3ULL;
+        hash = (hash ^ (folded ? foldCase(*p) : *p)) * 0x100000001b3ULL;
     return hash;
 }
 
@@ -31,23 +33,25 @@ int32_t checkDuplicates(Catalog& catalog, int list, Prompt& prompt, int64_t nowS
     std::vector<uint8_t> drop;
     uint32_t lastFolder = UINT32_MAX;
     uint64_t folderHash = 0;
+    bool folded = false;
     for (int32_t i = 0; i < count; ++i) {
         const char* folder = catalog.recordFolder(list, i);
         const char* name = catalog.recordName(list, i);
         // Records of one folder usually stand together: hash its path once.
         if (catalog.folderOffset(list, i) != lastFolder) {
             lastFolder = catalog.folderOffset(list, i);
-            folderHash = foldedHash(folder, 0xcbf29ce484222325ULL) ^ 0xFF;
+            folded = pathIgnoresCase(folder);
+            folderHash = pathHash(folder, folded, 0xcbf29ce484222325ULL) ^ 0xFF;
         }
-        uint64_t hash = foldedHash(name, folderHash);
+        uint64_t hash = pathHash(name, folded, folderHash);
         for (size_t s = hash & (slots - 1);; s = (s + 1) & (slots - 1)) {
             int32_t seen = table[s];
             if (seen < 0) {
                 table[s] = i;
                 break;
             }
-            if (compareIgnoringCase(catalog.recordName(list, seen), name) == 0 &&
-                compareIgnoringCase(catalog.recordFolder(list, seen), folder) == 0) {
+            if (sameFileName(catalog.recordFolder(list, seen), catalog.recordName(list, seen),
+                             folder, name)) {
                 if (drop.empty()) drop.assign(static_cast<size_t>(count), 0);
                 drop[static_cast<size_t>(i)] = 1;
                 break;

@@ -229,7 +229,7 @@ int runWatchEdit(CliContext& ctx, const std::string& sub, const std::string& ope
     bool present = false;
     const FolderList list = FolderList::fromBytes(watched.data(), watched.size());
     for (const std::string& f : list.entries()) {
-        if (sameFolder(f, folder)) {
+        if (samePathText(f, folder)) {
             present = true;
             if (sub == "remove") continue;
         }

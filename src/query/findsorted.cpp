@@ -1,5 +1,6 @@
 #include "query/findsorted.h"
 
+#include "catalog/identity.h"
 #include "catalog/tables.h"
 
 namespace varnel {
@@ -13,9 +14,6 @@ int32_t findSortedRecord(Catalog& catalog, int list, int key, const char* folder
     catalog.flushPendingStrings();
     auto primary = [&](int32_t i) {
         return byName ? catalog.recordName(list, i) : catalog.recordFolder(list, i);
-    };
-    auto secondary = [&](int32_t i) {
-        return byName ? catalog.recordFolder(list, i) : catalog.recordName(list, i);
     };
 
     int32_t lo = 0, hi = catalog.recordCount(list), found = -1;
@@ -34,9 +32,12 @@ int32_t findSortedRecord(Catalog& catalog, int list, int key, const char* folder
     if (found < 0) return -1;
     while (found > 0 && compareIgnoringCase(primary(found - 1), primaryKey) == 0) --found;
     if (!secondaryKey) return found;
+    // The list is ordered ignoring case; among the records equal that way, the file itself
+    // is the one that passes the identity rule (exact for local paths).
     const int32_t count = catalog.recordCount(list);
     for (int32_t i = found; i < count && compareIgnoringCase(primary(i), primaryKey) == 0; ++i)
-        if (compareIgnoringCase(secondary(i), secondaryKey) == 0) return i;
+        if (sameFileName(catalog.recordFolder(list, i), catalog.recordName(list, i), folder, name))
+            return i;
     return -1;
 }
 

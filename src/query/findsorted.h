@@ -9,9 +9,9 @@ class Catalog;
 inline constexpr int kByNameThenFolder = 0;  // sorted by name; folder is the second key
 inline constexpr int kByFolderThenName = 2;  // sorted by folder; name is the second key
 
-// Index of the record with the given primary key and, when the second key is not null,
-// the given second key (both ignoring case); without a second key the first record of the
-// primary key. -1 when there is none.
+// Index of the record with the given primary key and, when the second key is not null, the
+// same file (folder and name by the identity rule of catalog/identity.h); without a second
+// key the first record whose primary key is equal ignoring case. -1 when there is none.
 int32_t findSortedRecord(Catalog& catalog, int list, int key, const char* folder, const char* name);
 // The same with key 0.
 int32_t findSortedRecord(Catalog& catalog, int list, const char* folder, const char* name);

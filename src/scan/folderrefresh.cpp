@@ -120,7 +120,7 @@ void Refresh::dropVanishedSubfolders(const FolderList& folders) {
     auto vanished = [&](std::string_view folder) {
         if (refreshed.holds(folder) || subfolders_.holdsOrIsBelow(folder)) return false;
         for (const std::string& r : read_)
-            if (startsWithFolder(folder, r)) return true;
+            if (startsWithPath(folder, r)) return true;
         return false;
     };
     // The folder pool holds every catalogued folder: a cheap look there first.

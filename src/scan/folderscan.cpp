@@ -162,7 +162,7 @@ ScanSummary scanFolders(ScanServices& services, const char* roots, size_t rootsL
         for (const std::string& root : rootList.entries()) {
             bool known = false;
             for (const std::string& f : *services.scannedFolders)
-                known = known || sameFolder(f, root);
+                known = known || samePathText(f, root);
             if (!known) services.scannedFolders->push_back(root);
         }
 

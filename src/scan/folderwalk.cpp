@@ -168,7 +168,7 @@ void Walk::seedQueue() {
         }
         bool again = false;
         for (size_t at = 0; at < used_ && !again; at += std::strlen(queue_.get() + at) + 1)
-            again = sameFolder(queue_.get() + at, root);
+            again = samePathText(queue_.get() + at, root);
         if (again) continue;  // one walk per folder, or its new files would come twice
         std::memcpy(queue_.get() + used_, root.c_str(), root.size() + 1);
         used_ += root.size() + 1;

@@ -107,23 +107,11 @@ ListingMerge::ListingMerge(Catalog& catalog, int found, int sorted)
 
 void ListingMerge::beginFolder(const char* folder) {
     folder_ = folder;
-    // Local names are case-sensitive; FTP names are compared as the rest of the catalog does.
-    exactNames_ = !IsFtpName(folder);
     folderRecord_ = -1;
 }
 
 int32_t ListingMerge::findPrior(const char* name) {
-    const int32_t first = findSortedRecord(catalog_, sorted_, folder_, name);
-    if (first < 0 || !exactNames_) return first;
-    // Records equal to (folder, name) ignoring case stand together; take the exact one.
-    const int32_t count = catalog_.recordCount(sorted_);
-    for (int32_t j = first; j < count; ++j) {
-        const char* n = catalog_.recordName(sorted_, j);
-        const char* f = catalog_.recordFolder(sorted_, j);
-        if (std::strcmp(n, name) == 0 && std::strcmp(f, folder_) == 0) return j;
-        if (compareIgnoringCase(n, name) != 0 || compareIgnoringCase(f, folder_) != 0) break;
-    }
-    return -1;
+    return findSortedRecord(catalog_, sorted_, folder_, name);
 }
 
 void ListingMerge::addFile(const char* name, uint32_t size, uint64_t lastWriteTime) {
@@ -142,12 +130,12 @@ void ListingMerge::addFile(const char* name, uint32_t size, uint64_t lastWriteTi
         ++changedFiles_;
     } else {
         if (folderRecord_ < 0) {
-            std::strcpy(catalog_.setRecordFolder(found_, i), folder_);
+            catalog_.writeRecordFolder(found_, i, folder_);
             folderRecord_ = i;
         } else {
             catalog_.copyRecordFolder(found_, i, found_, folderRecord_);
         }
-        std::strcpy(catalog_.setRecordName(found_, i), name);
+        catalog_.writeRecordName(found_, i, name);
         catalog_.setRecordNote(found_, i)[0] = 0;
         ++newFiles_;
     }

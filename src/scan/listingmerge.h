@@ -58,7 +58,6 @@ class ListingMerge {
     std::vector<uint32_t> masterOf_;  // per sorted prior record: its master index
     std::vector<uint8_t> keep_;       // per sorted prior record: 0xFF until confirmed
     const char* folder_ = "";
-    bool exactNames_ = true;
     int32_t folderRecord_ = -1;  // a new record of this folder, to share its folder text
     int32_t newFiles_ = 0;
     int32_t changedFiles_ = 0;

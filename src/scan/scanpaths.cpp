@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "catalog/identity.h"
 #include "catalog/tables.h"
 #include "remote/ftpnames.h"
 
@@ -59,15 +60,6 @@ char folderSeparator(std::string_view folder) {
     return isFtp(folder) ? '\\' : '/';
 }
 
-bool startsWithFolder(std::string_view text, std::string_view folder) {
-    if (folder.size() > text.size()) return false;
-    if (isFtp(folder)) return equalIgnoringCase(text.substr(0, folder.size()), folder);
-    return text.compare(0, folder.size(), folder) == 0;
-}
-
-bool sameFolder(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && startsWithFolder(a, b);
-}
 
 // ---- FolderList -------------------------------------------------------------------------
 
@@ -112,13 +104,13 @@ void FolderList::add(std::string_view folder) {
 
 bool FolderList::holdsPrefixOf(std::string_view text) const {
     for (const std::string& entry : entries_)
-        if (startsWithFolder(text, entry)) return true;
+        if (startsWithPath(text, entry)) return true;
     return false;
 }
 
 bool FolderList::holds(std::string_view folder) const {
     for (const std::string& entry : entries_)
-        if (sameFolder(folder, entry)) return true;
+        if (samePathText(folder, entry)) return true;
     return false;
 }
 

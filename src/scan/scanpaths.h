@@ -11,15 +11,13 @@
 #include <unordered_set>
 #include <vector>
 
+#include "catalog/identity.h"
 #include "platform/mounttable.h"
 
 namespace varnel {
 
 // "\" for an FTP name, "/" for anything else.
 char folderSeparator(std::string_view folder);
-// `text` is `folder` or lies below it.
-bool startsWithFolder(std::string_view text, std::string_view folder);
-bool sameFolder(std::string_view a, std::string_view b);
 
 // A prefix list (NUL-separated entries and their total length, every NUL counted) of
 // folders.
@@ -39,7 +37,7 @@ class FolderList {
     bool empty() const { return bytes_.empty(); }
     const std::vector<std::string>& entries() const { return entries_; }
 
-    // Some entry is a prefix of `text` (compared as startsWithFolder does).
+    // Some entry is a prefix of `text` (by the identity rule of startsWithPath).
     bool holdsPrefixOf(std::string_view text) const;
     // Some entry equals `folder`.
     bool holds(std::string_view folder) const;

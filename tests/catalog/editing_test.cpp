@@ -47,9 +47,8 @@ TEST(SelectionCommands, KeepOnTheMasterListAfterYes) {
     keepSelection(s.catalog, s.prompt);
     EXPECT_EQ(s.prompt.asked,
               std::vector<std::string>{"Only left these 3 files in your Varnel DataBase?"});
-    // "/A/One" is the same file as "/a/one" in other letter case: kept too.
-    EXPECT_EQ(names(s.catalog, kMasterList),
-              (std::vector<std::string>{"one", "three", "four", "One"}));
+    // "/A/One" is another file than "/a/one": local names are case-sensitive.
+    EXPECT_EQ(names(s.catalog, kMasterList), (std::vector<std::string>{"one", "three", "four"}));
     EXPECT_EQ(s.catalog.recordCount(kSelectionList), 0);
     EXPECT_EQ(s.catalog.currentList(), kMasterList);
     EXPECT_GT(s.catalog.generation(), generation);
@@ -64,7 +63,8 @@ TEST(SelectionCommands, DropAnsweredNoOrOnAnotherViewMakesANewResult) {
               std::vector<std::string>{"Delete these 3 files from your Varnel DataBase?"});
     EXPECT_EQ(s.catalog.recordCount(kMasterList), 6);
     EXPECT_GE(s.catalog.currentList(), kFirstTempList);
-    EXPECT_EQ(names(s.catalog, s.catalog.currentList()), (std::vector<std::string>{"two", "ONE"}));
+    EXPECT_EQ(names(s.catalog, s.catalog.currentList()),
+              (std::vector<std::string>{"two", "ONE", "One"}));
 
     // On a view that is not the master list nothing is asked.
     Selection t;
@@ -74,7 +74,8 @@ TEST(SelectionCommands, DropAnsweredNoOrOnAnotherViewMakesANewResult) {
     t.catalog.historyPush(view, "*", -1, -1, 0);
     dropSelection(t.catalog, t.prompt);
     EXPECT_TRUE(t.prompt.asked.empty());
-    EXPECT_EQ(names(t.catalog, t.catalog.currentList()), (std::vector<std::string>{"ONE", "two"}));
+    EXPECT_EQ(names(t.catalog, t.catalog.currentList()),
+              (std::vector<std::string>{"One", "ONE", "two"}));
     EXPECT_EQ(t.catalog.recordCount(kMasterList), 6);
 }
 

@@ -190,14 +190,29 @@ TEST(CatalogTables, ComparisonsIgnoreAsciiCaseOnly) {
     EXPECT_GT(compareIgnoringCase("Z", "_"), 0);
     EXPECT_LT(compareIgnoringCase("_", "a"), 0);
     EXPECT_NE(compareIgnoringCase("\xc3\xa9", "\xc3\x89"), 0);  // no folding beyond ASCII
+}
+
+// Searching ignores case; identity does so only where the file system does: FTP sites and
+// the paths of catalogs made on case-blind systems. Local Linux names are case-sensitive.
+TEST(CatalogTables, FileIdentityIsExactForLocalPathsOnly) {
     Catalog c;
     appendRecords(c, kMasterList,
-                  {{"/Dir/", "File.TXT", "n", 5, 6}, {"/dir/", "file.txt", "N", 5, 6}});
-    EXPECT_TRUE(c.recordsEqual(kMasterList, 0, kMasterList, 1));
-    EXPECT_EQ(c.findByFolderAndName(kMasterList, "/DIR/", "FILE.txt"), 0);
-    appendRecord(c, kSelectionList, {"/dir/", "FILE.TXT", "", 0, 0});
-    EXPECT_EQ(c.findSameFile(kMasterList, kSelectionList, 0), 0);
-    EXPECT_EQ(c.findEqualRecord(kMasterList, kSelectionList, 0), -1);
+                  {{"/Dir/", "File.TXT", "n", 5, 6},
+                   {"/dir/", "file.txt", "N", 5, 6},
+                   {"ftp:\\\\Host\\Pub\\", "A.zip", "n", 1, 1},
+                   {"C:\\Music\\", "Song.mp3", "", 2, 2},
+                   {"\\\\server\\share\\", "X", "", 3, 3}});
+    EXPECT_FALSE(c.recordsEqual(kMasterList, 0, kMasterList, 1));
+    EXPECT_EQ(c.findByFolderAndName(kMasterList, "/DIR/", "FILE.txt"), -1);
+    EXPECT_EQ(c.findByFolderAndName(kMasterList, "/dir/", "file.txt"), 1);
+    EXPECT_EQ(c.findByFolderAndName(kMasterList, "FTP:\\\\host\\pub\\", "a.ZIP"), 2);
+    EXPECT_EQ(c.findByFolderAndName(kMasterList, "c:\\music\\", "SONG.MP3"), 3);
+    EXPECT_EQ(c.findByFolderAndName(kMasterList, "\\\\SERVER\\Share\\", "x"), 4);
+    appendRecords(c, kSelectionList,
+                  {{"/dir/", "FILE.TXT", "", 0, 0}, {"ftp:\\\\host\\PUB\\", "a.zip", "N", 1, 1}});
+    EXPECT_EQ(c.findSameFile(kMasterList, kSelectionList, 0), -1);
+    EXPECT_EQ(c.findSameFile(kMasterList, kSelectionList, 1), 2);
+    EXPECT_EQ(c.findEqualRecord(kMasterList, kSelectionList, 1), 2);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -71,6 +72,28 @@ TEST_F(ScanCli, ScanPrintsWhatItDidAndSavesTheCatalog) {
     auto missing = cli({"refresh", root() + "nowhere/"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("cannot read"), std::string::npos) << missing.err;
+}
+
+// Linux names are case-sensitive: files that differ only in letter case are all kept,
+// through the save, a reload and a rescan, without a word about damage.
+TEST_F(ScanCli, NamesDifferingOnlyInCaseAreDifferentFiles) {
+    fs::create_directories(tree.file("Docs"));
+    fs::create_directories(tree.file("docs"));
+    for (const char* name : {"readme", "README", "Plan.html", "plan.html", "Docs/x", "docs/x"})
+        writeFile(tree.file(name), name);
+    auto first = cli({"scan", root()});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(first.out.substr(0, first.out.find('\n')),
+              "5 folders walked, 9 new, 0 changed, 0 removed, 0 skipped");
+    auto again = cli({"scan", root()});
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(again.out.substr(0, again.out.find('\n')),
+              "5 folders walked, 0 new, 0 changed, 0 removed, 0 skipped");
+    for (const auto* run : {&first, &again})
+        EXPECT_EQ(run->err.find("may lost"), std::string::npos) << run->err;
+    const std::string dump = cli({"dump"}).out;
+    EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 9) << dump;
+    EXPECT_EQ(cli({"check"}).exitCode, 0);
 }
 
 TEST_F(ScanCli, WatchRefreshesAndSavesWhenAWatchedFolderChangesUntilInterrupted) {

@@ -159,22 +159,29 @@ TEST(FindSorted, ByNameThenFolderAndByFolderThenName) {
                          {"/a/", "Same", "", 0, 0},
                          {"/c/", "zeta", "", 0, 0},
                          {"/a/", "alpha", "", 0, 0},
-                         {"/C/", "SAME", "", 0, 0}});
+                         {"/C/", "SAME", "", 0, 0},
+                         {"ftp:\\\\h\\", "Same", "", 0, 0}});
     int byName = c.allocTempList(1);
     SortRecordList(c, byName, kMasterList, kSortByName, kAscending);
     // The first of a run of equal names.
     EXPECT_EQ(findSortedRecord(c, byName, kByNameThenFolder, nullptr, "SAME"), 1);
-    EXPECT_EQ(c.masterIndex(byName, findSortedRecord(c, byName, "/C/", "same")), 4u);
+    // Runs are ordered ignoring case; the file itself is found by the identity rule: exact
+    // for local paths, ignoring case for FTP sites.
+    EXPECT_EQ(c.masterIndex(byName, findSortedRecord(c, byName, "/C/", "SAME")), 4u);
+    EXPECT_EQ(findSortedRecord(c, byName, "/C/", "same"), -1);
+    EXPECT_EQ(c.masterIndex(byName, findSortedRecord(c, byName, "FTP:\\\\H\\", "SAME")), 5u);
     EXPECT_EQ(findSortedRecord(c, byName, "/d/", "same"), -1);
     EXPECT_EQ(findSortedRecord(c, byName, "/a/", "missing"), -1);
-    test::appendRecord(c, kSelectionList, {"/B/", "SAME", "", 0, 0});
+    test::appendRecords(c, kSelectionList, {{"/b/", "same", "", 0, 0}, {"/B/", "SAME", "", 0, 0}});
     EXPECT_EQ(c.masterIndex(byName, findSortedRecord(c, byName, kSelectionList, 0)), 0u);
+    EXPECT_EQ(findSortedRecord(c, byName, kSelectionList, 1), -1);
 
     int byFolder = c.allocTempList(1);
     SortRecordList(c, byFolder, kMasterList, kSortByPath, kAscending);
     EXPECT_EQ(
-        c.masterIndex(byFolder, findSortedRecord(c, byFolder, kByFolderThenName, "/A/", "ALPHA")),
+        c.masterIndex(byFolder, findSortedRecord(c, byFolder, kByFolderThenName, "/a/", "alpha")),
         3u);
+    EXPECT_EQ(findSortedRecord(c, byFolder, kByFolderThenName, "/A/", "ALPHA"), -1);
     EXPECT_EQ(findSortedRecord(c, byFolder, kByFolderThenName, "/a/", nullptr), 0);
     EXPECT_EQ(findSortedRecord(c, byFolder, kByFolderThenName, "/c/", nullptr), 3);
     Catalog empty;
