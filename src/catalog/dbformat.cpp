@@ -1,6 +1,7 @@
 #include "catalog/dbformat.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace varnel {
 
@@ -54,6 +55,26 @@ bool readColumn(ByteSource& source, ImageColumn<T>& column, const SegmentTable& 
     return true;
 }
 
+// Every text must fit the 2048-byte working buffers that names, folders and notes are
+// copied through. Names and folders say which file is meant, so a file holding a longer
+// one is refused; a longer note is emptied.
+bool boundTexts(StringPool& pool, const char* name, bool emptyLong, std::string& why) {
+    char* bytes = pool.bytes.get();
+    for (size_t at = 0; at < pool.used;) {
+        const auto* end = static_cast<char*>(std::memchr(bytes + at, 0, pool.used - at));
+        const size_t length = static_cast<size_t>(end - (bytes + at));
+        if (length >= kTextSize) {
+            if (!emptyLong)
+                return failWith(why, std::string(name) + " pool holds a text of " +
+                                         std::to_string(length) + " bytes (at most " +
+                                         std::to_string(kTextSize - 1) + " are allowed)");
+            std::memset(bytes + at, 0, length);
+        }
+        at += length + 1;
+    }
+    return true;
+}
+
 bool readPool(ByteSource& source, StringPool& pool, const char* name, std::string& why) {
     uint32_t used;
     if (!source.readU32(used))
@@ -67,7 +88,7 @@ bool readPool(ByteSource& source, StringPool& pool, const char* name, std::strin
         return failWith(why, std::string(name) + " pool does not end with a terminator");
     pool.used = used;
     pool.bytes[used] = 0;
-    return true;
+    return boundTexts(pool, name, std::strcmp(name, "note") == 0, why);
 }
 
 // Offsets of records in use must point into their pool; offsets in the unused tail of a

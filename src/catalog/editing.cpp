@@ -6,6 +6,7 @@
 
 #include "catalog/dbfile.h"
 #include "catalog/duplicates.h"
+#include "catalog/identity.h"
 #include "catalog/sort.h"
 #include "catalog/tables.h"
 #include "platform/prompt.h"
@@ -68,12 +69,6 @@ std::string siteRoot(const char* folder) {
     return slash ? std::string(folder, static_cast<size_t>(slash - folder) + 1) : std::string();
 }
 
-struct SavedRecord {
-    std::string folder, name, note;
-    uint64_t time;
-    uint32_t size;
-};
-
 }  // namespace
 
 void keepSelection(Catalog& catalog, Prompt& prompt) {
@@ -84,41 +79,45 @@ void dropSelection(Catalog& catalog, Prompt& prompt) {
     filterBySelection(catalog, prompt, false);
 }
 
-int mergeCatalogFile(CatalogDatabase& database, Catalog& catalog, const std::string& path, int mode,
-                     const std::vector<std::string>& scannedFolders) {
+SiteRecords collectSiteRecords(Catalog& catalog, int mode,
+                               const std::vector<std::string>& scannedFolders) {
     const int source = mode == 2 ? kSelectionList : kMasterList;
-    std::vector<SavedRecord> saved;
-    std::vector<std::string> roots;
-    auto underARoot = [&](const char* folder) {
-        for (const std::string& root : roots)
-            if (startsWithIgnoringCase(folder, root)) return true;
-        return false;
-    };
+    SiteRecords sites;
     for (int32_t i = 0; i < catalog.recordCount(source); ++i) {
         const char* folder = catalog.recordFolder(source, i);
         if (!startsWithIgnoringCase(folder, "ftp:")) continue;
         if (mode == 0) {
             bool scanned = false;
             for (const std::string& f : scannedFolders)
-                scanned = scanned || startsWithIgnoringCase(folder, f);
+                scanned = scanned || startsWithPath(folder, f);
             if (!scanned) continue;
         }
-        saved.push_back({folder, catalog.recordName(source, i), catalog.recordNoteText(source, i),
-                         *catalog.recordTime(source, i), *catalog.recordSize(source, i)});
-        if (!underARoot(folder)) {
+        sites.records.push_back({folder, catalog.recordName(source, i),
+                                 catalog.recordNoteText(source, i), *catalog.recordTime(source, i),
+                                 *catalog.recordSize(source, i)});
+        if (!sites.holds(folder)) {
             std::string root = siteRoot(folder);
-            if (!root.empty()) roots.push_back(root);
+            if (!root.empty()) sites.roots.push_back(root);
         }
     }
+    return sites;
+}
 
-    if (!database.readCatalogFile(path)) return 0;
+bool SiteRecords::holds(const char* folder) const {
+    for (const std::string& root : roots)
+        if (startsWithPath(folder, root)) return true;
+    return false;
+}
 
-    // The file's records under those sites, sorted for look-up.
+void applySiteRecords(Catalog& catalog, const SiteRecords& sites, Prompt& prompt,
+                      int64_t clockSeconds) {
+    const std::vector<SiteRecord>& saved = sites.records;
+    // The catalog's records under those sites, sorted for look-up.
     const int onSites = catalog.reserveTempList();
     const int32_t count = catalog.recordCount(kMasterList);
     int32_t n = 0;
     for (int32_t r = 0; r < count; ++r)
-        if (underARoot(catalog.recordFolder(kMasterList, r)))
+        if (sites.holds(catalog.recordFolder(kMasterList, r)))
             catalog.copyRecord(onSites, n++, kMasterList, r);
     catalog.setRecordCount(onSites, n);
     const int sorted = catalog.reserveTempList();
@@ -145,7 +144,7 @@ int mergeCatalogFile(CatalogDatabase& database, Catalog& catalog, const std::str
     // Decide every record before moving any: the sorted list refers to master indices.
     std::vector<uint8_t> keep(static_cast<size_t>(count), 1);
     for (int32_t r = 0; r < count; ++r)
-        if (underARoot(catalog.recordFolder(kMasterList, r)))
+        if (sites.holds(catalog.recordFolder(kMasterList, r)))
             keep[static_cast<size_t>(r)] = findSortedRecord(catalog, sorted, kMasterList, r) >= 0;
     catalog.releaseTempList(sorted);
     catalog.releaseTempList(onSites);
@@ -162,18 +161,26 @@ int mergeCatalogFile(CatalogDatabase& database, Catalog& catalog, const std::str
     int32_t at = 0;
     for (size_t s = 0; s < saved.size(); ++s) {
         if (!isNew[s]) continue;
-        std::strcpy(catalog.setRecordFolder(kMasterList, at), saved[s].folder.c_str());
-        std::strcpy(catalog.setRecordName(kMasterList, at), saved[s].name.c_str());
-        std::strcpy(catalog.setRecordNote(kMasterList, at), saved[s].note.c_str());
+        catalog.writeRecordFolder(kMasterList, at, saved[s].folder);
+        catalog.writeRecordName(kMasterList, at, saved[s].name);
+        catalog.writeRecordNote(kMasterList, at, saved[s].note);
         *catalog.timeSlot(kMasterList, at) = saved[s].time;
         *catalog.sizeSlot(kMasterList, at) = saved[s].size;
         ++at;
     }
     catalog.setRecordCount(kMasterList, remaining + added);
     catalog.bumpGeneration();
-    checkDuplicates(catalog, kMasterList, database.prompt(), database.clockSeconds());
+    checkDuplicates(catalog, kMasterList, prompt, clockSeconds);
+}
+
+int mergeCatalogFile(CatalogDatabase& database, Catalog& catalog, const std::string& path, int mode,
+                     const std::vector<std::string>& scannedFolders) {
+    const SiteRecords sites = collectSiteRecords(catalog, mode, scannedFolders);
+    if (!database.readCatalogFile(path)) return 0;
+    applySiteRecords(catalog, sites, database.prompt(), database.clockSeconds());
     return 1;
 }
+
 
 void connectCatalogMerge(CatalogDatabase& database, Catalog& catalog,
                          std::vector<std::string>& scannedFolders) {

@@ -1,5 +1,7 @@
 #include "catalog/tables.h"
 
+#include "catalog/identity.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -273,6 +275,30 @@ char* Catalog::setRecordNote(int list, int32_t i, int offset) {
     return stageText(noteStage_, noteColumn, &Catalog::commitNote, list, i, offset);
 }
 
+namespace {
+bool copyBounded(char* stage, std::string_view text) {
+    if (text.size() >= kTextSize) {
+        stage[0] = 0;
+        return false;
+    }
+    std::memcpy(stage, text.data(), text.size());
+    stage[text.size()] = 0;
+    return true;
+}
+}  // namespace
+
+bool Catalog::writeRecordName(int list, int32_t i, std::string_view text) {
+    return copyBounded(setRecordName(list, i), text);
+}
+
+bool Catalog::writeRecordFolder(int list, int32_t i, std::string_view text) {
+    return copyBounded(setRecordFolder(list, i), text);
+}
+
+bool Catalog::writeRecordNote(int list, int32_t i, std::string_view text) {
+    return copyBounded(setRecordNote(list, i), text);
+}
+
 void Catalog::copyOffset(StagedText& stage, FieldColumn<uint32_t>& column,
                          void (Catalog::*commit)(), int dst, int32_t di, int src, int32_t si) {
     prepareWrite(dst, di);
@@ -350,8 +376,7 @@ void Catalog::materializeView(int list) {
 bool Catalog::recordsEqual(int listA, int32_t i, int listB, int32_t j) {
     flushPendingStrings();
     auto noteOf = [&](int list, int32_t k) { return recordNoteText(list, k); };
-    return compareIgnoringCase(recordFolder(listA, i), recordFolder(listB, j)) == 0 &&
-           compareIgnoringCase(recordName(listA, i), recordName(listB, j)) == 0 &&
+    return sameFile(listA, i, listB, j) &&
            compareIgnoringCase(noteOf(listA, i), noteOf(listB, j)) == 0 &&
            *recordTime(listA, i) == *recordTime(listB, j) &&
            *recordSize(listA, i) == *recordSize(listB, j);
@@ -372,16 +397,14 @@ int32_t Catalog::findSameFile(int list, int srcList, int32_t j) {
 
 bool Catalog::sameFile(int listA, int32_t i, int listB, int32_t j) {
     flushPendingStrings();
-    return compareIgnoringCase(recordName(listA, i), recordName(listB, j)) == 0 &&
-           compareIgnoringCase(recordFolder(listA, i), recordFolder(listB, j)) == 0;
+    return sameFileName(recordFolder(listA, i), recordName(listA, i), recordFolder(listB, j),
+                        recordName(listB, j));
 }
 
 int32_t Catalog::findByFolderAndName(int list, const char* folderPath, const char* name) {
     flushPendingStrings();
     for (int32_t i = 0; i < counts_[list]; ++i)
-        if (compareIgnoringCase(recordName(list, i), name) == 0 &&
-            compareIgnoringCase(recordFolder(list, i), folderPath) == 0)
-            return i;
+        if (sameFileName(recordFolder(list, i), recordName(list, i), folderPath, name)) return i;
     return -1;
 }
 

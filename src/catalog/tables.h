@@ -159,6 +159,11 @@ class Catalog {
     char* setRecordName(int list, int32_t i, int offset = 0);
     char* setRecordFolder(int list, int32_t i, int offset = 0);
     char* setRecordNote(int list, int32_t i, int offset = 0);
+    // Whole texts into a field. A text that does not fit a working buffer is refused: the
+    // field is left empty and the result is false, never a write past the buffer.
+    bool writeRecordName(int list, int32_t i, std::string_view text);
+    bool writeRecordFolder(int list, int32_t i, std::string_view text);
+    bool writeRecordNote(int list, int32_t i, std::string_view text);
     void copyRecordName(int dst, int32_t di, int src, int32_t si);
     void copyRecordFolder(int dst, int32_t di, int src, int32_t si);
     void copyRecordNote(int dst, int32_t di, int src, int32_t si);
@@ -198,14 +203,15 @@ class Catalog {
     int searchResultList() const { return searchResult_; }
     void setSearchResultList(int list) { searchResult_ = list; }
 
-    // ---- comparisons and look-ups (texts compared ignoring ASCII letter case) --------------
+    // ---- comparisons and look-ups: folder and name by the file-identity rule of
+    // catalog/identity.h, notes ignoring ASCII letter case ------------------------------------
     bool recordsEqual(int listA, int32_t i, int listB, int32_t j);
     bool recordsDiffer(int listA, int32_t i, int listB, int32_t j) {
         return !recordsEqual(listA, i, listB, j);
     }
     int32_t findEqualRecord(int list, int srcList, int32_t j);
     int32_t findSameFile(int list, int srcList, int32_t j);
-    // Same folder path and name, ignoring case.
+    // Same folder path and name.
     bool sameFile(int listA, int32_t i, int listB, int32_t j);
     int32_t findByFolderAndName(int list, const char* folderPath, const char* name);
 

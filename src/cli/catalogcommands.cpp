@@ -110,10 +110,9 @@ int runMake(CliContext& ctx, const std::vector<std::string>& args) {
                 return fail(args[0] + ":" + std::to_string(lineNumber) +
                             ": a text is longer than " + std::to_string(kTextSize - 1) + " bytes");
         const int32_t i = c.recordCount(kMasterList);
-        std::memcpy(c.setRecordFolder(kMasterList, i), record->folder.c_str(),
-                    record->folder.size() + 1);
-        std::memcpy(c.setRecordName(kMasterList, i), record->name.c_str(), record->name.size() + 1);
-        std::memcpy(c.setRecordNote(kMasterList, i), record->note.c_str(), record->note.size() + 1);
+        c.writeRecordFolder(kMasterList, i, record->folder);
+        c.writeRecordName(kMasterList, i, record->name);
+        c.writeRecordNote(kMasterList, i, record->note);
         *c.timeSlot(kMasterList, i) = record->time;
         *c.sizeSlot(kMasterList, i) = record->size;
         c.setRecordCount(kMasterList, i + 1);

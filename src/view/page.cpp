@@ -181,7 +181,7 @@ void FilePage::fillRow(int row, int32_t i) {
         const int32_t master = list == kMasterList || catalog_.isDerived(list)
                                    ? static_cast<int32_t>(catalog_.masterIndex(list, i))
                                    : catalog_.findSameFile(kMasterList, list, i);
-        if (master >= 0) std::strcpy(catalog_.setRecordNote(kMasterList, master), title.c_str());
+        if (master >= 0) catalog_.writeRecordNote(kMasterList, master, title);
     }
     writeCell(row, kColNote, catalog_.recordNoteText(list, i));
     writeCell(row, kColTime, timeText(*catalog_.recordTime(list, i)));

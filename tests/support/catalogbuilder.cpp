@@ -12,9 +12,9 @@ void PrintTo(const Rec& r, std::ostream* out) {
 
 void appendRecord(Catalog& catalog, int list, const Rec& r) {
     const int32_t i = catalog.recordCount(list);
-    std::strcpy(catalog.setRecordFolder(list, i), r.folder.c_str());
-    std::strcpy(catalog.setRecordName(list, i), r.name.c_str());
-    std::strcpy(catalog.setRecordNote(list, i), r.note.c_str());
+    catalog.writeRecordFolder(list, i, r.folder);
+    catalog.writeRecordName(list, i, r.name);
+    catalog.writeRecordNote(list, i, r.note);
     *catalog.timeSlot(list, i) = r.time;
     *catalog.sizeSlot(list, i) = r.size;
     catalog.setRecordCount(list, i + 1);
