@@ -45,7 +45,9 @@ bool AppSession::openStartCatalog(const std::string& path) {
 bool AppSession::closeDown() {
     if (!database.saveOnExit()) return false;
     cleanMirrorRoot(workspace.paths().programDir);
-    workspace.saveSettings(catalog.recordCount(kMasterList));
+    // Saved logins, searches and watched folders live there: losing them is worth a word.
+    if (!workspace.saveSettings(catalog.recordCount(kMasterList)))
+        prompt.tell("The settings could not be saved. " + workspace.lastError());
     return true;
 }
 

@@ -29,7 +29,8 @@ class AppSession {
     // The catalog named on the command line, or the default one when `path` is empty.
     // Returns whether the default catalog was missing or empty before (a first run here).
     bool openStartCatalog(const std::string& path);
-    // The save question and the settings file at exit; false when the user cancelled.
+    // The save question and the settings file at exit; false when the user cancelled or the
+    // catalog could not be saved (the program stays open).
     bool closeDown();
 
     Prompt& prompt;

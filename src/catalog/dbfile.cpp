@@ -14,6 +14,7 @@
 #include "catalog/tables.h"
 #include "platform/atomicfile.h"
 #include "platform/filetime.h"
+#include "platform/paths.h"
 
 namespace varnel {
 
@@ -64,7 +65,8 @@ CatalogDatabase::CatalogDatabase(Catalog& catalog, Prompt& prompt, std::string d
 
 int CatalogDatabase::readCatalogFile(const std::string& path) {
     lastError_.clear();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO named as a catalog is refused instead of waiting forever.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         lastError_ = "cannot open " + path;
         return 0;
@@ -100,6 +102,17 @@ std::string CatalogDatabase::moveAsideUnreadable(const std::string& path) {
 
 int CatalogDatabase::openCatalog(const std::string& path) {
     catalog_.reset(initialColumnCapacity);
+    if (path == defaultPath_ && !pathExists(path)) {
+        // A save cut short by a crash can leave only the backup: start from it, not empty.
+        const std::string backup = siblingPath(path, "backup.fdb");
+        if (pathExists(backup) && readCatalogFile(backup)) {
+            prompt_.tell("The catalog " + path + " was missing. Varnel opened its backup " +
+                         backup + "; the next save writes " + path + " again.");
+            openPath_ = path;
+            openedFileTime_ = 0;
+            return 1;
+        }
+    }
     int ok = readCatalogFile(path);
     openPath_ = path;
     openedFileTime_ = fileLastWriteTime(path);
@@ -215,21 +228,18 @@ int CatalogDatabase::saveOnExit() {
     Answer answer = confirmSave();
     if (answer == Answer::Cancel) return 0;
     if (answer != Answer::Yes) return 1;
-    if (openPath_ != defaultPath_) {
-        writeCatalogFile(openPath_, nullptr);
-        return 1;
+    if (openPath_ == defaultPath_) {
+        // Another running copy may have saved the default catalog since we opened it.
+        const uint64_t now = currentFileTime();
+        const uint64_t disk = fileLastWriteTime(openPath_);
+        if (disk > openedFileTime_) {
+            if (now < disk || now - disk < 10000) sleep((random() / 1000) * 625);
+            mergeCatalogFile(openPath_, 0);
+        }
     }
-    // Another running copy may have saved the default catalog since we opened it.
-    const uint64_t now = currentFileTime();
-    const uint64_t disk = fileLastWriteTime(openPath_);
-    if (disk <= openedFileTime_) {
-        writeCatalogFile(openPath_, nullptr);
-        return 1;
-    }
-    if (now < disk || now - disk < 10000) sleep((random() / 1000) * 625);
-    mergeCatalogFile(openPath_, 0);
-    writeCatalogFile(openPath_, nullptr);
-    return 1;
+    // A failed save (already told, with the reason) keeps the program running, so that the
+    // user can save elsewhere.
+    return writeCatalogFile(openPath_, nullptr);
 }
 
 }  // namespace varnel

@@ -28,7 +28,8 @@ class CatalogDatabase {
     // The old file stays untouched unless the new one was written whole. Returns 0 on failure.
     int writeCatalogFile(const std::string& path, const char* exportFolder);
     Answer confirmSave();
-    // Asks and saves at exit; returns 0 when the user cancels.
+    // Asks and saves at exit; returns 0 when the user cancels or the save failed: the
+    // program must then stay open.
     int saveOnExit();
 
     const std::string& defaultCatalogPath() const { return defaultPath_; }

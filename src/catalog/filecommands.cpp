@@ -2,8 +2,10 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <memory>
 
 #include "catalog/dbfile.h"
+#include "catalog/editing.h"
 #include "catalog/tables.h"
 #include "catalog/workspace.h"
 #include "platform/paths.h"
@@ -41,8 +43,17 @@ CatalogFileCommands::CatalogFileCommands(Catalog& catalog, CatalogDatabase& data
 bool CatalogFileCommands::saveFirst() {
     Answer answer = database_.confirmSave();
     if (answer == Answer::Cancel) return false;
-    if (answer == Answer::Yes) database_.writeCatalogFile(database_.openCatalogPath(), nullptr);
-    return true;
+    // A save that failed (and said why) stops the command: the catalog stays open, unchanged.
+    return answer != Answer::Yes ||
+           database_.writeCatalogFile(database_.openCatalogPath(), nullptr) != 0;
+}
+
+void CatalogFileCommands::openAndShowAll(const char* path) {
+    database_.openCatalogOrDefault(path);
+    // Whatever view the file was saved with, a freshly opened catalog shows all its files.
+    catalog_.historyPushList(kMasterList);
+    catalog_.page().viewMode = 1;
+    if (showAllFiles) showAllFiles();
 }
 
 std::optional<std::string> CatalogFileCommands::askForCatalog(bool save) {
@@ -58,10 +69,7 @@ void CatalogFileCommands::newCatalog() {
     const std::string base = workspace_.paths().programDir + "/New";
     std::string path = base + ".fdb";
     for (int k = 1; pathExists(path); ++k) path = base + std::to_string(k) + ".fdb";
-    database_.openCatalogOrDefault(path.c_str());
-    catalog_.historyPushList(kMasterList);
-    catalog_.page().viewMode = 1;
-    if (showAllFiles) showAllFiles();
+    openAndShowAll(path.c_str());
 }
 
 void CatalogFileCommands::openCatalogDialog() {
@@ -69,7 +77,7 @@ void CatalogFileCommands::openCatalogDialog() {
     if (!path || !saveFirst()) return;
     addRecentCatalog(*path);
     if (rebuildRecentMenu) rebuildRecentMenu();
-    database_.openCatalogOrDefault(path->c_str());
+    openAndShowAll(path->c_str());
 }
 
 void CatalogFileCommands::saveCatalogAs() {
@@ -79,11 +87,7 @@ void CatalogFileCommands::saveCatalogAs() {
 
 void CatalogFileCommands::closeCatalog() {
     if (database_.openCatalogPath() == database_.defaultCatalogPath()) return;
-    Answer answer = database_.confirmSave();
-    if (answer == Answer::Cancel) return;
-    if (answer == Answer::Yes) database_.writeCatalogFile(database_.openCatalogPath(), nullptr);
-    database_.openCatalogOrDefault(nullptr);
-    if (showAllFiles) showAllFiles();
+    if (saveFirst()) openAndShowAll(nullptr);
 }
 
 void CatalogFileCommands::importCatalog() {
@@ -98,15 +102,33 @@ void CatalogFileCommands::importCatalog() {
 }
 
 void CatalogFileCommands::exportCatalog() {
-    if (std::optional<std::string> chosen = askForCatalog(false))
-        database_.mergeCatalogFile(*chosen, 1);
+    std::optional<std::string> chosen = askForCatalog(false);
+    if (!chosen) return;
+    if (*chosen == database_.openCatalogPath()) {
+        prompt_.tell("Export writes into another catalog file; " + *chosen +
+                     " is the open catalog. Use Save to write it.");
+        return;
+    }
+    // The chosen file is read into a catalog of its own, takes the open catalog's FTP sites
+    // and is written back; the open catalog is left exactly as it was.
+    const SiteRecords sites = collectSiteRecords(catalog_, 1, {});
+    auto target = std::make_unique<Catalog>();
+    CatalogDatabase targetFile(*target, prompt_, database_.defaultCatalogPath());
+    targetFile.clockSeconds = database_.clockSeconds;
+    if (!targetFile.readCatalogFile(*chosen)) {
+        if (!pathExists(*chosen)) prompt_.tell("The catalog " + *chosen + " does not exist.");
+        return;
+    }
+    applySiteRecords(*target, sites, prompt_, database_.clockSeconds());
+    targetFile.writeCatalogFile(*chosen, nullptr);
 }
 
 void CatalogFileCommands::loadRecentCatalog(int k) {
     std::vector<std::string> recent = recentCatalogs();
     if (k < 0 || static_cast<size_t>(k) >= recent.size()) return;
     const std::string path = recent[static_cast<size_t>(k)];
-    database_.openCatalogOrDefault(path.c_str());
+    if (!saveFirst()) return;
+    openAndShowAll(path.c_str());
     addRecentCatalog(path);
     if (rebuildRecentMenu) rebuildRecentMenu();
 }

@@ -23,6 +23,7 @@ class CatalogFileCommands {
     void saveCatalogAs();
     void closeCatalog();
     void importCatalog();
+    // Writes the open catalog's FTP sites into the chosen catalog file.
     void exportCatalog();
     void loadRecentCatalog(int k);
     void addRecentCatalog(const std::string& path);
@@ -36,6 +37,8 @@ class CatalogFileCommands {
   private:
     // The save question; false when the command should stop (Cancel).
     bool saveFirst();
+    // Opens a catalog (the default one for null) and shows all its files.
+    void openAndShowAll(const char* path);
     std::optional<std::string> askForCatalog(bool save);
 
     Catalog& catalog_;

@@ -20,6 +20,38 @@ std::string folderOf(const std::string& path) {
     if (slash == 0) return "/";
     return path.substr(0, slash);
 }
+
+// Copies a whole file into an atomically written one (for file systems without hard links).
+bool copyFileAtomically(const std::string& from, const std::string& to) {
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    AtomicFile out(to);
+    char chunk[1 << 16];
+    ssize_t n;
+    while ((n = ::read(in, chunk, sizeof chunk)) != 0) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || !out.write(chunk, static_cast<size_t>(n))) break;
+    }
+    ::close(in);
+    return n == 0 && out.commit();
+}
+
+// Makes `backup` a second name of the file at `target` (a copy where links are refused),
+// replacing an older backup in one step. A missing target needs no backup.
+bool keepAsBackup(const std::string& target, const std::string& backup) {
+    if (::access(target.c_str(), F_OK) != 0) return errno == ENOENT;
+    std::string linkPath = backup + ".link-XXXXXX";
+    const int fd = ::mkstemp(linkPath.data());  // reserves a free name
+    if (fd < 0) return false;
+    ::close(fd);
+    ::unlink(linkPath.c_str());
+    if (::link(target.c_str(), linkPath.c_str()) == 0) {
+        if (::rename(linkPath.c_str(), backup.c_str()) == 0) return true;
+        ::unlink(linkPath.c_str());
+        return false;
+    }
+    return copyFileAtomically(target, backup);
+}
 }  // namespace
 
 AtomicFile::AtomicFile(std::string target, unsigned mode) : target_(std::move(target)) {
@@ -76,18 +108,16 @@ bool AtomicFile::commit(const std::string& backupPath) {
         return fail("cannot close");
     }
     fd_ = -1;
-    if (!backupPath.empty()) {
-        // Keep the previous file as the backup; a missing previous file is fine.
-        if (::rename(target_.c_str(), backupPath.c_str()) != 0 && errno != ENOENT) {
-            fail("cannot keep the backup");
-            ::unlink(temp_.c_str());
-            temp_.clear();
-            return false;
-        }
+    // The previous file becomes the backup while it still stands under its own name, so
+    // that at every moment of the save one good copy is there under the target's name.
+    if (!backupPath.empty() && !keepAsBackup(target_, backupPath)) {
+        fail("cannot keep the backup");
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        return false;
     }
     if (::rename(temp_.c_str(), target_.c_str()) != 0) {
         fail("cannot replace");
-        if (!backupPath.empty()) ::rename(backupPath.c_str(), target_.c_str());
         ::unlink(temp_.c_str());
         temp_.clear();
         return false;

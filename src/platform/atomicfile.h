@@ -27,9 +27,9 @@ class AtomicFile {
     // Buffers small writes; large ones go straight through.
     bool flushBuffer();
 
-    // Flushes to disk; when `backupPath` is not empty, the old target is first moved there;
-    // then the new file takes the target's name. Returns false (and leaves the target as it
-    // was) when anything fails before the final rename.
+    // Flushes to disk; when `backupPath` is not empty, the old target is first kept there
+    // (a hard link, or a copy); then the new file takes the target's name. The target is
+    // never missing meanwhile. Returns false (and leaves the target as it was) on failure.
     bool commit(const std::string& backupPath = {});
     // Throws the written bytes away and leaves the target untouched.
     void discard();

@@ -74,6 +74,80 @@ TEST(CatalogCommands, ImportReplacesSitesAndKeepsLocalRecords) {
     EXPECT_NE(p.db.confirmSave(), Answer::No);  // the merge changed the catalog
 }
 
+// Export writes the open catalog's FTP sites into the chosen file and leaves the open
+// catalog, in memory and on disk, as it was.
+TEST(CatalogCommands, ExportWritesTheChosenFileAndLeavesTheOpenCatalogAlone) {
+    Program other;
+    appendRecords(other.catalog, kMasterList,
+                  {{"ftp:\\\\site\\", "old.zip", "", 1, 1}, {"/theirs/", "local-there", "", 1, 1}});
+    ASSERT_EQ(other.db.writeCatalogFile(other.file("other.fdb"), nullptr), 1);
+
+    Program p;
+    appendRecords(p.catalog, kMasterList,
+                  {{"/mine/", "local", "", 1, 1}, {"ftp:\\\\site\\", "new.zip", "", 2, 2}});
+    ASSERT_EQ(p.db.writeCatalogFile(p.db.openCatalogPath(), nullptr), 1);
+    const std::string mineOnDisk = test::readFile(p.db.openCatalogPath());
+    const std::vector<Rec> mine = readList(p.catalog, kMasterList);
+    const int32_t generation = p.catalog.generation();
+    p.prompt.files = {other.file("other.fdb")};
+    p.commands.exportCatalog();
+
+    EXPECT_EQ(readList(p.catalog, kMasterList), mine);
+    EXPECT_EQ(p.catalog.generation(), generation);
+    EXPECT_EQ(test::readFile(p.db.openCatalogPath()), mineOnDisk);
+    ASSERT_EQ(other.db.openCatalog(other.file("other.fdb")), 1);
+    std::vector<std::string> got;
+    for (const Rec& r : readList(other.catalog, kMasterList)) got.push_back(r.folder + r.name);
+    EXPECT_EQ(got, (std::vector<std::string>{"ftp:\\\\site\\new.zip", "/theirs/local-there"}));
+    EXPECT_TRUE(p.prompt.told.empty());
+}
+
+// When the save that a command asked for fails, the command stops: the catalog stays open
+// with its changes, and the user was told why.
+TEST(CatalogCommands, AFailedSaveStopsTheCommandThatAskedForIt) {
+    Program p;
+    test::writeFile(p.file("recent.fdb"), "");
+    p.commands.addRecentCatalog(p.file("recent.fdb"));
+    p.db.openCatalogOrDefault(p.file("mine.fdb").c_str());
+    appendRecords(p.catalog, kMasterList, test::randomRecords(8, 3000, 20));
+    p.catalog.bumpGeneration();
+    auto expectUnchanged = [&](const char* command) {
+        EXPECT_EQ(p.db.openCatalogPath(), p.file("mine.fdb")) << command;
+        EXPECT_EQ(p.catalog.recordCount(kMasterList), 3000) << command;
+        ASSERT_FALSE(p.prompt.told.empty()) << command;
+        EXPECT_NE(p.prompt.told.back().find("could not be saved"), std::string::npos) << command;
+        EXPECT_EQ(p.prompt.asked.size(), 1u) << command;  // the save question was asked
+        p.prompt.told.clear();
+        p.prompt.asked.clear();
+    };
+    test::withFileSizeLimit(60000, [&] {
+        p.prompt.answers = {Answer::Yes};
+        p.commands.newCatalog();
+        expectUnchanged("New");
+        p.prompt.answers = {Answer::Yes};
+        p.prompt.files = {p.file("recent.fdb")};
+        p.commands.openCatalogDialog();
+        expectUnchanged("Open");
+        p.prompt.answers = {Answer::Yes};
+        p.commands.loadRecentCatalog(0);
+        expectUnchanged("a recent entry");
+        p.prompt.answers = {Answer::Yes};
+        p.commands.closeCatalog();
+        expectUnchanged("Close");
+        p.prompt.answers = {Answer::Yes};
+        EXPECT_EQ(p.db.saveOnExit(), 0);
+        expectUnchanged("exit");
+    });
+    EXPECT_FALSE(test::fileExists(p.file("mine.fdb")));
+
+    // A recent entry asks before it drops unsaved changes; No opens it showing all its files.
+    p.prompt.answers = {Answer::No};
+    p.commands.loadRecentCatalog(0);
+    EXPECT_EQ(p.prompt.asked.size(), 1u);
+    EXPECT_EQ(p.db.openCatalogPath(), p.file("recent.fdb"));
+    EXPECT_EQ(p.catalog.currentList(), kMasterList);
+}
+
 TEST(CatalogCommands, ExtractionStaysInsideTheTargetFolder) {
     Program p;
     const std::string src = p.dir.path() + "/src/";
@@ -95,23 +169,43 @@ TEST(CatalogCommands, ExtractionStaysInsideTheTargetFolder) {
     // A link planted on the way must not be followed.
     std::filesystem::create_directories(target + "/C");
     std::filesystem::create_directory_symlink(p.dir.path(), target + "/C/Win");
-    ExtractResult result = extractStoredFiles(p.catalog, p.db, target);
+    ExtractResult result = extractStoredFiles(p.catalog, p.db, target, p.prompt);
     EXPECT_EQ(result.written, 2);
     EXPECT_EQ(result.skipped, 2);
     EXPECT_EQ(test::readFile(target + src + "a.txt"), "alpha");
     EXPECT_EQ(test::readFile(target + src + "sub/b.txt"), "bravo!");
     EXPECT_FALSE(test::fileExists(p.dir.path() + "/d.txt"));
 
+    // Files already there are replaced only after Yes.
+    test::writeFile(target + src + "a.txt", "mine");
     p.prompt.texts = {target};
+    p.prompt.answers = {Answer::No, Answer::Yes};
     extractFiles(p.catalog, p.db, p.prompt);
     EXPECT_EQ(p.prompt.textRequests[0].text, "/wherever/");
+    EXPECT_EQ(p.prompt.asked,
+              (std::vector<std::string>{"Replace the existing file \"" + target + src + "a.txt\"?",
+                                        "Replace the existing file \"" + target + src +
+                                            "sub/b.txt\"?"}));
+    EXPECT_EQ(test::readFile(target + src + "a.txt"), "mine");
+    EXPECT_EQ(test::readFile(target + src + "sub/b.txt"), "bravo!");
     ASSERT_FALSE(p.prompt.told.empty());
     EXPECT_NE(p.prompt.told.back().find("2 files were not extracted"), std::string::npos);
+
+    // Once the catalog changed, offsets from the list in memory would pick another file's
+    // bytes: nothing is extracted.
+    p.catalog.copyRecord(kMasterList, 4, kMasterList, 1);
+    p.catalog.copyRecord(kMasterList, 1, kMasterList, 0);
+    p.catalog.setRecordCount(kMasterList, 5);
+    p.catalog.bumpGeneration();
+    const std::string elsewhere = p.dir.path() + "/out2";
+    ExtractResult changed = extractStoredFiles(p.catalog, p.db, elsewhere, p.prompt);
+    EXPECT_TRUE(changed.refused);
+    EXPECT_FALSE(test::fileExists(elsewhere + src + "sub/b.txt"));
 
     // A plain catalog holds no files to extract.
     ASSERT_EQ(p.db.writeCatalogFile(p.file("plain.fdb"), nullptr), 1);
     ASSERT_EQ(p.db.openCatalog(p.file("plain.fdb")), 1);
-    EXPECT_EQ(extractStoredFiles(p.catalog, p.db, target).written, 0);
+    EXPECT_EQ(extractStoredFiles(p.catalog, p.db, target, p.prompt).written, 0);
 }
 
 }  // namespace
