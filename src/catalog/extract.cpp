@@ -11,6 +11,7 @@
 #include "catalog/dbfile.h"
 #include "catalog/tables.h"
 #include "platform/fileio.h"
+#include "platform/filetime.h"
 #include "platform/prompt.h"
 
 namespace varnel {
@@ -59,6 +60,12 @@ int openFolderChain(int root, const std::vector<std::string>& parts) {
     return fd;
 }
 
+std::string joinParts(const std::vector<std::string>& parts) {
+    std::string path;
+    for (const std::string& part : parts) path += part + "/";
+    return path;
+}
+
 bool copyOut(int from, uint64_t offset, uint64_t length, int to) {
     std::vector<char> chunk(65536);
     while (length > 0) {
@@ -74,8 +81,15 @@ bool copyOut(int from, uint64_t offset, uint64_t length, int to) {
 }  // namespace
 
 ExtractResult extractStoredFiles(Catalog& catalog, CatalogDatabase& database,
-                                 const std::string& targetFolder) {
+                                 const std::string& targetFolder, Prompt& prompt) {
     ExtractResult result;
+    // The stored contents are found through the master list as the file holds it: after any
+    // change in memory or on disk the offsets would point into another file's bytes.
+    if (catalog.generation() != kOpenedGeneration ||
+        fileLastWriteTime(database.openCatalogPath()) != database.openedFileTime()) {
+        result.refused = true;
+        return result;
+    }
     std::string target = targetFolder;
     if (target.empty()) {
         const char* tmp = std::getenv("TMPDIR");
@@ -131,13 +145,20 @@ ExtractResult extractStoredFiles(Catalog& catalog, CatalogDatabase& database,
             continue;
         }
         int folder = openFolderChain(root, parts);
-        int out = folder < 0
-                      ? -1
-                      : ::openat(folder, name.c_str(),
-                                 O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
+        constexpr int kCreate = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC;
+        int out = folder < 0 ? -1 : ::openat(folder, name.c_str(), kCreate | O_EXCL, 0644);
+        bool declined = false;
+        if (out < 0 && folder >= 0 && errno == EEXIST) {
+            const std::string path = target + "/" + joinParts(parts) + name;
+            if (prompt.ask("Replace the existing file \"" + path + "\"?", Buttons::YesNo) ==
+                Answer::Yes)
+                out = ::openat(folder, name.c_str(), kCreate | O_TRUNC, 0644);
+            else
+                declined = true;
+        }
         if (folder >= 0) ::close(folder);
         if (out < 0) {
-            ++result.skipped;
+            ++(declined ? result.kept : result.skipped);
             continue;
         }
         const bool copied =
@@ -156,8 +177,11 @@ void extractFiles(Catalog& catalog, CatalogDatabase& database, Prompt& prompt) {
     request.text = database.storedExportFolder();
     std::optional<std::string> target = prompt.editText(request);
     if (!target) return;
-    ExtractResult result = extractStoredFiles(catalog, database, *target);
-    if (result.skipped > 0)
+    ExtractResult result = extractStoredFiles(catalog, database, *target, prompt);
+    if (result.refused)
+        prompt.tell("Files can be extracted only from a catalog unchanged since it was opened. "
+                    "Open " + database.openCatalogPath() + " again first.");
+    else if (result.skipped > 0)
         prompt.tell(std::to_string(result.skipped) + " files were not extracted to " + *target +
                     ": their stored paths lead outside it or their contents are missing.");
 }

@@ -55,7 +55,10 @@ bool ListingCache::append(std::string_view url, const std::vector<FtpEntry>& ent
     std::memcpy(base + start + 4, url.data(), url.size());
     base[start + 4 + url.size()] = '\0';
     for (const FtpEntry& entry : entries) {
-        const size_t nameLength = std::min(entry.name.size(), kMaxNameLength);
+        // A cut name would be catalogued as another file: a name too long for the catalog
+        // is left out, every other one is stored whole.
+        const size_t nameLength = entry.name.size();
+        if (nameLength > kMaxNameLength || entry.name.find('\0') != std::string::npos) continue;
         // A partial listing would read as files that vanished; the record goes whole or not.
         if (end + 1 + nameLength + 1 + 12 > limit) return false;
         base[end++] = entry.isFolder ? 1 : 0;

@@ -8,7 +8,7 @@
 //   text folder URL as requested (slash spelling), NUL-terminated
 //   then per entry, in the server's order:
 //     u8   1 for a folder, 0 for a file
-//     text name, NUL-terminated, at most 259 bytes before the NUL
+//     text name, NUL-terminated, whole (names the catalog cannot hold are left out)
 //     u32  size (low 32 bits)
 //     u32  last-write file time, low half;  u32  high half
 #include <atomic>
@@ -32,7 +32,8 @@ class ListingCache {
     static constexpr size_t kSize = 262144;
     // A record must end this far before the end of the buffer.
     static constexpr size_t kEndMargin = 4096 + 12;
-    static constexpr size_t kMaxNameLength = 259;
+    // The longest name a catalog record holds.
+    static constexpr size_t kMaxNameLength = 2047;
 
     ListingCache();
 

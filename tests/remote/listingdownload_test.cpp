@@ -157,14 +157,17 @@ TEST_F(ListingDownloadTest, HousekeepingEmptiesEverythingAfterLongIdleness) {
     EXPECT_FALSE(downloads.cache().committedBytes().empty());
 }
 
-TEST(ListingCache, RecordsGoWholeOrNotAtAllAndLongNamesAreCut) {
+// A name is never cut: a cut one would be catalogued as another file. One too long for the
+// catalog is left out.
+TEST(ListingCache, RecordsGoWholeOrNotAtAllAndNamesAreNeverCut) {
     ListingCache cache;
-    const std::string longName(300, 'L');
-    ASSERT_TRUE(cache.append("ftp://h/a/", {{longName, false, 0x123456789, 42}}));
+    const std::string longName(300, 'L'), tooLong(2048, 'T');
+    ASSERT_TRUE(cache.append("ftp://h/a/", {{longName, false, 0x123456789, 42},
+                                            {tooLong, false, 1, 1}}));
     CachedListing back;
     ASSERT_TRUE(cache.find("FTP://H/A/", &back));
     ASSERT_EQ(back.entries.size(), 1u);
-    EXPECT_EQ(back.entries[0].name, longName.substr(0, ListingCache::kMaxNameLength));
+    EXPECT_EQ(back.entries[0].name, longName);
     EXPECT_EQ(back.entries[0].size, 0x23456789u);
     EXPECT_FALSE(cache.find("ftp://h/a"));
 
