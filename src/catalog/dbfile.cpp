@@ -63,32 +63,42 @@ CatalogDatabase::CatalogDatabase(Catalog& catalog, Prompt& prompt, std::string d
     mergeCatalogFile = [this](const std::string& path, int) { return readCatalogFile(path); };
 }
 
-int CatalogDatabase::readCatalogFile(const std::string& path) {
-    lastError_.clear();
-    // Non-blocking, so that a FIFO named as a catalog is refused instead of waiting forever.
+bool loadCatalogImage(const std::string& path, CatalogImage& image, std::string& why,
+                      uint64_t* rowsEnd) {
+    // Non-blocking, so that a FIFO named as a catalog is refused instead of waited on.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
-        lastError_ = "cannot open " + path;
-        return 0;
+        why = "cannot open " + path;
+        return false;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) {
         ::close(fd);
-        lastError_ = path + " is empty or not a file";
-        return 0;
+        why = path + " is empty or not a file";
+        return false;
     }
     FileSource source(fd, static_cast<uint64_t>(st.st_size));
-    CatalogImage image;
-    std::string why;
-    bool ok = decodeCatalog(source, image, why);
+    const bool ok = decodeCatalog(source, image, why);
     ::close(fd);
     if (!ok) {
-        lastError_ = path + ": " + why;
-        prompt_.tell("File Can't be opened");
+        why = path + ": " + why;
+        return false;
+    }
+    if (rowsEnd) *rowsEnd = static_cast<uint64_t>(st.st_size) - source.remaining();
+    return true;
+}
+
+int CatalogDatabase::readCatalogFile(const std::string& path) {
+    lastError_.clear();
+    CatalogImage image;
+    uint64_t rowsEnd = 0;
+    if (!loadCatalogImage(path, image, lastError_, &rowsEnd)) {
+        // Only a file that is there but is no catalog is worth a message.
+        if (lastError_.starts_with(path + ": ")) prompt_.tell("File Can't be opened");
         return 0;
     }
     exportFolder_ = image.exportFolder;
-    rowsEnd_ = static_cast<uint64_t>(st.st_size) - source.remaining();
+    rowsEnd_ = rowsEnd;
     applyCatalogImage(catalog_, std::move(image));
     checkDuplicates(catalog_, kMasterList, prompt_, clockSeconds());
     return 1;

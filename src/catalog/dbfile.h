@@ -10,6 +10,13 @@
 namespace varnel {
 
 class Catalog;
+struct CatalogImage;
+
+// Reads and checks the whole catalog file at `path` (a regular file only); false with the
+// reason in `why`, which starts with "PATH: " when the file is there but is no catalog.
+// `rowsEnd` receives where the catalog rows end.
+bool loadCatalogImage(const std::string& path, CatalogImage& image, std::string& why,
+                      uint64_t* rowsEnd = nullptr);
 
 class CatalogDatabase {
   public:

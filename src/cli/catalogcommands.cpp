@@ -77,19 +77,9 @@ int runDump(CliContext& ctx, const std::vector<std::string>&) {
 }
 
 int runCheck(CliContext& ctx, const std::vector<std::string>&) {
-    int fd = ::open(ctx.catalogPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return fail("cannot open " + ctx.catalogPath);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || st.st_size == 0) {
-        ::close(fd);
-        return fail(ctx.catalogPath + " is empty");
-    }
-    FileSource source(fd, static_cast<uint64_t>(st.st_size));
     CatalogImage image;
     std::string why;
-    bool ok = decodeCatalog(source, image, why);
-    ::close(fd);
-    if (!ok) return fail(ctx.catalogPath + ": " + why);
+    if (!loadCatalogImage(ctx.catalogPath, image, why)) return fail(why);
     std::printf("%s: valid catalog, %d records\n", ctx.catalogPath.c_str(),
                 image.counts[kMasterList]);
     return 0;

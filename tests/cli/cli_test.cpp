@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <random>
 
@@ -95,6 +96,20 @@ TEST(CliCatalog, InfoCheckAndErrors) {
     EXPECT_NE(bad.exitCode, 0);
     EXPECT_NE(bad.err.find("bad.tsv:2:"), std::string::npos) << bad.err;
     EXPECT_FALSE(test::fileExists(c.dir.file("d.fdb")));
+
+    // A FIFO is refused at once, not read forever.
+    ASSERT_EQ(::mkfifo(c.dir.file("fifo.fdb").c_str(), 0600), 0);
+    auto fifo = cli({"-d", c.dir.file("fifo.fdb"), "check"});
+    EXPECT_EQ(fifo.exitCode, 1);
+    EXPECT_NE(fifo.err.find("not a file"), std::string::npos) << fifo.err;
+
+    // A save that fails is an error, with the reason.
+    test::ProcessResult unsaved;
+    test::withFileSizeLimit(
+        30000, [&] { unsaved = cli({"-d", c.dir.file("big.fdb"), "make", c.dir.file("in.tsv")}); });
+    EXPECT_NE(unsaved.exitCode, 0);
+    EXPECT_NE(unsaved.err.find("big.fdb"), std::string::npos) << unsaved.err;
+    EXPECT_FALSE(test::fileExists(c.dir.file("big.fdb")));
 
     EXPECT_EQ(cli({"frobnicate"}).exitCode, 2);
     auto help = cli({"--help"});
