@@ -101,13 +101,13 @@ void CatalogFileCommands::importCatalog() {
     if (::truncate(scratch.c_str(), 0) != 0) ::unlink(scratch.c_str());
 }
 
-void CatalogFileCommands::exportCatalog() {
+bool CatalogFileCommands::exportCatalog() {
     std::optional<std::string> chosen = askForCatalog(false);
-    if (!chosen) return;
+    if (!chosen) return false;
     if (*chosen == database_.openCatalogPath()) {
         prompt_.tell("Export writes into another catalog file; " + *chosen +
                      " is the open catalog. Use Save to write it.");
-        return;
+        return false;
     }
     // The chosen file is read into a catalog of its own, takes the open catalog's FTP sites
     // and is written back; the open catalog is left exactly as it was.
@@ -116,11 +116,14 @@ void CatalogFileCommands::exportCatalog() {
     CatalogDatabase targetFile(*target, prompt_, database_.defaultCatalogPath());
     targetFile.clockSeconds = database_.clockSeconds;
     if (!targetFile.readCatalogFile(*chosen)) {
-        if (!pathExists(*chosen)) prompt_.tell("The catalog " + *chosen + " does not exist.");
-        return;
+        if (!pathExists(*chosen))
+            prompt_.tell("The catalog " + *chosen + " does not exist.");
+        else if (!targetFile.lastError().starts_with(*chosen + ": "))  // else already told
+            prompt_.tell(targetFile.lastError());
+        return false;
     }
     applySiteRecords(*target, sites, prompt_, database_.clockSeconds());
-    targetFile.writeCatalogFile(*chosen, nullptr);
+    return targetFile.writeCatalogFile(*chosen, nullptr) != 0;
 }
 
 void CatalogFileCommands::loadRecentCatalog(int k) {

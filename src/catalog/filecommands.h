@@ -23,8 +23,9 @@ class CatalogFileCommands {
     void saveCatalogAs();
     void closeCatalog();
     void importCatalog();
-    // Writes the open catalog's FTP sites into the chosen catalog file.
-    void exportCatalog();
+    // Writes the open catalog's FTP sites into the chosen catalog file; false (after telling
+    // why) when nothing was written.
+    bool exportCatalog();
     void loadRecentCatalog(int k);
     void addRecentCatalog(const std::string& path);
     // The recent catalog files, newest first.

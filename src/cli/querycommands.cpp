@@ -239,14 +239,14 @@ class ChosenFilePrompt : public YesPrompt {
     std::string file_;
 };
 
-int runMerge(CliContext& ctx, const std::vector<std::string>& args, bool import) {
-    if (args.size() != 1) return fail(import ? "usage: import FILE" : "usage: export FILE");
+int runImport(CliContext& ctx, const std::vector<std::string>& args) {
+    if (args.size() != 1) return fail("usage: import FILE");
     if (!openForReading(ctx)) return 1;
     std::vector<std::string> scannedFolders;
     connectCatalogMerge(ctx.database, ctx.catalog, scannedFolders);
     ChosenFilePrompt chosen(ctx.prompt, args[0]);
     CatalogFileCommands commands(ctx.catalog, ctx.database, chosen, ctx.workspace);
-    import ? commands.importCatalog() : commands.exportCatalog();
+    commands.importCatalog();
     if (!ctx.database.lastError().empty()) return fail(ctx.database.lastError());
     if (!ctx.database.writeCatalogFile(ctx.catalogPath, nullptr))
         return fail(ctx.database.lastError());
@@ -254,11 +254,14 @@ int runMerge(CliContext& ctx, const std::vector<std::string>& args, bool import)
     return 0;
 }
 
-int runImport(CliContext& ctx, const std::vector<std::string>& args) {
-    return runMerge(ctx, args, true);
-}
 int runExport(CliContext& ctx, const std::vector<std::string>& args) {
-    return runMerge(ctx, args, false);
+    if (args.size() != 1) return fail("usage: export FILE");
+    if (!openForReading(ctx)) return 1;
+    ChosenFilePrompt chosen(ctx.prompt, args[0]);
+    CatalogFileCommands commands(ctx.catalog, ctx.database, chosen, ctx.workspace);
+    if (!commands.exportCatalog()) return 1;  // the reason was told
+    std::printf("wrote %s\n", args[0].c_str());
+    return 0;
 }
 
 const CliCommand kQueryCommands[] = {
@@ -276,7 +279,7 @@ const CliCommand kQueryCommands[] = {
     {"import", "import FILE", "Bring the FTP sites of catalog FILE into this catalog, and save it.",
      runImport},
     {"export", "export FILE",
-     "Load catalog FILE with this catalog's FTP sites carried over, and save it here.", runExport},
+     "Write this catalog's FTP sites into catalog FILE; this catalog stays as it is.", runExport},
 };
 
 }  // namespace

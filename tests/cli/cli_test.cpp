@@ -137,5 +137,19 @@ TEST(CliQuery, ListingCommands) {
         cli({"-d", c.catalog, "search", "--from", "yesterday", "--to", "2020-01-01"}).exitCode, 0);
 }
 
+// Export writes this catalog's FTP sites into the other file and leaves this one alone.
+TEST(CliCatalog, ExportWritesTheOtherCatalog) {
+    Cli c;
+    test::writeFile(c.dir.file("other.tsv"), "/theirs/\tkeep\t\t1\t1\n");
+    const std::string other = c.dir.file("other.fdb");
+    ASSERT_EQ(cli({"-d", other, "make", c.dir.file("other.tsv")}).exitCode, 0);
+    const std::string before = test::readFile(c.catalog);
+    c.run({"export", other});
+    EXPECT_EQ(test::readFile(c.catalog), before);
+    EXPECT_EQ(c.run({"-d", other, "dump"}),
+              "ftp:\\\\site\\pub\\\tx.zip\t\t2\t4\n/theirs/\tkeep\t\t1\t1\n");
+    EXPECT_NE(cli({"-d", c.catalog, "export", c.dir.file("missing.fdb")}).exitCode, 0);
+}
+
 }  // namespace
 }  // namespace varnel
