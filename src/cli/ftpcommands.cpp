@@ -111,20 +111,8 @@ int runCopy(CliContext& ctx, CliFtp& ftp, const FtpOptions& options, bool downlo
     CopyJob job;
     job.destination = to;
     job.sources.push_back(from);
-    if (download) {
-        // The size shown and the bar come from the server's listing of the folder.
-        std::vector<FtpEntry> entries;
-        const std::string folder = from.substr(0, from.rfind('/') + 1);
-        if (!ftp.session.FindFtpFiles(folder, entries)) return loginFailure(ftp.session, folder);
-        const std::string name = from.substr(from.rfind('/') + 1);
-        bool found = false;
-        for (const FtpEntry& e : entries)
-            if (e.name == name && !e.isFolder) {
-                job.totalSize = e.size;
-                found = true;
-            }
-        if (!found) return fail("no such file on the server: " + from);
-    } else {
+    // A download's size comes with the file (the server's SIZE reply): no listing first.
+    if (!download) {
         struct stat st {};
         if (::stat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             return fail("not a file: " + from);

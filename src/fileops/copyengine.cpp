@@ -10,6 +10,7 @@
 #include <memory>
 #include <thread>
 
+#include "fileops/partfile.h"
 #include "platform/ftpclient.h"
 #include "platform/paths.h"
 #include "platform/progress.h"
@@ -38,9 +39,15 @@ File openLocal(const std::string& path, const char* mode) {
     return file;
 }
 
-// Closes and reports whether everything written reached the file.
-bool closeLocal(File& file) {
-    return std::fclose(file.release()) == 0;
+// The size the server's listing gives a file, or -1.
+int64_t listedSize(FtpConnection& connection, const std::string& serverPath) {
+    const size_t slash = serverPath.rfind('/');
+    std::vector<FtpEntry> entries;
+    if (!connection.list(serverPath.substr(0, slash + 1), entries)) return -1;
+    const std::string_view name = std::string_view(serverPath).substr(slash + 1);
+    for (const FtpEntry& entry : entries)
+        if (!entry.isFolder && entry.name == name) return static_cast<int64_t>(entry.size);
+    return -1;
 }
 
 std::string_view afterLast(std::string_view path, char separator) {
@@ -52,24 +59,35 @@ bool isPlainName(std::string_view name) {
     return !name.empty() && name != "." && name != "..";
 }
 
-int64_t steadySeconds() {
-    return std::chrono::duration_cast<std::chrono::seconds>(
+int64_t steadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
+// The status line and the bar move this often, however fast the bytes go.
+constexpr int64_t kStatusInterval = 100;
+
 }  // namespace
 
-std::string FormatCopySpeed(uint32_t bytesPerSecond) {
-    std::string digits = std::to_string(bytesPerSecond);
-    if (digits.size() > 3) digits.insert(digits.size() - 3, ",");
-    return digits;
+std::string FormatCopySpeed(uint64_t bytesPerSecond) {
+    if (bytesPerSecond < 1000) return std::to_string(bytesPerSecond) + " B/s";
+    static const char* const kUnits[] = {"KB/s", "MB/s", "GB/s", "TB/s"};
+    double value = static_cast<double>(bytesPerSecond) / 1000.0;
+    size_t unit = 0;
+    while (value >= 999.95 && unit + 1 < std::size(kUnits)) {
+        value /= 1000.0;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+    return text;
 }
 
-std::string FormatCopyStatus(bool upload, uint64_t totalSize, uint32_t bytesPerSecond,
+std::string FormatCopyStatus(bool upload, uint64_t totalSize, uint64_t bytesPerSecond,
                              int64_t elapsedSeconds, std::string_view name) {
     char text[160];
-    std::snprintf(text, sizeof text, "%.2fM %sbytes/sec %" PRId64 ":%02d%s",
+    std::snprintf(text, sizeof text, "%.2fM %s %" PRId64 ":%02d%s",
                   static_cast<double>(totalSize) / 1048576.0,
                   FormatCopySpeed(bytesPerSecond).c_str(), elapsedSeconds / 60,
                   static_cast<int>(elapsedSeconds % 60), upload ? "  " : " ");
@@ -77,7 +95,7 @@ std::string FormatCopyStatus(bool upload, uint64_t totalSize, uint32_t bytesPerS
 }
 
 CopyEngine::CopyEngine(FtpSession& session, Prompt& prompt, Progress& progress)
-    : clock(steadySeconds), session_(session), prompt_(prompt), progress_(progress) {}
+    : clock(steadyMilliseconds), session_(session), prompt_(prompt), progress_(progress) {}
 
 bool CopyEngine::RunCopyJob(const CopyJob& job) {
     // Cleared before the worker starts, so a Cancel pressed at once is not lost.
@@ -86,7 +104,8 @@ bool CopyEngine::RunCopyJob(const CopyJob& job) {
     std::thread worker([&] {
         progress_.setCaption("Copying file...");
         result = CopyFiles(job.destination, job.sources, job.totalSize);
-        if (!result) prompt_.tell("Copy file error!!!");
+        // The fixed text first, then which file failed and why (the server's reply included).
+        if (!result) prompt_.tell("Copy file error!!!" + (lastError_.empty() ? "" : "\n" + lastError_));
         progress_.close();
     });
     progress_.runModal();
@@ -102,12 +121,13 @@ bool CopyEngine::CopyFiles(const std::string& destination, const std::vector<std
     if (IsFtpName(destination.c_str())) {
         uploadTo = session_.ConnectFtp(destination, nullptr, cancel);
         if (!uploadTo) {
-            fail(Outcome::EndJob, session_.lastFtpError());
+            fail(Outcome::EndJob, loginError(destination));
             return false;
         }
         uploadTo->setCancelFlag(cancel);
     }
     totalSize_ = totalSize;
+    sizeFromServer_ = totalSize == 0;
     moved_ = 0;
     lastMoved_ = 0;
     start_ = lastUpdate_ = clock();
@@ -139,8 +159,9 @@ CopyEngine::Outcome CopyEngine::upload(FtpConnection& connection, const std::str
     // that cannot be read must not cost the server its copy.
     File local = openLocal(source, "rb");
     if (!local || !isPlainName(name)) return fail(Outcome::Failed, "Cannot read " + source);
-    std::unique_ptr<FtpFile> file = connection.openFile(FtpServerPath(remote), FtpAccess::Write);
-    if (!file) return fail(Outcome::Failed, connection.errorText());
+    const std::string serverPath = FtpServerPath(remote);
+    std::unique_ptr<FtpFile> file = connection.openFile(serverPath, FtpAccess::Write);
+    if (!file) return fail(Outcome::Failed, "Cannot upload " + source + ": " + connection.errorText());
     char buffer[kChunk];
     bool sent = true;
     size_t n = 0;
@@ -153,19 +174,26 @@ CopyEngine::Outcome CopyEngine::upload(FtpConnection& connection, const std::str
         }
         moved(n, true, name);
     } while (n == kChunk);
-    const bool wholeFileRead = std::feof(local.get()) && !std::ferror(local.get());
+    const bool wholeFileRead = sent && std::feof(local.get()) && !std::ferror(local.get());
     const bool confirmed = file->close();
     if (sent && wholeFileRead && confirmed) return Outcome::Copied;
-    if (progress_.cancelled()) return fail(Outcome::Failed, "Cancelled.");
-    if (!wholeFileRead) return fail(Outcome::Failed, "Cannot read " + source);
-    return fail(Outcome::Failed, connection.errorText());
+    std::string why = progress_.cancelled() ? "Cancelled."
+                      : !sent || !confirmed ? connection.errorText()
+                                            : "Cannot read " + source;
+    // What arrived of it is no copy of the file; the server may let us take it back, also
+    // after a Cancel.
+    file.reset();
+    connection.setCancelFlag(nullptr);
+    connection.remove(serverPath);
+    connection.setCancelFlag(progress_.cancelFlag());
+    return fail(Outcome::Failed, "Cannot upload " + source + " to " + remote + ": " + why);
 }
 
 CopyEngine::Outcome CopyEngine::download(const std::string& destination,
                                          const std::string& source) {
     const std::string folder = source.substr(0, source.rfind('/') + 1);
     FtpConnection* connection = session_.ConnectFtp(folder, nullptr, progress_.cancelFlag());
-    if (!connection) return fail(Outcome::EndJob, session_.lastFtpError());
+    if (!connection) return fail(Outcome::EndJob, loginError(folder));
     connection->setCancelFlag(progress_.cancelFlag());
     const std::string_view name = afterLast(source, '/');
     if (!isPlainName(name)) return fail(Outcome::Failed, "Not a file name: " + source);
@@ -177,34 +205,46 @@ CopyEngine::Outcome CopyEngine::download(const std::string& destination,
         if (prompt_.ask(question, Buttons::YesNo) != Answer::Yes)
             return fail(Outcome::EndJob, "Not replaced: " + local);
     }
-    // The server file first: a local file emptied for a download that cannot start would
-    // be lost for nothing.
-    std::unique_ptr<FtpFile> file = connection->openFile(FtpServerPath(source), FtpAccess::Read);
-    if (!file) return fail(Outcome::Failed, connection->errorText());
-    File out = openLocal(local, "wb");
-    if (!out) return fail(Outcome::Failed, "Cannot write " + local);
+    auto failed = [&](const std::string& why) {
+        return fail(Outcome::Failed, "Cannot download " + source + ": " + why);
+    };
+    const std::string serverPath = FtpServerPath(source);
+    std::unique_ptr<FtpFile> file = connection->openFile(serverPath, FtpAccess::Read);
+    if (!file) return failed(connection->errorText());
+    const int64_t announced = file->announcedSize();
+    if (sizeFromServer_ && announced > 0) totalSize_ += static_cast<uint64_t>(announced);
+    PartFile out(local);
+    if (!out.ok()) return failed(out.error());
     char buffer[kChunk];
     bool ok = true;
     int64_t n = 0;
+    uint64_t received = 0;
     do {
         if (progress_.cancelled()) {
             ok = false;
             break;
         }
         n = file->read(buffer, kChunk);
-        if (n < 0 || std::fwrite(buffer, 1, static_cast<size_t>(n), out.get()) != size_t(n)) {
+        if (n < 0 || !out.write(buffer, static_cast<size_t>(n))) {
             ok = false;
             break;
         }
+        received += static_cast<uint64_t>(n);
         moved(static_cast<uint64_t>(n), false, name);
     } while (n == static_cast<int64_t>(kChunk));
     // A short read ends the file; only the server's confirmation says it ended complete.
     const bool confirmed = ok && file->close();
-    const bool written = closeLocal(out);
-    if (confirmed && written) return Outcome::Copied;
-    if (progress_.cancelled()) return fail(Outcome::Failed, "Cancelled.");
-    if (!written) return fail(Outcome::Failed, "Cannot write " + local);
-    return fail(Outcome::Failed, connection->errorText());
+    file.reset();
+    if (progress_.cancelled()) return failed("Cancelled.");
+    if (!out.ok()) return failed(out.error());
+    if (!confirmed) return failed(connection->errorText());
+    // Some servers confirm a transfer they cut short; the size they listed tells.
+    const int64_t expected = announced >= 0 ? announced : listedSize(*connection, serverPath);
+    if (expected >= 0 && received != static_cast<uint64_t>(expected))
+        return failed("the server sent " + std::to_string(received) + " of its " +
+                      std::to_string(expected) + " bytes");
+    if (!out.commit()) return failed(out.error());
+    return Outcome::Copied;
 }
 
 CopyEngine::Outcome CopyEngine::localCopy(const std::string& destination,
@@ -250,6 +290,11 @@ CopyEngine::Outcome CopyEngine::localCopy(const std::string& destination,
     return fail(Outcome::Failed, "Cannot copy " + source + " to " + destination);
 }
 
+std::string CopyEngine::loginError(const std::string& url) const {
+    const std::string& why = session_.lastFtpError();
+    return why.empty() ? "Not logged in to " + url : why;
+}
+
 CopyEngine::Outcome CopyEngine::fail(Outcome outcome, const std::string& why) {
     if (lastError_.empty()) lastError_ = why;
     return outcome;
@@ -258,14 +303,12 @@ CopyEngine::Outcome CopyEngine::fail(Outcome outcome, const std::string& why) {
 void CopyEngine::moved(uint64_t bytes, bool upload, std::string_view name) {
     moved_ += bytes;
     const int64_t now = clock();
-    if (now == lastUpdate_) return;
-    const int64_t seconds = now - lastUpdate_;
-    const uint32_t speed =
-        seconds > 0 ? static_cast<uint32_t>(moved_ - lastMoved_) / static_cast<uint32_t>(seconds)
-                    : 0;
+    const int64_t interval = now - lastUpdate_;
+    if (interval < kStatusInterval) return;
+    const uint64_t speed = (moved_ - lastMoved_) * 1000 / static_cast<uint64_t>(interval);
     lastMoved_ = moved_;
     lastUpdate_ = now;
-    progress_.setStatus(FormatCopyStatus(upload, totalSize_, speed, now - start_, name));
+    progress_.setStatus(FormatCopyStatus(upload, totalSize_, speed, (now - start_) / 1000, name));
     if (totalSize_ > 0) {
         uint64_t bar = moved_ * kProgressBarMax / totalSize_;
         progress_.setBar(static_cast<int>(std::min<uint64_t>(bar, kProgressBarMax)));

@@ -47,6 +47,7 @@ class CurlFtpFile : public FtpFile {
     int64_t read(char* buffer, size_t size) override;
     bool write(const char* data, size_t size) override;
     bool close() override;
+    int64_t announcedSize() const override;
 
   private:
     CurlFtpConnection& connection_;
@@ -195,6 +196,13 @@ class CurlFtpConnection : public FtpConnection {
     }
 
     void abandonFile() { endTransfer(); }
+
+    int64_t announcedSize() const {
+        curl_off_t length = -1;
+        if (curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK)
+            return -1;
+        return length >= 0 ? static_cast<int64_t>(length) : -1;
+    }
 
   private:
     std::string baseUrl() const { return "ftp://" + host_ + "/"; }
@@ -433,6 +441,10 @@ int64_t CurlFtpFile::read(char* buffer, size_t size) {
 bool CurlFtpFile::write(const char* data, size_t size) {
     if (closed_ || access_ != FtpAccess::Write) return false;
     return connection_.writeChunk(data, size);
+}
+
+int64_t CurlFtpFile::announcedSize() const {
+    return access_ == FtpAccess::Read ? connection_.announcedSize() : -1;
 }
 
 bool CurlFtpFile::close() {

@@ -31,6 +31,7 @@ class FaultyFile : public FtpFile {
     }
 
     bool close() override { return real_ ? real_->close() : false; }
+    int64_t announcedSize() const override { return real_ ? real_->announcedSize() : -1; }
 
   private:
     uint64_t room() const {

@@ -35,6 +35,9 @@ class FtpFile {
     virtual bool write(const char* data, size_t size) = 0;
     // Ends the transfer; true only when the server confirmed it complete.
     virtual bool close() = 0;
+    // The size the server announced for a download before sending it (its SIZE reply); -1
+    // when it gave none, as some servers do.
+    virtual int64_t announcedSize() const { return -1; }
 };
 
 // A logged-in connection to one host, reused for every operation on that host.

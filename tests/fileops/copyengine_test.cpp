@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -20,7 +21,21 @@ using test::fileExists;
 using test::readFile;
 using test::writeFile;
 
-const std::vector<std::string> kCopyError = {"Copy file error!!!"};
+// The one message of a failed job: the fixed text, then the first failure's reason.
+void expectCopyError(const std::vector<std::string>& told, std::string_view reason = "") {
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].rfind("Copy file error!!!\n", 0), 0u) << told[0];
+    EXPECT_NE(told[0].find(reason), std::string::npos) << told[0];
+}
+
+// What a folder holds besides `expected`: no hidden part file may stay behind.
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 std::string randomBytes(size_t size, uint32_t seed) {
     std::mt19937 rng(seed);
@@ -33,7 +48,8 @@ std::string randomBytes(size_t size, uint32_t seed) {
 struct Rig {
     explicit Rig(const test::FtpTestServer* server) {
         if (!server) return;
-        for (const std::string& host : {server->host, server->listHost, server->dropHost})
+        for (const std::string& host :
+             {server->host, server->listHost, server->dropHost, server->shortHost})
             session.addSessionLogin(host, server->user, server->password);
     }
     std::unique_ptr<FtpClient> curl = makeCurlFtpClient();
@@ -51,16 +67,13 @@ class CopyEngineTest : public test::FtpServerTest {
     test::TempDir local;
 };
 
-TEST(CopyStatus, SpeedsGetOneCommaAndTimesTwoDigitSeconds) {
-    EXPECT_EQ(FormatCopySpeed(0), "0");
-    EXPECT_EQ(FormatCopySpeed(999), "999");
-    EXPECT_EQ(FormatCopySpeed(1000), "1,000");
-    EXPECT_EQ(FormatCopySpeed(1234567), "1234,567");
-    EXPECT_EQ(FormatCopySpeed(12345678), "12345,678");
+TEST(CopyStatus, SpeedsInDecimalUnitsAndTimesTwoDigitSeconds) {
+    EXPECT_EQ(FormatCopySpeed(999), "999 B/s");
+    EXPECT_EQ(FormatCopySpeed(57317376), "57.3 MB/s");
+    EXPECT_EQ(FormatCopySpeed(999960), "1.0 MB/s");  // never "1000.0 KB/s"
     EXPECT_EQ(FormatCopyStatus(true, 3 * 1048576 + 5242, 2048, 125, "a.bin"),
-              "3.00M 2,048bytes/sec 2:05  a.bin");
-    EXPECT_EQ(FormatCopyStatus(false, 1048576 / 2, 999, 59, "b c"), "0.50M 999bytes/sec 0:59 b c");
-    EXPECT_EQ(FormatCopyStatus(false, 0, 0, 3600, "x"), "0.00M 0bytes/sec 60:00 x");
+              "3.00M 2.0 KB/s 2:05  a.bin");
+    EXPECT_EQ(FormatCopyStatus(false, 0, 0, 3600, "x"), "0.00M 0 B/s 60:00 x");
 }
 
 TEST_F(CopyEngineTest, UploadsAndDownloadsEveryChunkBoundaryByteExact) {
@@ -94,8 +107,8 @@ TEST_F(CopyEngineTest, UploadsAndDownloadsEveryChunkBoundaryByteExact) {
     EXPECT_EQ(rig.progress.closes(), 2);
 }
 
-// Cancel in the middle of the second of three files: the first stays whole, the second is
-// partial, the third is not touched, and the job reports an error once.
+// Cancel in the middle of the second of three files: the first stays whole, nothing of the
+// second is left, the third is not touched, and the job reports an error once.
 TEST_F(CopyEngineTest, CancelDuringTheSecondOfThreeFilesBothWays) {
     const size_t size = 1048576;
     for (const char* name : {"a.bin", "b.bin", "c.bin"}) {
@@ -115,12 +128,12 @@ TEST_F(CopyEngineTest, CancelDuringTheSecondOfThreeFilesBothWays) {
             job.sources.push_back(download ? folder->url(server->host, name) : local.file(name));
         job.totalSize = 3 * size;
         EXPECT_FALSE(rig.engine.RunCopyJob(job)) << download;
-        EXPECT_EQ(rig.prompt.told(), kCopyError);
+        expectCopyError(rig.prompt.told(), "b.bin");
         const std::string to = download ? into.path() + "/" : upTo.local(),
                           from = download ? folder->local() : local.path() + "/";
         EXPECT_EQ(readFile(to + "a.bin"), readFile(from + "a.bin")) << download;
-        EXPECT_LT(readFile(to + "b.bin").size(), size) << download;
-        EXPECT_FALSE(fileExists(to + "c.bin")) << download;
+        // Nothing of the cut file stays, under its name or a temporary one.
+        EXPECT_EQ(namesIn(to), std::vector<std::string>{"a.bin"}) << download;
     }
 }
 
@@ -140,7 +153,7 @@ TEST_F(CopyEngineTest, OverwriteQuestionAnsweredNoEndsTheJob) {
         EXPECT_EQ(rig.prompt.asked(),
                   std::vector<std::string>{"Destination  File :\"" + local.file("b.bin") +
                                            "\" already exists, continue?"});
-        EXPECT_EQ(rig.prompt.told(), kCopyError);
+        expectCopyError(rig.prompt.told(), "Not replaced");
         EXPECT_EQ(readFile(local.file("a.bin")), std::string(3000, 'a'));
         EXPECT_EQ(readFile(local.file("b.bin")), "mine");
         EXPECT_FALSE(fileExists(local.file("c.bin")));
@@ -161,13 +174,17 @@ TEST_F(CopyEngineTest, UploadReportsRefusedWritesAndBrokenLines) {
     Rig reader(nullptr);
     reader.session.addSessionLogin(server->host, "anonymous", "");  // may only read
     EXPECT_FALSE(reader.engine.CopyFiles(folder->url(server->host), {local.file("big.bin")}, 1));
-    EXPECT_NE(reader.engine.lastError().find("550"), std::string::npos);
+    // The server's reply is the reason, not the local file.
+    EXPECT_NE(reader.engine.lastError().find("550"), std::string::npos) << reader.engine.lastError();
+    EXPECT_EQ(reader.engine.lastError().find("Cannot read"), std::string::npos);
     EXPECT_FALSE(fileExists(folder->local("big.bin")));
 
+    // What arrived of a broken upload is taken back.
     Rig rig(server);
     EXPECT_FALSE(rig.engine.CopyFiles(folder->url(server->dropHost), {local.file("big.bin")}, 1));
     rig.client.faults.dropAfterBytes = 2900;
     EXPECT_FALSE(rig.engine.CopyFiles(folder->url(server->host), {local.file("small.bin")}, 3000));
+    EXPECT_FALSE(fileExists(folder->local("small.bin")));
     rig.client.faults.dropAfterBytes = -1;
     EXPECT_TRUE(rig.engine.CopyFiles(folder->url(server->host), {local.file("small.bin")}, 3000))
         << rig.engine.lastError();
@@ -175,12 +192,22 @@ TEST_F(CopyEngineTest, UploadReportsRefusedWritesAndBrokenLines) {
 
 TEST_F(CopyEngineTest, DownloadFailuresLeaveWhatWasThere) {
     writeFile(folder->local("big.bin"), randomBytes(1048576, 5));
+    writeFile(local.file("big.bin"), "the good old copy");
     writeFile(local.file("gone.bin"), "keep me");
     Rig rig(server);
-    // A broken line is a failure, not a short file that ended early.
+    // A broken line is a failure, not a short file that ended early; the old copy stays.
+    rig.prompt.answers = {Answer::Yes};
     EXPECT_FALSE(rig.engine.CopyFiles(local.path() + "/",
                                       {folder->url(server->dropHost, "big.bin")}, 1048576));
-    EXPECT_LT(readFile(local.file("big.bin")).size(), 1048576u);
+    EXPECT_EQ(readFile(local.file("big.bin")), "the good old copy");
+    // A server that sends half and calls it complete, and refuses SIZE: its listing tells.
+    rig.prompt.answers = {Answer::Yes};
+    EXPECT_FALSE(rig.engine.CopyFiles(local.path() + "/",
+                                      {folder->url(server->shortHost, "big.bin")}, 1048576));
+    EXPECT_NE(rig.engine.lastError().find("524288 of its 1048576 bytes"), std::string::npos)
+        << rig.engine.lastError();
+    EXPECT_EQ(readFile(local.file("big.bin")), "the good old copy");
+    EXPECT_EQ(namesIn(local.path()), (std::vector<std::string>{"big.bin", "gone.bin"}));
     // Replacing a file with one the server does not have leaves the old one alone.
     rig.prompt.answers = {Answer::Yes};
     EXPECT_FALSE(
@@ -192,7 +219,7 @@ TEST_F(CopyEngineTest, DownloadFailuresLeaveWhatWasThere) {
     const size_t log = server->logSize();
     EXPECT_FALSE(stranger.engine.RunCopyJob(
         {local.path() + "/", {folder->url(server->host, "big.bin")}, 1048576}));
-    EXPECT_EQ(stranger.prompt.told(), kCopyError);
+    expectCopyError(stranger.prompt.told());
     EXPECT_EQ(server->logSince(log), "");
 }
 

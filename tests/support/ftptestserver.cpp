@@ -36,6 +36,7 @@ const FtpTestServer* FtpTestServer::get() {
         s->host = "127.0.0.1:" + env["port"];
         s->listHost = "127.0.0.1:" + env["listport"];
         s->dropHost = "127.0.0.1:" + env["dropport"];
+        s->shortHost = "127.0.0.1:" + env["shortport"];
         s->root = env["root"];
         s->user = env["user"];
         s->password = env["password"];

@@ -24,6 +24,7 @@ struct FtpTestServer {
     std::string host;      // "127.0.0.1:PORT": MLSD listings
     std::string listHost;  // the same root without MLSD: LIST listings
     std::string dropHost;  // breaks every transfer after 64 KiB
+    std::string shortHost;  // refuses SIZE, sends half of each file and calls it complete
     std::string root;      // its root folder on this machine
     std::string user;      // full rights; anonymous may only read
     std::string password;
