@@ -29,41 +29,58 @@ void ProgressDialog::reject() {
     emit cancelPressed();
 }
 
+void ProgressDialog::clear() {
+    setWindowTitle(QStringLiteral("Dialog"));
+    status_->clear();
+    bar_->setValue(0);
+}
+
 GuiProgress::GuiProgress(QWidget* parent) : dialog_(new ProgressDialog(parent)) {
     QObject::connect(dialog_, &ProgressDialog::cancelPressed, dialog_, [this] { cancel(); });
 }
 
 GuiProgress::~GuiProgress() {
-    delete dialog_;
+    delete dialog_;  // and with it whatever was still queued for it
+}
+
+void GuiProgress::forThisJob(std::function<void(ProgressDialog&)> change,
+                             Qt::ConnectionType connection) {
+    const uint64_t job = job_.load(std::memory_order_acquire);
+    QMetaObject::invokeMethod(
+        dialog_,
+        [this, job, change = std::move(change)] {
+            if (job_.load(std::memory_order_relaxed) == job) change(*dialog_);
+        },
+        connection);
 }
 
 void GuiProgress::setCaption(std::string_view caption) {
     const QString text = fromBytes(caption);
-    QMetaObject::invokeMethod(dialog_, [d = dialog_, text] { d->setWindowTitle(text); });
+    forThisJob([text](ProgressDialog& d) { d.setWindowTitle(text); }, Qt::AutoConnection);
 }
 
 void GuiProgress::setStatus(std::string_view status) {
     const QString text = fromBytes(status);
-    QMetaObject::invokeMethod(dialog_, [d = dialog_, text] { d->statusLine()->setText(text); });
+    forThisJob([text](ProgressDialog& d) { d.statusLine()->setText(text); }, Qt::AutoConnection);
 }
 
 void GuiProgress::setBar(int position) {
-    QMetaObject::invokeMethod(dialog_, [d = dialog_, position] { d->bar()->setValue(position); });
+    forThisJob([position](ProgressDialog& d) { d.bar()->setValue(position); }, Qt::AutoConnection);
 }
 
 void GuiProgress::close() {
+    // Stamped before the flag goes up: once it is up, runModal() may return and the next
+    // job begin, and this close must not end that job's dialog. Queued even from the
+    // user-interface thread: the dialog's own loop ends it.
+    forThisJob([](ProgressDialog& d) { d.done(QDialog::Accepted); }, Qt::QueuedConnection);
     closed_.store(true, std::memory_order_release);
-    // Queued even from the user-interface thread: the dialog's own loop ends it.
-    QMetaObject::invokeMethod(
-        dialog_, [d = dialog_] { d->done(QDialog::Accepted); }, Qt::QueuedConnection);
 }
 
 void GuiProgress::runModal() {
-    if (!closed_.load(std::memory_order_acquire)) {
-        dialog_->bar()->setValue(0);
-        dialog_->exec();
-    }
+    if (!closed_.load(std::memory_order_acquire)) dialog_->exec();
     closed_.store(false, std::memory_order_release);
+    job_.fetch_add(1, std::memory_order_acq_rel);
+    dialog_->clear();
 }
 
 }  // namespace varnel

@@ -3,6 +3,8 @@
 // its thread; every change is carried to the user-interface thread.
 #include <QDialog>
 #include <atomic>
+#include <cstdint>
+#include <functional>
 
 #include "platform/progress.h"
 
@@ -19,6 +21,8 @@ class ProgressDialog : public QDialog {
     QLabel* statusLine() const { return status_; }
     QProgressBar* bar() const { return bar_; }
     QPushButton* cancelButton() const { return cancel_; }
+    // Caption, status line and bar as they are before a job writes them.
+    void clear();
 
   protected:
     // Only the worker ends the dialog: Escape and the close box press Cancel instead.
@@ -46,7 +50,15 @@ class GuiProgress : public Progress {
     ProgressDialog* dialog() const { return dialog_; }
 
   private:
+    // Carries `change` to the dialog, stamped with the job in progress: it is dropped when
+    // it arrives after that job's runModal() has returned.
+    void forThisJob(std::function<void(ProgressDialog&)> change, Qt::ConnectionType connection);
+
     ProgressDialog* dialog_;
+    // The job in progress, counted up as each runModal() returns. A worker's last texts and
+    // its close may still be queued then (it closed before the dialog opened); they belong
+    // to that job and must not reach the next one.
+    std::atomic<uint64_t> job_{0};
     std::atomic<bool> closed_{false};
 };
 

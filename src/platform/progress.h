@@ -18,9 +18,11 @@ class Progress {
     virtual void setCaption(std::string_view caption) = 0;
     virtual void setStatus(std::string_view text) = 0;
     virtual void setBar(int position) = 0;  // 0..kProgressBarMax
-    // Ends runModal(). Called once per job, from the worker thread.
+    // Ends runModal(). Called once per job, from the worker thread; it may come before the
+    // dialog has opened (a worker with nothing to wait for).
     virtual void close() = 0;
-    // Shows the dialog and returns once close() was called.
+    // Shows the dialog and returns once this job's close() was called. Every call is a job
+    // of its own: what a job's worker sent, its close included, never reaches a later job.
     virtual void runModal() = 0;
 
     // The Cancel button. Safe from any thread, including a signal handler.

@@ -1,5 +1,5 @@
 // The modal progress dialog with a real worker thread: texts cross threads, Cancel reaches
-// the worker, and only the worker's close ends the dialog.
+// the worker, only the worker's close ends the dialog, and each job has the dialog to itself.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,7 +8,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "gui/guiprompt.h"
 #include "gui/progressdialog.h"
@@ -56,13 +58,84 @@ TEST(ProgressDialog, CancelReachesTheWorkerWhichClosesTheDialog) {
     EXPECT_FALSE(progress.dialog()->isVisible());
 }
 
-TEST(ProgressDialog, AJobDoneBeforeTheDialogShowsDoesNotHang) {
-    GuiProgress progress(nullptr);
-    std::thread worker([&] { progress.close(); });
+// A job whose worker is done before the dialog could open, as a login on a connection
+// that is already open is. Its texts and its close are still on their way to the dialog.
+void runJobDoneAtOnce(GuiProgress& progress) {
+    progress.clearCancelled();
+    std::thread worker([&] {
+        progress.setCaption("Login FTP...");
+        progress.setStatus("ftp://127.0.0.1/");
+        progress.setBar(kProgressBarMax);
+        progress.close();
+    });
     worker.join();
     progress.runModal();
-    QApplication::processEvents();
-    EXPECT_FALSE(progress.dialog()->isVisible());
+}
+
+struct AskingJob {
+    bool closedBeforeModalReturned = false;
+    std::vector<std::string> questions;
+    std::string statusAtCancel;
+    int barAtCancel = -1;
+};
+
+// A job whose worker asks a question (carried to this thread by the prompt), then works on
+// until Cancel, as a copy that finds its target file does.
+AskingJob runAskingJob(GuiProgress& progress, GuiPrompt& prompt, const std::string& file) {
+    AskingJob job;
+    progress.clearCancelled();
+    std::atomic<bool> answered{false}, closing{false};
+    std::thread worker([&] {
+        progress.setCaption("Copying file...");
+        progress.setStatus(file);
+        prompt.ask("Destination  File :\"" + file + "\" already exists, continue?", Buttons::YesNo);
+        answered = true;
+        while (!progress.cancelled()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        closing = true;
+        progress.close();
+    });
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            job.questions.push_back(box->text().toStdString());
+            box->button(QMessageBox::Yes)->click();
+            return;
+        }
+        ProgressDialog* d = progress.dialog();
+        if (!answered || !d->isVisible() || progress.cancelled()) return;
+        job.statusAtCancel = d->statusLine()->text().toStdString();
+        job.barAtCancel = d->bar()->value();
+        d->cancelButton()->click();
+    });
+    user.start(5);
+    progress.runModal();
+    job.closedBeforeModalReturned = closing;
+    // A dialog that ended early leaves the worker to the timer and to this loop.
+    progress.cancel();
+    while (!closing) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    worker.join();
+    return job;
+}
+
+TEST(ProgressDialog, JobsBackToBackEachRunUnderTheirOwnDialog) {
+    GuiPrompt prompt;
+    for (int jobs : {2, 3}) {
+        SCOPED_TRACE(jobs);
+        GuiProgress progress(nullptr);
+        runJobDoneAtOnce(progress);
+        EXPECT_FALSE(progress.dialog()->isVisible());
+        for (int k = 2; k <= jobs; ++k) {
+            const std::string file = "/home/ann/copy" + std::to_string(k) + ".txt";
+            const AskingJob job = runAskingJob(progress, prompt, file);
+            EXPECT_TRUE(job.closedBeforeModalReturned) << "job " << k;
+            EXPECT_EQ(job.questions, std::vector<std::string>{"Destination  File :\"" + file +
+                                                              "\" already exists, continue?"});
+            // Nothing of the job before shows: neither its status line nor its full bar.
+            EXPECT_EQ(job.statusAtCancel, file);
+            EXPECT_EQ(job.barAtCancel, 0);
+        }
+        EXPECT_FALSE(progress.dialog()->isVisible());
+    }
 }
 
 TEST(GuiPromptTest, WorkerQuestionsAreAskedOnTheWindowThread) {
