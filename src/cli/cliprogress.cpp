@@ -80,6 +80,14 @@ void CliProgress::runModal() {
     }
     draw();
     if (terminal_ && !lastLine_.empty()) std::fputc('\n', stderr);
+    // The next job (the scan after its FTP login) waits for its own close and draws its
+    // own line from an empty bar.
+    closed_ = false;
+    dirty_ = false;
+    bar_ = 0;
+    caption_.clear();
+    status_.clear();
+    lastLine_.clear();
     lock.unlock();
     ::sigaction(SIGINT, &previous, nullptr);
     gInterruptTarget.store(nullptr);

@@ -16,7 +16,8 @@ class CliProgress : public Progress {
     void setStatus(std::string_view text) override;
     void setBar(int position) override;
     void close() override;
-    // Draws until close(); SIGINT cancels meanwhile.
+    // Draws until close(); SIGINT cancels meanwhile. Each call is one job: it returns at
+    // once only when that job's worker has already closed.
     void runModal() override;
 
   private:
