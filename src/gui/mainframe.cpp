@@ -261,6 +261,9 @@ bool CMainFrame::syncMenuChecks() {
 }
 
 void CMainFrame::updateCommandStates() {
+    // The rules read the catalog, which a scan worker may own; the states stay as they are
+    // until it has ended (its dialog is modal meanwhile).
+    if (session_.services.catalogBusy()) return;
     const Catalog& catalog = session_.catalog;
     CommandState s;
     s.selectedCount = catalog.recordCount(kSelectionList);

@@ -185,13 +185,13 @@ CMainView::CMainView(AppSession& session, QWidget* parent) : QWidget(parent), se
 
     page_ = std::make_unique<FilePage>(session_.catalog, session_.search, *this);
     page_->currentFileTime = [this] { return session_.workspace.currentFileTime(); };
+    page_->catalogBusy = [this] { return session_.services.catalogBusy(); };
     TimerHooks hooks;
     hooks.pollDriveChanges = [this] {
         session_.monitor.pollDriveChanges(session_.workspace.settings().watchedFolders);
     };
     hooks.syncMenuChecks = [this] { return syncMenuChecks && syncMenuChecks(); };
     hooks.layout = [this] { LayoutView(); };
-    hooks.catalogBusy = [this] { return session_.services.catalogBusy(); };
     hooks.status = [this](const std::string& text) { setStatus(text); };
     hooks.viewMode = [this] { return session_.catalog.page().viewMode; };
     hooks.remoteProgress = [this] {
@@ -221,6 +221,7 @@ void CMainView::startTimer() {
 }
 
 void CMainView::tick() {
+    if (layoutOwed_ && !page_->catalogHeld()) LayoutView();
     timer_->tick();
 }
 
@@ -255,12 +256,17 @@ void CMainView::resizeEvent(QResizeEvent*) {
     LayoutView();
 }
 
+// While a worker owns the catalog (a resize during a scan) the panes still follow the view,
+// but the page keeps its rows as they were drawn, with the view mode they were laid out in;
+// the page size and the rows catch up on the first tick after the worker has ended.
 void CMainView::LayoutView() {
-    PageCursor& cursor = session_.catalog.page();
+    const bool held = page_->catalogHeld();
     const int tabRow = tabs_->sizeHint().height();
     tabRowHeight_ = tabRow;
-    const ViewLayout l = varnel::LayoutView(width(), height(), tabRow, cursor.viewMode, options_);
-    cursor.viewMode = l.viewMode;
+    const int mode = held ? laidOutMode_ : session_.catalog.page().viewMode;
+    const ViewLayout l = varnel::LayoutView(width(), height(), tabRow, mode, options_);
+    if (!held) session_.catalog.page().viewMode = l.viewMode;
+    laidOutMode_ = l.viewMode;
     auto place = [](QWidget* w, const ViewRect& r) { w->setGeometry(r.x, r.y, r.width, r.height); };
 
     {
@@ -285,6 +291,11 @@ void CMainView::LayoutView() {
     place(main, l.mainPane);
     if (l.previewShown) preview_->raise();
     if (l.fileListShown) place(scroll_, l.scrollBar);
+    layoutOwed_ = held;
+    if (held) {
+        main->show();
+        return;
+    }
 
     // The page size: rows of the list's height, two fewer.
     if (list_->topLevelItemCount() == 0) ensureRows(1);

@@ -100,6 +100,8 @@ class CMainView : public QWidget, public PageScreen {
     CSplitterBar* verticalSplitter_;
     CSplitterBar* horizontalSplitter_;
     int tabRowHeight_ = 0;
+    int laidOutMode_ = 1;      // the view mode of the last layout
+    bool layoutOwed_ = false;  // laid out while the catalog was held: the page waits
     QTabBar* tabs_;
     CFileList* list_;
     QScrollBar* scroll_;

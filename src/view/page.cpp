@@ -214,6 +214,10 @@ void FilePage::clearRow(int row) {
 }
 
 void FilePage::RefreshPage(bool updatePreview) {
+    if (catalogHeld()) {
+        refreshCountdown = std::max(refreshCountdown, 0);
+        return;
+    }
     const int list = catalog_.currentList();
     if (list < 0) {
         if (screen_.rowCount() < pageSize_) screen_.ensureRows(pageSize_);

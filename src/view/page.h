@@ -105,6 +105,12 @@ class FilePage {
     int32_t anchorIndex() const { return anchor_; }
     uint64_t selectionTotal() const { return selectionTotal_; }
 
+    // True while a worker owns the catalog (a scan merging into it). The page then reads
+    // nothing of it: a refresh leaves the rows as they were drawn and is done again once the
+    // worker has ended.
+    std::function<bool()> catalogBusy;
+    bool catalogHeld() const { return catalogBusy && catalogBusy(); }
+
     // The refresh countdown: the timer performs a refresh while it is 0 or more.
     int refreshCountdown = -1;
     void requestRefresh() { refreshCountdown = 1; }

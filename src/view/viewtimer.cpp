@@ -16,7 +16,7 @@ void ViewTimer::tick() {
     }
 
     // The catalog belongs to a scan worker meanwhile: the refreshes wait for their turn.
-    const bool busy = hooks_.catalogBusy && hooks_.catalogBusy();
+    const bool busy = page_.catalogHeld();
     if (++tickCounter_ >= kSlowRefreshTicks) {
         tickCounter_ = 0;
         if (slowRefreshCountdown >= 0 && !busy) {
@@ -29,7 +29,9 @@ void ViewTimer::tick() {
         --page_.refreshCountdown;
     }
 
-    if (!page_.findName.empty() && hooks_.status && (!hooks_.viewMode || hooks_.viewMode() == 1)) {
+    // The view mode is kept with the catalog.
+    if (!busy && !page_.findName.empty() && hooks_.status &&
+        (!hooks_.viewMode || hooks_.viewMode() == 1)) {
         const std::string text = "Find file name:" + page_.findName;
         if (text != shownFindName_) {
             shownFindName_ = text;

@@ -1,6 +1,7 @@
 #pragma once
 // The main view's 200 ms heartbeat. Everything other threads and windows want shown is left
-// in shared state; each tick picks it up, in a fixed order.
+// in shared state; each tick picks it up, in a fixed order. While a worker owns the catalog
+// (FilePage::catalogHeld) every step that would read it waits for a later tick.
 #include <functional>
 #include <string>
 
@@ -20,8 +21,6 @@ struct TimerHooks {
     // folder pane's mark changed, so the view must be laid out again.
     std::function<bool()> syncMenuChecks;
     std::function<void()> layout;
-    // True while a scan worker owns the catalog: no refresh may read it.
-    std::function<bool()> catalogBusy;
     // Finished FTP listing downloads and the download queue's status texts.
     std::function<void()> remoteProgress;
     std::function<void(const std::string&)> status;

@@ -63,7 +63,7 @@ TEST_F(ViewFixture, TimerRefreshesTwiceForOneRequestAndWaitsForABusyCatalog) {
         order.push_back("menus");
         return false;
     };
-    hooks.catalogBusy = [&] { return busy; };
+    page.catalogBusy = [&] { return busy; };
     hooks.remoteProgress = [&] { order.push_back("remote"); };
     ViewTimer timer(page, hooks);
 
@@ -76,6 +76,30 @@ TEST_F(ViewFixture, TimerRefreshesTwiceForOneRequestAndWaitsForABusyCatalog) {
     busy = false;
     for (int i = 0; i < 4; ++i) timer.tick();
     EXPECT_EQ(screen.scrollBarSets, 2);
+}
+
+// A scan merges into the catalog while the window is resized: the layout's refresh reads
+// nothing of it, the rows stay as drawn, and the merged catalog shows once the worker ends.
+TEST_F(ViewFixture, RefreshWhileAWorkerOwnsTheCatalogWaitsForIt) {
+    bool busy = false;
+    page.catalogBusy = [&] { return busy; };
+    ViewTimer timer(page, {});
+    page.RefreshPage(true);
+    ASSERT_EQ(nameAt(2), "c.jpg");
+
+    busy = true;
+    test::appendRecords(catalog, kMasterList, {{"/new/", "d.txt", "", 0, 1}});
+    const int writes = screen.cellWrites;
+    page.RefreshPage(true);
+    timer.tick();
+    EXPECT_EQ(screen.cellWrites, writes);
+    EXPECT_EQ(nameAt(3), "");
+    EXPECT_EQ(screen.status, "file listed:3");
+
+    busy = false;
+    timer.tick();
+    EXPECT_EQ(nameAt(3), "d.txt");
+    EXPECT_EQ(screen.status, "file listed:4");
 }
 
 TEST_F(ViewFixture, TypeAheadTextExpiresAfterSixteenQuietTicks) {
