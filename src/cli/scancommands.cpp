@@ -172,10 +172,14 @@ int runScan(CliContext& ctx, const std::vector<std::string>& args) {
     const ScanSummary& s = result.summary;
     std::printf("%lld folders walked, %d new, %d changed, %d removed, %lld skipped\n",
                 static_cast<long long>(s.foldersWalked), s.newFiles, s.changedFiles, s.removedFiles,
-                static_cast<long long>(s.skippedLongPaths + s.skippedLargeFiles));
+                static_cast<long long>(s.skippedLongPaths + s.skippedLargeFiles +
+                                       s.skippedUnstorableNames));
     if (s.skippedLongPaths > 0)
         std::printf("skipped %lld paths longer than %zu bytes\n",
                     static_cast<long long>(s.skippedLongPaths), kTextSize - 1);
+    if (s.skippedUnstorableNames > 0)
+        std::printf("skipped %lld names the catalog cannot store\n",
+                    static_cast<long long>(s.skippedUnstorableNames));
     if (s.skippedLargeFiles > 0)
         std::printf("skipped %lld files of 4 GiB or more\n",
                     static_cast<long long>(s.skippedLargeFiles));

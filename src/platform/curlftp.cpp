@@ -113,7 +113,20 @@ class CurlFtpConnection : public FtpConnection {
             return false;
         }
         entries = std::move(parsed.entries);
+        // A link says nothing of what it leads to: it is a folder when we can change into it.
+        for (FtpEntry& entry : entries)
+            if (entry.isLink) entry.isFolder = isFolder(folder + entry.name);
         return true;
+    }
+
+    // Changes into `path` as a folder (libcurl's own CWD, so it knows where it stands).
+    bool isFolder(const std::string& path) {
+        if (!isSendableServerPath(path)) return false;
+        prepare(urlOf(path + "/"));
+        curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+        const bool ok = perform();
+        errorText_.clear();
+        return ok;
     }
 
     std::unique_ptr<FtpFile> openFile(std::string_view path, FtpAccess access) override {

@@ -18,6 +18,9 @@ struct FtpEntry {
     bool isFolder = false;
     uint64_t size = 0;
     uint64_t lastWriteTime = 0;  // file time, UTC; 0 when the server gave none
+    // A symbolic link in a LIST listing; list() has already decided whether it leads to a
+    // folder.
+    bool isLink = false;
     bool operator==(const FtpEntry&) const = default;
 };
 

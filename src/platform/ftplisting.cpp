@@ -69,10 +69,11 @@ int yearOfFileTime(uint64_t fileTime) {
     }
 }
 
-// The name of an entry, if it names a file in this folder and nothing else.
+// The name of an entry, if it names a file in this folder and nothing else. A "\" is an
+// ordinary byte of a name on the server; whether the catalog can hold it is decided later.
 bool acceptableName(std::string_view name) {
     if (name.empty() || name == "." || name == "..") return false;
-    return name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+    return name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
 }
 
 // Calls `line` for each line of `text`, without its CR LF.
@@ -217,6 +218,7 @@ bool parseUnixLine(std::string_view line, uint64_t now, ParsedListing& out) {
         if (type == 'l') name = name.substr(0, name.find(" -> "));
         entry.name = std::string(name);
         entry.isFolder = type == 'd';
+        entry.isLink = type == 'l';
         entry.size = *size;
         if (!acceptableName(entry.name)) return false;
         out.entries.push_back(std::move(entry));

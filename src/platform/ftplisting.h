@@ -13,8 +13,8 @@ namespace varnel {
 struct ParsedListing {
     std::vector<FtpEntry> entries;
     // Lines that were not a listing entry and not a known preamble ("total 12"). Entries
-    // naming "." or "..", or holding a "/" or "\" (which would address another file), are
-    // counted here too.
+    // naming "." or "..", or holding a "/" (which would address another file), are counted
+    // here too.
     size_t rejectedLines = 0;
     // Whether the text reads as a listing at all: true when it is empty, or when at least
     // one line was understood.

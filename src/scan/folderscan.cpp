@@ -173,6 +173,7 @@ ScanSummary scanFolders(ScanServices& services, const char* roots, size_t rootsL
     summary.removedFiles = gone - merge.changedFiles() + purged;
     summary.skippedLongPaths = counts.skippedLongPaths;
     summary.skippedLargeFiles = counts.skippedLargeFiles;
+    summary.skippedUnstorableNames = counts.skippedUnstorableNames;
     summary.cancelled = progress && progress->cancelled();
     return summary;
 }

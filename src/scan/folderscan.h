@@ -19,6 +19,7 @@ struct ScanSummary {
     int32_t removedFiles = 0;       // vanished, and dropped by the exclusions
     int64_t skippedLongPaths = 0;   // paths longer than the 2048-byte working texts
     int64_t skippedLargeFiles = 0;  // files of 4 GiB or more
+    int64_t skippedUnstorableNames = 0;  // FTP names the catalog cannot store (a "\" in them)
     bool cancelled = false;
 };
 

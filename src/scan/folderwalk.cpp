@@ -365,7 +365,10 @@ void Walk::process(const Listing& listing, uint64_t readPosition) {
     pending_.skippedLongPaths = listing.longNames;
     DirectoryEntry entry;
     for (size_t at = 0; listing.read(at, entry);) {
-        if (entry.isFolder) {
+        // The catalog spells FTP paths with "\": such a name would read as a folder path.
+        if (listing.ftp && entry.name.find('\\') != std::string::npos) {
+            ++pending_.skippedUnstorableNames;
+        } else if (entry.isFolder) {
             queueSubfolder(entry.name, listing.ftp);
         } else if (folderLength_ + entry.name.size() >= kTextSize) {
             ++pending_.skippedLongPaths;
@@ -378,6 +381,7 @@ void Walk::process(const Listing& listing, uint64_t readPosition) {
     ++counts_.foldersListed;
     counts_.skippedLongPaths += pending_.skippedLongPaths;
     counts_.skippedLargeFiles += pending_.skippedLargeFiles;
+    counts_.skippedUnstorableNames += pending_.skippedUnstorableNames;
     pipe_.endFolder();
 }
 

@@ -31,6 +31,7 @@ struct WalkCounts {
     int64_t unreadableFolders = 0;  // could not be listed (or were not, after Cancel)
     int64_t skippedLongPaths = 0;   // longer than a 2048-byte working text
     int64_t skippedLargeFiles = 0;  // 4 GiB or more
+    int64_t skippedUnstorableNames = 0;  // FTP names holding the catalog's separator "\"
     int64_t ftpConnectAttempts = 0;
 };
 

@@ -49,7 +49,7 @@ TEST(FtpListing, MlsdRefusesMalformedLinesAndUnsafeNames) {
          {"type=file;size=12x; a", "type=file;size=99999999999999999999; a",
           "type=file;modify=2026120608; a", "type=file;modify=20261306081600; a",
           "type=file;modify=20261206081600.; a", "nospace", "type=file; ", "type=file; ../etc",
-          "type=file; a/b", "type=file; a\\b", "type=dir; .."}) {
+          "type=file; a/b", "type=dir; .."}) {
         const auto parsed = parseMlsdListing(line);
         EXPECT_TRUE(parsed.entries.empty()) << line;
         EXPECT_EQ(parsed.rejectedLines, 1u) << line;
@@ -81,7 +81,7 @@ TEST(FtpListing, UnixListInfersTheYearOfRecentFiles) {
         {"two days ahead: last year", false, 1234, utc(2025, 12, 8, 8, 16)},
         {" leading blank", false, 98765432, utc(2019, 3, 4)},
         {"no group", false, 7, utc(2026, 1, 1)},
-        {"link", false, 9, utc(2026, 1, 2, 10, 0)},
+        {"link", false, 9, utc(2026, 1, 2, 10, 0), true},  // a link, told apart later
         {"owner named like a month", false, 5, utc(2024, 2, 29)},
     };
     EXPECT_EQ(parsed.entries, expected);

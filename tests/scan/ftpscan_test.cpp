@@ -149,6 +149,26 @@ TEST_F(FtpScan, CataloguesRescansAndKeepsTheRecordsOfARootItCannotList) {
     std::filesystem::rename(moved, folder->local());
 }
 
+// A LIST listing shows a link as "name -> target": it is catalogued by its own name, as a
+// folder when it leads to one. A name holding "\\" (the catalog's separator) is counted.
+TEST_F(FtpScan, LinksByTheirOwnNamesAndNamesTheCatalogCannotStoreCounted) {
+    rig.session.addSessionLogin(server->listHost, server->user, server->password);
+    std::filesystem::create_directory_symlink("sub", folder->local("linked folder"));
+    std::filesystem::create_symlink("a.txt", folder->local("linked file"));
+    makeFile(folder->local("back\\slash"), 1, 1000);
+    const std::string listUrl = folder->url(server->listHost);
+    std::string site = listUrl;
+    SwapFtpSeparators(site);
+    const ScanSummary s = rig.scan(listUrl);
+    EXPECT_EQ(s.skippedUnstorableNames, 1);
+    std::vector<std::string> paths;
+    for (const Rec& r : rig.records()) paths.push_back(r.folder.substr(site.size()) + r.name);
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths, (std::vector<std::string>{"a.txt", "linked file", "linked folder\\b.txt",
+                                               "linked folder\\deeper\\c d.txt", "sub\\b.txt",
+                                               "sub\\deeper\\c d.txt"}));
+}
+
 TEST_F(FtpScan, ARefusedLoginScansNothing) {
     FtpRig fresh;
     fresh.dialogs.answer = [](LoginForm&) { return false; };
