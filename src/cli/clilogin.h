@@ -1,6 +1,7 @@
 #pragma once
 // The FTP login given on the command line, the login dialog answered from it, and the FTP
 // session of one command.
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,12 @@ class CliLoginDialogs : public RemoteDialogs {
   public:
     explicit CliLoginDialogs(const CliLogin& login) : login_(login) {}
     bool login(LoginForm& form) override {
+        // Asked again after a refusal: the command line has nothing else to offer.
+        if (!form.message.empty()) {
+            std::fprintf(stderr, "%s refused the login: %s\n", form.server.c_str(),
+                         form.message.c_str());
+            return false;
+        }
         if (login_.hasUser) {
             form.user = login_.user;
             form.password = login_.password;

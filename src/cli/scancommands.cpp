@@ -188,8 +188,17 @@ int runScan(CliContext& ctx, const std::vector<std::string>& args) {
                     static_cast<long long>(s.unreadableFolders));
     if (s.cancelled) std::printf("cancelled: what was found so far is kept\n");
     if (int failed = saveCatalog(ctx)) return failed;
-    if (ctx.workspace.settings().watchedFolders != watchedBefore) return saveSettings(ctx);
-    return 0;
+    if (ctx.workspace.settings().watchedFolders != watchedBefore)
+        if (int failed = saveSettings(ctx)) return failed;
+    if (s.unreachedFtpFolders.empty()) return 0;
+    // Saved, but not whole: say which folders were left as they were, and fail.
+    std::string folders;
+    for (std::string folder : s.unreachedFtpFolders) {
+        SwapFtpSeparators(folder);
+        folders += "\n  " + folder;
+    }
+    return fail("the server gave up (" + s.ftpProblem + "); these folders were not reached " +
+                "and keep their records:" + folders);
 }
 
 int runRefresh(CliContext& ctx, const std::vector<std::string>& args) {

@@ -70,6 +70,24 @@ class CurlFtpConnection : public FtpConnection {
 
     bool valid() const { return easy_ && multi_; }
 
+    // What kind of failure the last operation ended with.
+    FtpConnectError::Kind failureKind() const {
+        switch (result_) {
+            case CURLE_OK:
+                return FtpConnectError::Kind::None;
+            case CURLE_LOGIN_DENIED:
+                return FtpConnectError::Kind::LoginRefused;
+            case CURLE_COULDNT_RESOLVE_HOST:
+            case CURLE_COULDNT_CONNECT:
+            case CURLE_OPERATION_TIMEDOUT:
+            case CURLE_WEIRD_SERVER_REPLY:
+            case CURLE_GOT_NOTHING:
+                return FtpConnectError::Kind::Unreachable;
+            default:
+                return FtpConnectError::Kind::Other;
+        }
+    }
+
     // Logs in and learns what the server offers.
     bool logIn() {
         prepare(baseUrl());
@@ -474,21 +492,24 @@ class CurlFtpClient : public FtpClient {
     }
 
     std::unique_ptr<FtpConnection> connect(const std::string& host, const FtpLogin& login,
-                                           std::string& error,
+                                           FtpConnectError& error,
                                            const std::atomic<bool>* cancel) override {
-        error.clear();
+        error = FtpConnectError{};
         if (!isPlainHost(host)) {
-            error = "Not a host name: " + host.substr(0, 200);
+            // "user:password@host" must not show the password.
+            const size_t at = host.rfind('@');
+            const std::string shown = at == std::string::npos ? host : "***" + host.substr(at);
+            error = {FtpConnectError::Kind::Other, "Not a host name: " + shown.substr(0, 200)};
             return nullptr;
         }
         auto connection = std::make_unique<CurlFtpConnection>(host, login);
         if (!connection->valid()) {
-            error = "Out of memory for an FTP connection.";
+            error = {FtpConnectError::Kind::Other, "Out of memory for an FTP connection."};
             return nullptr;
         }
         connection->setCancelFlag(cancel);
         if (!connection->logIn()) {
-            error = connection->errorText();
+            error = {connection->failureKind(), connection->errorText()};
             return nullptr;
         }
         connection->setCancelFlag(nullptr);

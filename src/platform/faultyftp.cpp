@@ -102,7 +102,8 @@ class FaultyConnection : public FtpConnection {
 }  // namespace
 
 std::unique_ptr<FtpConnection> FaultyFtpClient::connect(const std::string& host,
-                                                        const FtpLogin& login, std::string& error,
+                                                        const FtpLogin& login,
+                                                        FtpConnectError& error,
                                                         const std::atomic<bool>* cancel) {
     auto real = real_.connect(host, login, error, cancel);
     if (!real) return nullptr;

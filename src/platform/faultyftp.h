@@ -26,7 +26,7 @@ class FaultyFtpClient : public FtpClient {
     explicit FaultyFtpClient(FtpClient& real) : real_(real) {}
 
     std::unique_ptr<FtpConnection> connect(const std::string& host, const FtpLogin& login,
-                                           std::string& error,
+                                           FtpConnectError& error,
                                            const std::atomic<bool>* cancel = nullptr) override;
 
     // Set before the connections are made; read by them as they work.

@@ -60,6 +60,14 @@ class FtpConnection {
     virtual void setCancelFlag(const std::atomic<bool>* flag) = 0;
 };
 
+// Why connect() failed.
+struct FtpConnectError {
+    enum class Kind { None, LoginRefused, Unreachable, Other };
+    Kind kind = Kind::None;
+    std::string text;  // in the FTP layer's words, with the server's reply when it sent one
+    bool loginRefused() const { return kind == Kind::LoginRefused; }
+};
+
 struct FtpLogin {
     bool anonymous = true;  // the client's own anonymous login; user and password unused
     std::string user;
@@ -73,7 +81,7 @@ class FtpClient {
     // left out). Null, with `error` set, when the server cannot be reached, refuses the
     // login or `cancel` became true.
     virtual std::unique_ptr<FtpConnection> connect(const std::string& host, const FtpLogin& login,
-                                                   std::string& error,
+                                                   FtpConnectError& error,
                                                    const std::atomic<bool>* cancel = nullptr) = 0;
 };
 

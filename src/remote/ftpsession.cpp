@@ -131,10 +131,19 @@ FtpConnection* FtpSession::ConnectFtp(std::string_view url, bool* retry,
     }
     FtpLogin login;
     if (!sessionLogin(host, login)) return nullptr;  // callers say "Login first, please retry"
-    std::string& error = lastFtpError_;
-    transfer_ = client_.connect(host, login, error, cancel);
+    FtpConnectError failure;
+    transfer_ = client_.connect(host, login, failure, cancel);
+    lastFailure_ = failure.kind;
+    lastFtpError_ = failure.text;
+    const std::string& error = lastFtpError_;
     if (transfer_) return transfer_.get();
     if (error.empty() || (cancel && cancel->load(std::memory_order_acquire))) return nullptr;
+    if (failure.loginRefused()) {
+        // Trying the same password again cannot help: the next visit asks for the login
+        // again, and the login dialog shows what the server said.
+        forgetLogin(host, error);
+        return nullptr;
+    }
     if (retry) {
         prompt_.tell(error);
         *retry = prompt_.ask("Retry connect?", Buttons::OkCancel) == Answer::Ok;
@@ -153,8 +162,10 @@ FtpConnection* FtpSession::LoginWithProgress(std::string_view url, Progress& pro
         progress.setStatus(target);
         bool retry = false;
         result = ConnectFtp(target, &retry, progress.cancelFlag());
-        // Unbounded while it fails, but paced: one attempt a second until Cancel.
-        for (int attempt = 2; !result && retry && !progress.cancelled(); ++attempt) {
+        // Paced at one attempt a second, and given up after a few: a server that does not
+        // answer three times in a row is down, and an unattended run must end.
+        for (int attempt = 2; !result && retry && !progress.cancelled() && attempt <= kConnectTries;
+             ++attempt) {
             if (cancelledDuringPause(progress)) break;
             result = ConnectFtp(target, nullptr, progress.cancelFlag());
             if (result) break;
@@ -196,6 +207,12 @@ bool FtpSession::PromptRemoteLogin(std::string_view name) {
     }
     const int savedIndex = saved_.hosts.find(host);
     if (saved_.entry(savedIndex, form.user, form.password)) form.save = true;
+    for (auto it = refusals_.begin(); it != refusals_.end(); ++it)
+        if (equalIgnoringCase(it->first, host)) {
+            form.message = it->second;
+            refusals_.erase(it);
+            break;
+        }
 
     if (!dialogs_.login(form)) {
         visitedRoots_.remove(root);
@@ -216,6 +233,16 @@ bool FtpSession::FindFtpFiles(std::string_view url, std::vector<FtpEntry>& entri
     lastFtpError_ = connection->errorText();
     transfer_.reset();
     return false;
+}
+
+void FtpSession::forgetLogin(const std::string& host, const std::string& reply) {
+    {
+        std::lock_guard lock(sessionMutex_);
+        session_.removeAt(session_.hosts.find(host));
+    }
+    visitedRoots_.remove("ftp:\\\\" + host);
+    std::erase_if(refusals_, [&](const auto& r) { return equalIgnoringCase(r.first, host); });
+    refusals_.emplace_back(host, reply);
 }
 
 void FtpSession::LogIn() {

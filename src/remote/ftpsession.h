@@ -36,6 +36,9 @@ struct LoginTable {
 // The server path of an FTP URL: from the first "/" after the host; "/" for a bare root.
 std::string FtpServerPath(std::string_view url);
 
+// How many times in a row a server may fail to answer before a login or a scan gives up.
+inline constexpr int kConnectTries = 3;
+
 class FtpSession {
   public:
     // `settings` holds the saved logins (cfg.dat); the session keeps them up to date there.
@@ -46,8 +49,8 @@ class FtpSession {
     // FTP layer's error and asks "Retry connect?", and *retry says whether to.
     FtpConnection* ConnectFtp(std::string_view url, bool* retry = nullptr,
                               const std::atomic<bool>* cancel = nullptr);
-    // Logs in on a worker thread under the progress dialog, retrying once a second while
-    // the user does not cancel.
+    // Logs in on a worker thread under the progress dialog; after "Retry connect?" it tries
+    // once a second, kConnectTries times in all, while the user does not cancel.
     FtpConnection* LoginWithProgress(std::string_view url, Progress& progress);
     // First-visit handling of a remote folder name; false when the user cancelled.
     bool PromptRemoteLogin(std::string_view name);
@@ -69,6 +72,12 @@ class FtpSession {
     // Why the last ConnectFtp or FindFtpFiles failed, in the FTP layer's words; "" when no
     // attempt was made (offline, or no login for the host).
     const std::string& lastFtpError() const { return lastFtpError_; }
+    // The server refused the user name or password at the last attempt. The session login
+    // of that host is forgotten, so its next visit asks again.
+    bool lastLoginRefused() const { return lastFailure_ == FtpConnectError::Kind::LoginRefused; }
+    bool lastServerUnreachable() const {
+        return lastFailure_ == FtpConnectError::Kind::Unreachable;
+    }
     const NameList& visitedRoots() const { return visitedRoots_; }
     const LoginTable& savedLogins() const { return saved_; }
     FtpConnection* transferConnection() { return transfer_.get(); }
@@ -77,6 +86,7 @@ class FtpSession {
 
   private:
     void storeSavedLogins();
+    void forgetLogin(const std::string& host, const std::string& reply);
 
     FtpClient& client_;
     Prompt& prompt_;
@@ -84,6 +94,10 @@ class FtpSession {
     Settings& settings_;
     std::unique_ptr<FtpConnection> transfer_;
     std::string lastFtpError_;
+    FtpConnectError::Kind lastFailure_ = FtpConnectError::Kind::None;
+    // Hosts whose login was refused, with the server's reply, for the login dialog of their
+    // next visit.
+    std::vector<std::pair<std::string, std::string>> refusals_;
     // The listing worker reads the session logins while the user may add one.
     mutable std::mutex sessionMutex_;
     LoginTable session_;

@@ -74,10 +74,12 @@ bool ListingDownloader::FetchListing(std::string_view url) {
     if (!connection_) {
         FtpLogin login;
         if (!session_.sessionLogin(host, login)) return false;
-        std::string error;
+        FtpConnectError error;
         connection_ = session_.client().connect(host, login, error, &stopping_);
         if (!connection_) {
-            prompt_.status("Some error occured when login ftp site:" + host);
+            // The fixed text, then the server's words: a refused password must say so.
+            prompt_.status("Some error occured when login ftp site:" + host +
+                           (error.text.empty() ? "" : " (" + error.text + ")"));
             return false;
         }
         connection_->setCancelFlag(&stopping_);

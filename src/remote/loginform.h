@@ -17,6 +17,9 @@ struct LoginForm {
     std::string password;
     bool anonymous = false;
     bool save = false;
+    // Why the dialog is shown again: the server's reply to the last login ("530 Login
+    // incorrect."); empty on a first visit.
+    std::string message;
 };
 
 // Choosing a user name in the combo puts the saved password of that position in the field.

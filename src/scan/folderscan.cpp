@@ -174,6 +174,8 @@ ScanSummary scanFolders(ScanServices& services, const char* roots, size_t rootsL
     summary.skippedLongPaths = counts.skippedLongPaths;
     summary.skippedLargeFiles = counts.skippedLargeFiles;
     summary.skippedUnstorableNames = counts.skippedUnstorableNames;
+    summary.unreachedFtpFolders = std::move(counts.unreachedFtpFolders);
+    summary.ftpProblem = std::move(counts.ftpProblem);
     summary.cancelled = progress && progress->cancelled();
     return summary;
 }

@@ -51,6 +51,7 @@ struct Listing {
     State state = State::Waiting;  // guarded by the walk's mutex
     bool opened = false;
     bool failed = false;  // reading broke off: the listing is not the whole folder
+    bool unreached = false;  // an FTP folder whose server was given up
     bool hasId = false;
     FolderId id{};
     int64_t longNames = 0;
@@ -61,7 +62,7 @@ struct Listing {
         folder.assign(path);
         ftp = IsFtpName(folder.c_str());
         state = State::Waiting;
-        opened = failed = hasId = false;
+        opened = failed = unreached = hasId = false;
         longNames = 0;
         entries.clear();
     }
@@ -133,7 +134,8 @@ class Walk {
     // A local listing no thread has taken yet, now taken; null when there is none.
     Listing* claimWaiting();
     void listFtp(Listing& listing);
-    bool connectFtp(const std::string& folder);
+    enum class Connect { Connected, Failed, GivenUp };
+    Connect connectFtp(const std::string& folder);
     void process(const Listing& listing, uint64_t readPosition);
     // Appends folder_ + name + separator to the queue unless a rule drops it.
     void queueSubfolder(std::string_view name, bool ftp);
@@ -148,6 +150,8 @@ class Walk {
     size_t folderLength_ = 0;
     DirectorySource source_;
     std::unordered_set<FolderId, FolderIdHash> seen_;
+    std::vector<std::string> givenUpHosts_;  // refused the login, or stopped answering
+    int failedConnects_ = 0;                  // in a row
     WalkCounts pending_;  // counts of the folder under way, kept only if it is read whole
 
     std::mutex mutex_;
@@ -283,18 +287,31 @@ Listing& Walk::currentListing() {
     return listing;
 }
 
-bool Walk::connectFtp(const std::string& folder) {
+Walk::Connect Walk::connectFtp(const std::string& folder) {
     std::string url = folder;
     SwapFtpSeparators(url);
+    std::string host;
+    FtpHostFromUrl(url.c_str(), host);
+    for (const std::string& given : givenUpHosts_)
+        if (equalIgnoringCase(given, host)) return Connect::GivenUp;
     for (;;) {
-        if (cancelled()) return false;
+        if (cancelled()) return Connect::Failed;
         ++counts_.ftpConnectAttempts;
         if (FtpConnection* connection = request_.ftp->ConnectFtp(url, nullptr, cancelFlag())) {
             connection->setCancelFlag(cancelFlag());
-            return true;
+            failedConnects_ = 0;
+            return Connect::Connected;
         }
         // Offline, or no login for the host: asking again cannot help.
-        if (cancelled() || request_.ftp->lastFtpError().empty()) return false;
+        if (cancelled() || request_.ftp->lastFtpError().empty()) return Connect::Failed;
+        // A refused password stays refused; a server that does not answer three times in a
+        // row is down. Its folders keep their records and the scan goes on without it.
+        if (request_.ftp->lastLoginRefused() || ++failedConnects_ >= kConnectTries) {
+            failedConnects_ = 0;
+            givenUpHosts_.push_back(host);
+            counts_.ftpProblem = request_.ftp->lastFtpError();
+            return Connect::GivenUp;
+        }
         // A server that is down is asked once a second, not as fast as it refuses.
         const auto end =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(kConnectPauseMs);
@@ -305,8 +322,9 @@ bool Walk::connectFtp(const std::string& folder) {
 
 void Walk::listFtp(Listing& listing) {
     pipe_.publish();  // the merger may catch up while the server answers
-    listing.opened = request_.ftp && connectFtp(listing.folder) &&
-                     source_.openFtp(*request_.ftp, listing.folder);
+    const Connect connect = request_.ftp ? connectFtp(listing.folder) : Connect::Failed;
+    listing.unreached = connect == Connect::GivenUp;
+    listing.opened = connect == Connect::Connected && source_.openFtp(*request_.ftp, listing.folder);
     if (!listing.opened) return;
     DirectoryEntry entry;
     while (nextEntry(source_, entry)) listing.add(entry);
@@ -346,6 +364,7 @@ void Walk::process(const Listing& listing, uint64_t readPosition) {
     pipe_.beginFolder(folder, readPosition, used_);
     if (!listing.opened) {
         ++counts_.unreadableFolders;
+        if (listing.unreached) counts_.unreachedFtpFolders.push_back(listing.folder);
         pipe_.endFolderUnreadable();
         return;
     }

@@ -7,6 +7,7 @@
 // walk never touches the catalog.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace varnel {
 
@@ -33,12 +34,17 @@ struct WalkCounts {
     int64_t skippedLargeFiles = 0;  // 4 GiB or more
     int64_t skippedUnstorableNames = 0;  // FTP names holding the catalog's separator "\"
     int64_t ftpConnectAttempts = 0;
+    // FTP folders left unlisted because their server refused the login or stopped
+    // answering (their records stay), and the server's last word.
+    std::vector<std::string> unreachedFtpFolders;
+    std::string ftpProblem;
 };
 
 void walkFolders(const WalkRequest& request, ScanPipe& pipe, WalkCounts& counts);
 
-// The pause between two attempts to reach an FTP server that refused or did not answer;
-// Cancel ends the wait within kCancelPoll.
+// The pause between two attempts to reach an FTP server that did not answer; Cancel ends
+// the wait within kCancelPoll. After kConnectTries failures in a row the walk gives the
+// server up.
 inline constexpr int kConnectPauseMs = 1000;
 inline constexpr int kCancelPollMs = 20;
 

@@ -29,19 +29,25 @@ void completeSingleRoot(std::string& text) {
     text.push_back('/');
 }
 
+// Logs in to one FTP root; a refused password asks for the login again (the dialog shows
+// the server's reply), a few times at most.
+bool logInToRoot(FtpSession& ftp, const std::string& root, Progress& progress) {
+    std::string url = root;
+    SwapFtpSeparators(url);
+    for (int attempt = 0; attempt < kConnectTries; ++attempt) {
+        if (!ftp.PromptRemoteLogin(root)) return false;
+        if (ftp.LoginWithProgress(url, progress)) return true;
+        if (!ftp.lastLoginRefused()) return false;
+    }
+    return false;
+}
+
 // Logs in to every FTP root; false when one is refused.
 bool logInToRoots(ScanServices& services, const FolderList& roots, Progress& progress) {
     bool refused = false;
-    for (const std::string& root : roots.entries()) {
-        if (!IsFtpName(root.c_str())) continue;
-        if (!services.ftp || !services.ftp->PromptRemoteLogin(root)) {
+    for (const std::string& root : roots.entries())
+        if (IsFtpName(root.c_str()) && (!services.ftp || !logInToRoot(*services.ftp, root, progress)))
             refused = true;
-            continue;
-        }
-        std::string url = root;
-        SwapFtpSeparators(url);
-        if (!services.ftp->LoginWithProgress(url, progress)) refused = true;
-    }
     return !refused;
 }
 

@@ -126,5 +126,46 @@ TEST_F(ScanCli, WatchRefreshesAndSavesWhenAWatchedFolderChangesUntilInterrupted)
     EXPECT_NE(cli({"dump"}).out.find(root() + "sub/\twhile-watched\t"), std::string::npos);
 }
 
+// A wrong password ends the command with the server's reply and an exit code, also when
+// every question is answered Yes; the password is never shown.
+TEST_F(ScanCli, AWrongFtpPasswordEndsTheScanWithTheServersReply) {
+    const std::string url = folder->url(server->host);
+    auto refused = test::runProcess({home.file("varnel-cli"), "-d", catalog(), "--yes", "scan", url,
+                                     "--user", server->user, "--password", "not the password"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("530"), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.err.find("not the password"), std::string::npos) << refused.err;
+}
+
+// Ctrl-C during an FTP scan cancels it as it does a local one: what was found is saved.
+TEST_F(ScanCli, InterruptingAnFtpScanKeepsWhatWasFound) {
+    for (int i = 0; i < 300; ++i) {
+        fs::create_directories(folder->local("d" + std::to_string(i)));
+        writeFile(folder->local("d" + std::to_string(i) + "/f"), "x");
+    }
+    const std::string out = home.file("scan.out");
+    const pid_t child = fork();
+    if (child == 0) {
+        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(fd, 1);
+        dup2(fd, 2);
+        const std::string cliCopy = home.file("varnel-cli"), db = catalog(),
+                          url = folder->url(server->host);
+        execl(cliCopy.c_str(), cliCopy.c_str(), "-d", db.c_str(), "scan", url.c_str(), "--user",
+              server->user.c_str(), "--password", server->password.c_str(), nullptr);
+        _exit(127);
+    }
+    for (int i = 0; i < 400 && readFile(out).find("Searching files") == std::string::npos; ++i)
+        std::this_thread::sleep_for(10ms);
+    ::kill(child, SIGINT);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const std::string shown = readFile(out);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by the interrupt\n" << shown;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << shown;
+    EXPECT_NE(shown.find("cancelled: what was found so far is kept"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("saved " + catalog()), std::string::npos) << shown;
+}
+
 }  // namespace
 }  // namespace varnel
