@@ -122,10 +122,7 @@ int runCopy(CliContext& ctx, CliFtp& ftp, const FtpOptions& options, bool downlo
     Prompt& prompt = download ? static_cast<Prompt&>(answers) : ctx.prompt;
     CliProgress progress;
     CopyEngine engine(ftp.session, prompt, progress);
-    if (!engine.RunCopyJob(job)) {
-        if (!engine.lastError().empty()) fail(engine.lastError());
-        return 1;
-    }
+    if (!engine.RunCopyJob(job)) return 1;  // the job told why
     return 0;
 }
 
@@ -138,8 +135,11 @@ int runFtp(CliContext& ctx, const std::vector<std::string>& args) {
     const size_t wanted = sub == "login" || sub == "ls" ? 1 : sub == "get" || sub == "put" ? 2 : 0;
     if (wanted == 0) return fail("unknown ftp command " + sub + " (login, ls, get, put)");
     if (options.operands.size() != wanted) return fail("wrong number of arguments for ftp " + sub);
-    const std::string& url = sub == "put" ? options.operands[1] : options.operands[0];
+    std::string& url = sub == "put" ? options.operands[1] : options.operands[0];
     if (!isFtpUrl(url)) return fail("not an FTP URL: " + url);
+    takeUrlLogin(url, options);
+    // A folder may be named without its trailing "/".
+    if (sub != "get" && url.back() != '/') url.push_back('/');
     if (url.size() >= kTextSize)
         return fail("the URL is longer than " + std::to_string(kTextSize - 1) + " bytes");
     CliFtp ftp(ctx.prompt, ctx.workspace.settings(), options);

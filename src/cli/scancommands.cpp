@@ -158,8 +158,10 @@ int runScan(CliContext& ctx, const std::vector<std::string>& args) {
     if (options.operands.empty())
         return fail("usage: scan ROOT[,ROOT...] [--exclude FOLDER[,FOLDER...]]");
     std::string roots;
-    for (const std::string& operand : options.operands)
+    for (std::string operand : options.operands) {
+        if (IsFtpUrl(operand)) takeUrlLogin(operand, options);
         roots += (roots.empty() ? "" : ",") + absoluteFolderList(operand);
+    }
     if (!openForWriting(ctx)) return 1;
     ScanTools tools(ctx, options);
     const std::string watchedBefore = ctx.workspace.settings().watchedFolders;

@@ -24,9 +24,9 @@ constexpr size_t kFolderTextLimit = kFolderTextBuffer - 1;
 // are completed when the list is cut).
 void completeSingleRoot(std::string& text) {
     if (text.empty() || text.find(',') != std::string::npos) return;
-    const bool ftp = IsFtpName(text.c_str());
-    if (text.back() == '/' || (ftp && text.back() == '\\')) return;
-    text.push_back('/');
+    // An FTP folder in catalog spelling ends with "\", in URL spelling with "/".
+    const char separator = IsFtpName(text.c_str()) && !IsFtpUrl(text) ? '\\' : '/';
+    if (text.back() != separator) text.push_back(separator);
 }
 
 // Logs in to one FTP root; a refused password asks for the login again (the dialog shows

@@ -67,5 +67,28 @@ TEST_F(FtpCliTest, PutAndGetWithTheOverwriteQuestion) {
     EXPECT_EQ(cli({"ftp", "ls", "http://example/"}).exitCode, 1);
 }
 
+// A folder named without its "/" is the folder; a login in the URL is used and never shown.
+TEST_F(FtpCliTest, FolderUrlsWithoutSlashAndLoginsInTheUrl) {
+    writeFile(folder->local("inside.txt"), "x");
+    std::string url = folder->url(server->host);
+    url.pop_back();
+    auto listed = cli({"ftp", "ls", url});
+    EXPECT_EQ(listed.exitCode, 0) << listed.err;
+    EXPECT_EQ(listed.out.rfind("inside.txt\tfile\t1\t", 0), 0u) << listed.out;
+
+    std::string password = server->password;  // "s3cret pw": the blank travels as %20
+    password.replace(password.find(' '), 1, "%20");
+    const std::string withLogin = "ftp://" + server->user + ":" + password + "@" +
+                                  url.substr(std::string("ftp://").size());
+    writeFile(home.file("up.txt"), "up");
+    auto put = cli({"ftp", "put", home.file("up.txt"), withLogin});
+    EXPECT_EQ(put.exitCode, 0) << put.err;
+    EXPECT_EQ(readFile(folder->local("up.txt")), "up");
+    auto wrong = cli({"ftp", "ls", "ftp://" + server->user + ":" + server->password + "x@" +
+                                       url.substr(std::string("ftp://").size())});
+    EXPECT_EQ(wrong.exitCode, 1);
+    EXPECT_NE(wrong.err.find("530"), std::string::npos) << wrong.err;
+}
+
 }  // namespace
 }  // namespace varnel
