@@ -138,7 +138,9 @@ void Refresh::dropVanishedSubfolders(const FolderList& folders) {
 
 int Refresh::run(const FolderList& folders) {
     Catalog& catalog = services_.catalog;
-    if (services_.ftp)
+    // Only a refresh from the server needs a login; one from the listing cache must never
+    // open a login dialog (the timer runs it, also while the window asks to close).
+    if (services_.ftp && live_ != 0)
         for (const std::string& f : folders.entries()) services_.ftp->PromptRemoteLogin(f);
 
     const int found = catalog.reserveTempList();

@@ -4,9 +4,12 @@
 
 #include <filesystem>
 
+#include "catalog/workspace.h"
+#include "remote/ftpsession.h"
 #include "remote/listingcache.h"
 #include "scan/folderrefresh.h"
 #include "scantree.h"
+#include "support/remotedoubles.h"
 
 namespace varnel {
 namespace {
@@ -87,9 +90,14 @@ TEST(FolderRefresh, FolderThatCannotBeReadKeepsEverythingBelowIt) {
     EXPECT_EQ(recordsIn(t.records(), t.path("other/")).size(), 1u);
 }
 
-// An FTP folder refreshed from the listing cache, with its mirror folder beside.
+// An FTP folder refreshed from the listing cache, with its mirror folder beside, and an
+// FTP session whose login dialog records each time it is shown.
 struct CachedSite : test::ScanFixture {
     ListingCache cache;
+    std::unique_ptr<FtpClient> client = makeCurlFtpClient();
+    test::ScriptedDialogs dialogs;
+    Settings settings;
+    FtpSession session{*client, prompt, dialogs, settings};
     std::string program = path("program");
     std::string site = "ftp:\\\\example.org\\pub\\";
     std::string mirror = program + "/Ftp/example.org/pub/";
@@ -97,6 +105,7 @@ struct CachedSite : test::ScanFixture {
         makeFolder(program);
         services.programDir = program;
         services.listingCache = &cache;
+        services.ftp = &session;
     }
     void list(std::vector<FtpEntry> entries) {
         ASSERT_TRUE(cache.append("ftp://example.org/pub/", entries));
@@ -124,6 +133,8 @@ TEST(FolderRefresh, FtpFolderComesFromTheCacheOnlyAndKeepsItsMirrorInStep) {
         left.push_back(e.path().filename());
     EXPECT_EQ(left, std::vector<std::string>{"stays"});
     EXPECT_TRUE(std::filesystem::exists(t.path("keep-me")));  // the link was not followed
+    // The cache needs no server: no login dialog, whatever the session knows.
+    EXPECT_TRUE(t.dialogs.shown.empty());
 }
 
 }  // namespace
