@@ -22,7 +22,9 @@ namespace varnel {
 
 namespace {
 
-constexpr size_t kChunk = 2048;
+// FTP transfers move 64 KiB per step: small steps cost a call each through the progress
+// and the FTP layer, and 2048-byte ones made an upload a tenth slower than curl.
+constexpr size_t kChunk = 64 * 1024;
 // Local files are read and written through buffers this large, so 2048-byte chunks cost no
 // system call each.
 constexpr size_t kLocalBuffer = 64 * 1024;
@@ -162,7 +164,8 @@ CopyEngine::Outcome CopyEngine::upload(FtpConnection& connection, const std::str
     const std::string serverPath = FtpServerPath(remote);
     std::unique_ptr<FtpFile> file = connection.openFile(serverPath, FtpAccess::Write);
     if (!file) return fail(Outcome::Failed, "Cannot upload " + source + ": " + connection.errorText());
-    char buffer[kChunk];
+    std::unique_ptr<char[]> chunk(new char[kChunk]);
+    char* buffer = chunk.get();
     bool sent = true;
     size_t n = 0;
     do {
@@ -215,7 +218,8 @@ CopyEngine::Outcome CopyEngine::download(const std::string& destination,
     if (sizeFromServer_ && announced > 0) totalSize_ += static_cast<uint64_t>(announced);
     PartFile out(local);
     if (!out.ok()) return failed(out.error());
-    char buffer[kChunk];
+    std::unique_ptr<char[]> chunk(new char[kChunk]);
+    char* buffer = chunk.get();
     bool ok = true;
     int64_t n = 0;
     uint64_t received = 0;

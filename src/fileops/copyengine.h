@@ -1,6 +1,6 @@
 #pragma once
 // Copies between the local disk and FTP sites on a worker thread, under the progress dialog:
-// upload, download and local copy in 2048-byte chunks, the overwrite question, cancel, and
+// upload, download and local copy in large chunks, the overwrite question, cancel, and
 // the status line ("3.52M 57.3 MB/s 0:07  name") renewed ten times a second. Downloads
 // take the target's name only once they are complete.
 #include <cstdint>

@@ -53,6 +53,44 @@ void SwapFtpSeparators(std::string& name) {
     SwapFtpSeparators(name.data());
 }
 
+namespace {
+
+std::string percentDecoded(std::string_view text) {
+    auto hex = [](char c) {
+        return c >= '0' && c <= '9'   ? c - '0'
+               : c >= 'a' && c <= 'f' ? c - 'a' + 10
+               : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                      : -1;
+    };
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && hex(text[i + 1]) >= 0 &&
+            hex(text[i + 2]) >= 0) {
+            out.push_back(static_cast<char>(hex(text[i + 1]) * 16 + hex(text[i + 2])));
+            i += 2;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+bool TakeFtpUrlLogin(std::string& url, std::string& user, std::string& password) {
+    constexpr size_t kSchemeLength = 6;  // "ftp://"
+    if (url.size() < kSchemeLength || !IsFtpUrl(url)) return false;
+    const size_t hostEnd = url.find('/', kSchemeLength);
+    const size_t at = url.rfind('@', hostEnd);
+    if (at == std::string::npos || at < kSchemeLength) return false;
+    const std::string_view login(url.data() + kSchemeLength, at - kSchemeLength);
+    const size_t colon = login.find(':');
+    user = percentDecoded(login.substr(0, colon));
+    password = colon == std::string_view::npos ? "" : percentDecoded(login.substr(colon + 1));
+    url.erase(kSchemeLength, at + 1 - kSchemeLength);
+    return true;
+}
+
 bool FtpHostFromUrl(const char* url, std::string& host) {
     const char* rest = std::strlen(url) > 6 ? url + 6 : url + std::strlen(url);
     const char* slash = std::strchr(rest, '/');

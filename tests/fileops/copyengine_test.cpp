@@ -77,7 +77,7 @@ TEST(CopyStatus, SpeedsInDecimalUnitsAndTimesTwoDigitSeconds) {
 }
 
 TEST_F(CopyEngineTest, UploadsAndDownloadsEveryChunkBoundaryByteExact) {
-    const std::vector<size_t> sizes = {0, 2047, 2048, 2049, 3 * 1048576 + 17};
+    const std::vector<size_t> sizes = {0, 65535, 65536, 65537, 3 * 1048576 + 17};
     CopyJob up;
     up.destination = folder->url(server->host);
     for (size_t i = 0; i < sizes.size(); ++i) {
