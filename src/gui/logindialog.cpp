@@ -18,6 +18,13 @@ LoginDialog::LoginDialog(const LoginForm& form, QWidget* parent) : QDialog(paren
     setWindowTitle(QStringLiteral("Login"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Please input user name and password"), this));
+    // Shown again after a refusal: the server's own words say what was wrong.
+    if (!form_.message.empty()) {
+        auto* refused = new QLabel(fromBytes(form_.message), this);
+        refused->setObjectName(QStringLiteral("refusal"));
+        refused->setWordWrap(true);
+        layout->addWidget(refused);
+    }
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("Ftp Server:"), new QLabel(fromBytes(form_.server), this));
     user_ = new QComboBox(this);

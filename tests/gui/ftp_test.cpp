@@ -2,6 +2,7 @@
 // site, the listing fetched in the background and shown by the timer, a cancelled login.
 #include <QCheckBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <chrono>
@@ -112,6 +113,34 @@ TEST_F(FtpWindow, ScansASiteThroughTheDialogs) {
     ticks(2);
     EXPECT_TRUE(answer.texts.empty());
     EXPECT_EQ(status(), "file listed:5");
+    EXPECT_EQ(session->catalog.recordCount(kMasterList), 5);
+}
+
+// A wrong password is not retried: the login dialog comes back with the server's reply.
+TEST_F(FtpWindow, ARefusedPasswordBringsTheLoginBackWithTheServersReply) {
+    test::writeFile(folder->local("c.txt"), "cc");
+    startWith(4);
+    std::vector<std::string> refusals;
+    dialogs.onOpen = [&](QDialog& shown) {
+        auto& dialog = dynamic_cast<LoginDialog&>(shown);
+        auto* refusal = dialog.findChild<QLabel*>(QStringLiteral("refusal"));
+        refusals.push_back(refusal ? refusal->text().toStdString() : "");
+        dialog.userBox()->setEditText(QString::fromStdString(server->user));
+        QTest::keyClicks(dialog.passwordEdit(),
+                         QString::fromStdString(refusals.size() == 1 ? "wrong" : server->password));
+        dialog.accept();
+    };
+    frame->scanDialogs().onOpen = [&](ScanOptionsDialog& dialog) {
+        dialog.foldersEdit()->setText(QString::fromStdString(folder->url(server->host)));
+        QTimer::singleShot(0, &dialog, &QDialog::accept);
+    };
+    BoxAnswerer answer(QMessageBox::Ok);
+    frame->action(kCmdSearchFile)->trigger();
+    ticks(2);
+    ASSERT_EQ(refusals.size(), 2u);
+    EXPECT_EQ(refusals[0], "");
+    EXPECT_NE(refusals[1].find("530"), std::string::npos) << refusals[1];
+    EXPECT_TRUE(answer.texts.empty());  // no "Retry connect?" for a wrong password
     EXPECT_EQ(session->catalog.recordCount(kMasterList), 5);
 }
 
