@@ -18,6 +18,7 @@
 #include "app/ftpview.h"
 #include "app/session.h"
 #include "catalog/tables.h"
+#include "gui/columnheader.h"
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
 #include "gui/splitterbar.h"
@@ -186,6 +187,8 @@ CMainView::CMainView(AppSession& session, QWidget* parent) : QWidget(parent), se
     page_ = std::make_unique<FilePage>(session_.catalog, session_.search, *this);
     page_->currentFileTime = [this] { return session_.workspace.currentFileTime(); };
     page_->catalogBusy = [this] { return session_.services.catalogBusy(); };
+    columnHeader_ = new CColumnHeader(list_->header(), session_.catalog, *page_);
+    columnHeader_->catalogHeld = [this] { return page_->catalogHeld(); };
     TimerHooks hooks;
     hooks.pollDriveChanges = [this] {
         session_.monitor.pollDriveChanges(session_.workspace.settings().watchedFolders);

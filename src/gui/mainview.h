@@ -25,6 +25,7 @@ namespace varnel {
 class AppSession;
 class CMainView;
 class CSplitterBar;
+class CColumnHeader;
 
 // The report list (id 1003): one page of rows; selection and scrolling belong to the page.
 class CFileList : public QTreeWidget {
@@ -65,6 +66,7 @@ class CMainView : public QWidget, public PageScreen {
         return o == SplitterOrientation::Vertical ? verticalSplitter_ : horizontalSplitter_;
     }
     AppSession& session() { return session_; }
+    CColumnHeader* columnHeader() const { return columnHeader_; }
 
     // Where the status and address texts go (the frame's bars).
     std::function<void(const QString&)> statusOut;
@@ -104,6 +106,7 @@ class CMainView : public QWidget, public PageScreen {
     bool layoutOwed_ = false;  // laid out while the catalog was held: the page waits
     QTabBar* tabs_;
     CFileList* list_;
+    CColumnHeader* columnHeader_ = nullptr;
     QScrollBar* scroll_;
     QTextBrowser* preview_;
     QTextBrowser* resultPage_;

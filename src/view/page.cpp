@@ -107,7 +107,10 @@ bool FilePage::rebuildStaleView() {
     const std::string address(h.address[p].data());
     const int32_t column = h.sortColumn[p];
     const int32_t order = h.sortOrder[p];
-    if (!address.empty()) {
+    if (const ColumnFilter* filter = recipes_.currentFilter(catalog_)) {
+        fillColumnFilter(catalog_, list, *filter);
+        if (column >= 0) sortThroughTemp(list, column, order);
+    } else if (!address.empty()) {
         if (address != "*") search_.patternFill(list, address.c_str());
         if (column >= 0) {
             if (address == "*")
@@ -257,13 +260,28 @@ void FilePage::RefreshPage(bool updatePreview) {
 
     writeStatus();
 
-    if (updatePreview && page.focusIndex >= 0 && page.focusIndex < count &&
+    if (!updatePreview) return;
+    std::string address;
+    if (page.focusIndex >= 0 && page.focusIndex < count &&
         catalog_.recordCount(kSelectionList) == 1) {
-        std::string address = catalog_.recordFolder(kSelectionList, 0);
+        address = catalog_.recordFolder(kSelectionList, 0);
         if (page.viewMode == 2) address += catalog_.recordName(kSelectionList, 0);
         SwapFtpSeparators(address);
-        screen_.setAddress(address);
+    } else {
+        address = viewAddress();
     }
+    screen_.setAddress(address);
+}
+
+std::string FilePage::viewAddress() const {
+    const int list = catalog_.currentList();
+    if (list < 0) return {};
+    // The master list's entry is pushed without an address; its slot may hold an old one.
+    if (list == kMasterList) return "*";
+    const ViewHistory& h = catalog_.history();
+    std::string address = h.address[h.position].data();
+    SwapFtpSeparators(address);
+    return address;
 }
 
 void FilePage::writeStatus() {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "view/viewrecipe.h"
+
 namespace varnel {
 
 class Catalog;
@@ -103,6 +105,10 @@ class FilePage {
     void setTopIndex(int32_t top);
     int32_t focusIndex() const;
     int32_t anchorIndex() const { return anchor_; }
+    // The address of the current view as the address bar shows it: "*" for all records,
+    // FTP names as URLs, "" for a view without one.
+    std::string viewAddress() const;
+    ViewRecipes& recipes() { return recipes_; }
     uint64_t selectionTotal() const { return selectionTotal_; }
 
     // True while a worker owns the catalog (a scan merging into it). The page then reads
@@ -149,6 +155,7 @@ class FilePage {
     int32_t selectionShift_ = 0;
     std::array<std::array<std::string, kPageColumns>, kMaxPageRows> cache_{};
     std::string lastPreviewed_;
+    ViewRecipes recipes_;
     std::string status_;
 };
 

@@ -5,8 +5,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -41,6 +44,34 @@ struct BoxAnswerer {
     }
     QTimer timer;
     std::vector<std::string> texts;
+};
+
+// Answers the next popup menu: keeps its items ("text+" when enabled, "text-" when not) and
+// chooses the item named `choice`, or closes the menu when there is none such.
+struct PopupChooser {
+    explicit PopupChooser(const QString& choice) {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this, choice] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return;
+            timer.stop();
+            QAction* chosen = nullptr;
+            for (QAction* a : menu->actions()) {
+                if (a->isSeparator()) continue;
+                items.push_back(a->text().toStdString() + (a->isEnabled() ? "+" : "-"));
+                if (a->text() == choice && a->isEnabled()) chosen = a;
+            }
+            if (!chosen) {
+                menu->close();
+                return;
+            }
+            menu->setActiveAction(chosen);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        timer.start();
+    }
+    QTimer timer;
+    std::vector<std::string> items;
 };
 
 struct WindowFixture : ::testing::Test {
@@ -87,6 +118,20 @@ struct WindowFixture : ::testing::Test {
     void clickRow(int row, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         const QRect r = list()->visualItemRect(list()->topLevelItem(row));
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, mods, r.center());
+        ticks(2);
+    }
+    // A click on a column's header section, left or right.
+    void clickHeader(int column, Qt::MouseButton button = Qt::LeftButton) {
+        QHeaderView* header = list()->header();
+        const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+        if (button == Qt::RightButton) {
+            // Offscreen, a synthesized right click does not raise the context menu event.
+            QContextMenuEvent event(QContextMenuEvent::Mouse, at, header->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(header->viewport(), &event);
+        } else {
+            QTest::mouseClick(header->viewport(), button, Qt::NoModifier, at);
+        }
         ticks(2);
     }
     void typeAddress(const QString& text) {
