@@ -68,20 +68,6 @@ class ScanProgress {
     std::chrono::steady_clock::time_point last_;
 };
 
-// Drops the watched folders that lie under an exclusion.
-void dropExcludedWatches(std::string& watched, const FolderList& exclusions) {
-    std::string kept;
-    for (size_t at = 0; at < watched.size();) {
-        const size_t n = strnlen(watched.data() + at, watched.size() - at);
-        const std::string_view folder(watched.data() + at, n);
-        if (n > 0 && !exclusions.holdsPrefixOf(folder)) {
-            kept.append(folder);
-            kept.push_back('\0');
-        }
-        at += n + 1;
-    }
-    watched.swap(kept);
-}
 
 }  // namespace
 
@@ -150,7 +136,6 @@ ScanSummary scanFolders(ScanServices& services, const char* roots, size_t rootsL
     if (!exclusionList.empty()) {
         purged = dropMasterRecords(
             catalog, [&](std::string_view folder) { return exclusionList.holdsPrefixOf(folder); });
-        if (services.watchedFolders) dropExcludedWatches(*services.watchedFolders, exclusionList);
     }
     const bool changed = catalog.recordCount(found) > 0 || gone > 0 || purged > 0;
     catalog.releaseTempList(found);
@@ -178,6 +163,20 @@ ScanSummary scanFolders(ScanServices& services, const char* roots, size_t rootsL
     summary.ftpProblem = std::move(counts.ftpProblem);
     summary.cancelled = progress && progress->cancelled();
     return summary;
+}
+
+void dropExcludedWatches(std::string& watched, const FolderList& exclusions) {
+    std::string kept;
+    for (size_t at = 0; at < watched.size();) {
+        const size_t n = strnlen(watched.data() + at, watched.size() - at);
+        const std::string_view folder(watched.data() + at, n);
+        if (n > 0 && !exclusions.holdsPrefixOf(folder)) {
+            kept.append(folder);
+            kept.push_back('\0');
+        }
+        at += n + 1;
+    }
+    watched.swap(kept);
 }
 
 }  // namespace varnel

@@ -10,6 +10,8 @@
 
 namespace varnel {
 
+class FolderList;
+
 class Progress;
 class ScanServices;
 
@@ -34,6 +36,10 @@ struct ScanSummary {
 // `progress` (may be null) is told what is going on and its Cancel stops the walk: what was
 // found so far is kept, folders not yet listed keep their records. Two threads work: one
 // lists folders while this one merges, with the same result as one walking alone.
+// Drops the watched folders (a NUL-separated list) that lie under one of `exclusions`. Not
+// part of the scan itself: the timer reads the list while the scan worker runs.
+void dropExcludedWatches(std::string& watched, const FolderList& exclusions);
+
 ScanSummary scanFolders(ScanServices& services, const char* roots, size_t rootsLength,
                         const char* exclusions, size_t exclusionsLength, int flag,
                         Progress* progress);

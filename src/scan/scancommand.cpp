@@ -94,6 +94,9 @@ ScanCommandResult ScanCommand(ScanServices& services, Workspace& workspace, Scan
     progress.runModal();
     if (worker.joinable()) worker.join();
     services.setCatalogBusy(false);
+    // Settings belong to this thread: the worker left the watched folders alone.
+    if (services.watchedFolders && exclusions.length() > 0)
+        dropExcludedWatches(*services.watchedFolders, exclusions);
 
     Catalog& catalog = services.catalog;
     catalog.setRecordCount(kSelectionList, 0);

@@ -24,7 +24,8 @@ class ScanServices {
     std::string programDir;                      // FTP mirror folders live below it
     FtpSession* ftp = nullptr;                   // null: FTP folders cannot be read
     const ListingCache* listingCache = nullptr;  // fetched FTP listings, for refreshes
-    std::string* watchedFolders = nullptr;  // the settings' list; a scan's exclusions shrink it
+    std::string* watchedFolders = nullptr;  // the settings' list; a scan command's exclusions
+                                            // shrink it after the scan
     // The roots of this session's scans, which merging a catalog file relies on.
     std::vector<std::string>* scannedFolders = nullptr;
 

@@ -40,9 +40,16 @@ TEST(ScanCommand, TheAddressBarTextIsOfferedAndASingleRootIsCompleted) {
     makeFolder(root);
     makeFile(root + "/f", 1, 1);
     c.workspace.scanFolders() = "/remembered/";
-    c.dialog.answer = ScanOptionsForm{root, ""};
+    c.dialog.answer = ScanOptionsForm{root, "/elsewhere/"};
     c.catalog.page().viewMode = 1;
-    c.progress.whileShown = [&] { EXPECT_TRUE(c.services.catalogBusy()); };
+    // The watched folders under an exclusion go, but only after the worker: the timer reads
+    // the list meanwhile.
+    const std::string watched = root + "/" + std::string("\0", 1);
+    c.watched = watched + "/elsewhere/sub/" + std::string("\0", 1);
+    c.progress.whileShown = [&] {
+        EXPECT_TRUE(c.services.catalogBusy());
+        EXPECT_NE(c.watched, watched);
+    };
     test::appendRecords(c.catalog, kSelectionList, {{"/s/", "selected", "", 1, 1}});
     const uint32_t requests = c.catalog.page().refreshRequests;
     const ScanCommandResult r = c.run(c.path("from-address/"));
@@ -56,6 +63,7 @@ TEST(ScanCommand, TheAddressBarTextIsOfferedAndASingleRootIsCompleted) {
     EXPECT_EQ(c.catalog.recordCount(kSelectionList), 0);
     EXPECT_FALSE(r.layoutNeeded);  // the file list was shown already: a page refresh will do
     EXPECT_GT(c.catalog.page().refreshRequests, requests);
+    EXPECT_EQ(c.watched, watched);
 }
 
 TEST(ScanCommand, TextsLongerThanTheirBufferAreRefused) {
