@@ -21,6 +21,7 @@
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
 #include "gui/mainview.h"
+#include "gui/rowmenu.h"
 #include "scan/changemonitor.h"
 #include "scan/scancommand.h"
 #include "view/navigation.h"
@@ -38,6 +39,8 @@ CMainFrame::CMainFrame(AppSession& session, GuiPrompt& prompt)
     view_ = new CMainView(session_, this);
     setCentralWidget(view_);
     progress_ = std::make_unique<GuiProgress>(this);
+    rowMenu_ = new CRowMenu(*view_, session_, *progress_);
+    view_->setRowMenu(rowMenu_);
 
     buildMenus();
     buildToolBar();

@@ -20,6 +20,7 @@ namespace varnel {
 
 class AppSession;
 class CMainView;
+class CRowMenu;
 class GuiPrompt;
 
 class CMainFrame : public QMainWindow {
@@ -37,6 +38,7 @@ class CMainFrame : public QMainWindow {
     QComboBox* addressBar() const { return address_; }
     QLabel* messagePane() const { return message_; }
     CMainView* mainView() const { return view_; }
+    CRowMenu* rowMenu() const { return rowMenu_; }
     GuiScanDialogs& scanDialogs() { return scanDialogs_; }
     GuiProgress& progress() { return *progress_; }
 
@@ -67,6 +69,7 @@ class CMainFrame : public QMainWindow {
     AppSession& session_;
     GuiPrompt& prompt_;
     CMainView* view_;
+    CRowMenu* rowMenu_;
     QComboBox* address_;
     QLabel* message_;
     QLabel* lockPanes_[3] = {};

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include <QDesktopServices>
+#include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
@@ -19,6 +19,7 @@
 #include "app/session.h"
 #include "catalog/tables.h"
 #include "gui/columnheader.h"
+#include "gui/rowmenu.h"
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
 #include "gui/splitterbar.h"
@@ -55,33 +56,29 @@ CFileList::CFileList(CMainView& view) : QTreeWidget(&view), view_(view) {
 
 void CFileList::mousePressEvent(QMouseEvent* event) {
     setFocus();
+    // The right button's selection is the row popup's (contextMenuEvent).
+    if (event->button() != Qt::LeftButton) return;
     QTreeWidgetItem* item = itemAt(event->position().toPoint());
     const int row = item ? indexOfTopLevelItem(item) : -1;
-    const bool shift = event->modifiers() & Qt::ShiftModifier;
-    const bool ctrl = event->modifiers() & Qt::ControlModifier;
     if (row < 0) {
         view_.page().clearSelection();
         return;
     }
-    if (event->button() == Qt::LeftButton) {
-        view_.page().SelectRow(row, shift, ctrl);
-    } else if (event->button() == Qt::RightButton) {
-        // A right click on an unselected record selects it alone.
-        if (!item->isSelected()) view_.page().SelectRow(row, shift, false);
-    }
+    view_.page().SelectRow(row, event->modifiers() & Qt::ShiftModifier,
+                           event->modifiers() & Qt::ControlModifier);
+}
+
+void CFileList::contextMenuEvent(QContextMenuEvent* event) {
+    if (!view_.rowMenu()) return;
+    QTreeWidgetItem* item = itemAt(event->pos());
+    const int row = item ? indexOfTopLevelItem(item) : -1;
+    view_.rowMenu()->popup(row, event->globalPos());
 }
 
 void CFileList::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeWidgetItem* item = itemAt(event->position().toPoint());
-    if (!item || item->text(kColName).trimmed().isEmpty()) return;
-    // The first selected record opens, as the Open command does.
-    Catalog& catalog = view_.session().catalog;
-    if (catalog.recordCount(kSelectionList) == 0) return;
-    std::string path = std::string(catalog.recordFolder(kSelectionList, 0)) +
-                       catalog.recordName(kSelectionList, 0);
-    const bool ftp = IsFtpName(path.c_str());
-    SwapFtpSeparators(path);
-    QDesktopServices::openUrl(ftp ? QUrl(fromBytes(path)) : QUrl::fromLocalFile(fromBytes(path)));
+    if (!item || !view_.rowMenu()) return;
+    view_.rowMenu()->openSelected(view_.page().topIndex() + indexOfTopLevelItem(item));
 }
 
 void CFileList::keyPressEvent(QKeyEvent* event) {

@@ -26,6 +26,7 @@ class AppSession;
 class CMainView;
 class CSplitterBar;
 class CColumnHeader;
+class CRowMenu;
 
 // The report list (id 1003): one page of rows; selection and scrolling belong to the page.
 class CFileList : public QTreeWidget {
@@ -36,6 +37,7 @@ class CFileList : public QTreeWidget {
   protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
@@ -67,6 +69,9 @@ class CMainView : public QWidget, public PageScreen {
     }
     AppSession& session() { return session_; }
     CColumnHeader* columnHeader() const { return columnHeader_; }
+    // The row popup, made by the frame (it needs the frame's progress dialog).
+    CRowMenu* rowMenu() const { return rowMenu_; }
+    void setRowMenu(CRowMenu* menu) { rowMenu_ = menu; }
 
     // Where the status and address texts go (the frame's bars).
     std::function<void(const QString&)> statusOut;
@@ -107,6 +112,7 @@ class CMainView : public QWidget, public PageScreen {
     QTabBar* tabs_;
     CFileList* list_;
     CColumnHeader* columnHeader_ = nullptr;
+    CRowMenu* rowMenu_ = nullptr;
     QScrollBar* scroll_;
     QTextBrowser* preview_;
     QTextBrowser* resultPage_;

@@ -134,6 +134,15 @@ struct WindowFixture : ::testing::Test {
         }
         ticks(2);
     }
+    // A right click on page row `row`, as the list sees it: the press, then the popup.
+    void rightClickRow(int row) {
+        const QPoint at = list()->visualItemRect(list()->topLevelItem(row)).center();
+        QTest::mousePress(list()->viewport(), Qt::RightButton, Qt::NoModifier, at);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, list()->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list()->viewport(), &event);
+        QTest::mouseRelease(list()->viewport(), Qt::RightButton, Qt::NoModifier, at);
+        ticks(2);
+    }
     void typeAddress(const QString& text) {
         frame->addressBar()->setEditText(text);
         QTest::keyClick(frame->addressBar()->lineEdit(), Qt::Key_Return);
