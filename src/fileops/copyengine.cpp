@@ -7,10 +7,12 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <thread>
 
 #include "fileops/partfile.h"
+#include "platform/fileio.h"
 #include "platform/ftpclient.h"
 #include "platform/paths.h"
 #include "platform/progress.h"
@@ -40,6 +42,17 @@ File openLocal(const std::string& path, const char* mode) {
     if (file) std::setvbuf(file.get(), nullptr, _IOFBF, kLocalBuffer);
     return file;
 }
+
+// Closes a descriptor when it goes.
+struct Descriptor {
+    explicit Descriptor(int f) : fd(f) {}
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    const int fd;
+};
 
 // The size the server's listing gives a file, or -1.
 int64_t listedSize(FtpConnection& connection, const std::string& serverPath) {
@@ -253,45 +266,60 @@ CopyEngine::Outcome CopyEngine::download(const std::string& destination,
 
 CopyEngine::Outcome CopyEngine::localCopy(const std::string& destination,
                                           const std::string& source) {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return fail(Outcome::Failed, "Cannot read " + source);
-    struct stat st {};
-    const int out = ::fstat(in, &st) == 0 && S_ISREG(st.st_mode)
-                        ? ::open(destination.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                                 st.st_mode & 0777)
-                        : -1;
-    if (out < 0) {
-        ::close(in);
-        return fail(Outcome::Failed, "Cannot create " + destination);
-    }
     const std::string_view name = afterLast(source, '/');
-    std::unique_ptr<char[]> buffer(new char[kLocalCopyBlock]);
-    bool ok = true;
-    while (ok) {
-        if (progress_.cancelled()) {
-            ok = false;
-            break;
-        }
-        ssize_t n = ::read(in, buffer.get(), kLocalCopyBlock);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = n == 0;
-            break;
-        }
-        for (ssize_t done = 0; ok && done < n;) {
-            ssize_t w = ::write(out, buffer.get() + done, static_cast<size_t>(n - done));
-            if (w < 0 && errno == EINTR) continue;
-            ok = w > 0;
-            done += w > 0 ? w : 0;
-        }
-        moved(static_cast<uint64_t>(n), true, name);
+    const bool intoFolder = !destination.empty() && destination.back() == '/';
+    const std::string target = intoFolder ? destination + std::string(name) : destination;
+    auto failed = [&](const std::string& why) {
+        return fail(Outcome::Failed, "Cannot copy " + source + " to " + target + ": " + why);
+    };
+    const Descriptor input(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    const int in = input.fd;
+    if (in < 0) return failed(std::strerror(errno));
+    struct stat from {};
+    if (::fstat(in, &from) != 0 || !S_ISREG(from.st_mode)) return failed("not a file");
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0) {
+        // Copying a file onto itself would empty it.
+        if (existing.st_dev == from.st_dev && existing.st_ino == from.st_ino)
+            return failed("it is the same file");
+        if (!intoFolder) return failed("the target exists");
+        std::string question = "Destination  File :\"" + target + "\" already exists, continue?";
+        if (prompt_.ask(question, Buttons::YesNo) != Answer::Yes)
+            return fail(Outcome::EndJob, "Not replaced: " + target);
     }
-    ::close(in);
-    ok = ::close(out) == 0 && ok;
-    // The target was created by this copy; a half of it is of no use to anyone.
-    if (ok) return Outcome::Copied;
-    ::unlink(destination.c_str());
-    return fail(Outcome::Failed, "Cannot copy " + source + " to " + destination);
+    PartFile out(target);
+    const int fd = out.descriptor();
+    if (fd < 0) return failed(out.error());
+    // The kernel copies (sharing extents where the file system can); read and write where
+    // it cannot between these two files.
+    bool kernelCopy = true;
+    std::unique_ptr<char[]> buffer;
+    while (true) {
+        if (progress_.cancelled()) return failed("Cancelled.");
+        ssize_t n = -1;
+        if (kernelCopy) {
+            n = ::copy_file_range(in, nullptr, fd, nullptr, kLocalCopyBlock, 0);
+            if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
+                          errno == EOPNOTSUPP)) {
+                kernelCopy = false;
+                buffer.reset(new char[kLocalCopyBlock]);
+                continue;
+            }
+        } else {
+            n = ::read(in, buffer.get(), kLocalCopyBlock);
+            if (n > 0 && !writeFully(fd, buffer.get(), static_cast<size_t>(n))) n = -1;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return failed(std::strerror(errno));
+        if (n == 0) break;
+        moved(static_cast<uint64_t>(n), false, name);
+    }
+    // The catalog compares times: the copy keeps the source's, and its permissions.
+    const timespec times[2] = {from.st_atim, from.st_mtim};
+    if (::futimens(fd, times) != 0 || ::fchmod(fd, from.st_mode & 07777) != 0)
+        return failed(std::strerror(errno));
+    if (!out.commit()) return failed(out.error());
+    return Outcome::Copied;
 }
 
 std::string CopyEngine::loginError(const std::string& url) const {

@@ -17,8 +17,8 @@ class Progress;
 class Prompt;
 
 struct CopyJob {
-    // An FTP URL (folder) for an upload, a local folder for a download, a complete target
-    // file name for a local copy.
+    // An FTP URL (folder) for an upload, a local folder for a download or a local copy
+    // (ending with "/"), or a complete target file name for a local copy of one file.
     std::string destination;
     // FTP URLs of files for a download, local file paths for an upload.
     std::vector<std::string> sources;

@@ -56,6 +56,15 @@ bool PartFile::write(const char* data, size_t size) {
     return std::fwrite(data, 1, size, file_) == size || fail("cannot write");
 }
 
+int PartFile::descriptor() {
+    if (!ok()) return -1;
+    if (std::fflush(file_) != 0) {
+        fail("cannot write");
+        return -1;
+    }
+    return ::fileno(file_);
+}
+
 bool PartFile::commit() {
     if (!ok()) return false;
     std::FILE* file = file_;

@@ -17,6 +17,9 @@ class PartFile {
     bool ok() const { return file_ != nullptr && error_.empty(); }
     const std::string& error() const { return error_; }
     bool write(const char* data, size_t size);
+    // The part file's descriptor, for copies done by the kernel (what write() buffered is
+    // flushed first); -1 when the file is not usable.
+    int descriptor();
     // Closes the part file and renames it over the target.
     bool commit();
 

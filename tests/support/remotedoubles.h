@@ -103,7 +103,19 @@ class LockedPrompt : public Prompt {
     std::vector<std::string> asked() const { return copy(asked_); }
     std::vector<std::string> statuses() const { return copy(statuses_); }
 
+    // The text dialogs (rename): each entry answers one; nothing left cancels.
+    std::optional<std::string> editText(const TextDialogRequest& request) override {
+        std::lock_guard lock(mutex_);
+        textRequests_.push_back(request.title + ": " + request.text);
+        if (texts.empty()) return std::nullopt;
+        auto answer = texts.front();
+        texts.pop_front();
+        return answer;
+    }
+    std::vector<std::string> textRequests() const { return copy(textRequests_); }
+
     std::deque<Answer> answers;  // set before any thread asks
+    std::deque<std::optional<std::string>> texts;
 
   private:
     std::vector<std::string> copy(const std::vector<std::string>& v) const {
@@ -112,7 +124,7 @@ class LockedPrompt : public Prompt {
     }
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::vector<std::string> told_, asked_, statuses_;
+    std::vector<std::string> told_, asked_, statuses_, textRequests_;
 };
 
 // Login dialogs answered by the test: `answer` fills in the form (the default accepts it as
