@@ -20,6 +20,7 @@
 #include "catalog/editing.h"
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
+#include "gui/foldertree.h"
 #include "gui/mainview.h"
 #include "gui/rowmenu.h"
 #include "scan/changemonitor.h"
@@ -41,6 +42,7 @@ CMainFrame::CMainFrame(AppSession& session, GuiPrompt& prompt)
     progress_ = std::make_unique<GuiProgress>(this);
     rowMenu_ = new CRowMenu(*view_, session_, *progress_);
     view_->setRowMenu(rowMenu_);
+    rowMenu_->browseFolder = [this](const std::string& folder) { view_->browseFolder(folder); };
 
     buildMenus();
     buildToolBar();
@@ -219,6 +221,10 @@ void CMainFrame::goTo(const std::string& text) {
     services.refreshFtpFolder = [this](const std::string& name) { openFtpFolder(session_, name); };
     services.layout = [this] { view_->LayoutView(); };
     services.slowRefreshCountdown = &view_->timer().slowRefreshCountdown;
+    services.selectFolder = [this](const std::string& folder) {
+        view_->folderPane()->SelectPath(folder);
+        view_->folderPane()->setFocus();
+    };
     goToAddress(services, text);
 }
 
@@ -360,12 +366,13 @@ void CMainFrame::runCommand(int id) {
             page.moveFocus(1, false);
             break;
         case kCmdForward:
-            catalog.historyForward();
-            page.RefreshPage(true);
-            break;
         case kCmdBack:
-            catalog.historyBack();
+            if (id == kCmdBack)
+                catalog.historyBack();
+            else
+                catalog.historyForward();
             page.RefreshPage(true);
+            view_->folderPane()->revealPath(page.viewAddress());
             break;
         case kCmdRefresh:
             RefreshCommand(session_.services, session_.monitor, page.pageSize());
@@ -439,6 +446,7 @@ void CMainFrame::runCommand(int id) {
 void CMainFrame::start(const std::string& commandLineCatalog) {
     view_->startTimer();
     session_.openStartCatalog(commandLineCatalog);
+    view_->InitTree();
     view_->LayoutView();
     updateCommandStates();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
@@ -16,9 +17,11 @@
 
 #include "app/commandtable.h"
 #include "app/ftpview.h"
+#include "app/treefolder.h"
 #include "app/session.h"
 #include "catalog/tables.h"
 #include "gui/columnheader.h"
+#include "gui/foldertree.h"
 #include "gui/rowmenu.h"
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
@@ -153,9 +156,7 @@ void CFileList::wheelEvent(QWheelEvent* event) {
 
 CMainView::CMainView(AppSession& session, QWidget* parent) : QWidget(parent), session_(session) {
     setObjectName(QStringLiteral("mainView"));
-    folderTree_ = new QTreeWidget(this);
-    folderTree_->setObjectName(QStringLiteral("folderTree"));
-    folderTree_->setHeaderHidden(true);
+    folderTree_ = new CFolderTree(this);
     verticalSplitter_ = new CSplitterBar(SplitterOrientation::Vertical, this);
     horizontalSplitter_ = new CSplitterBar(SplitterOrientation::Horizontal, this);
     for (CSplitterBar* bar : {verticalSplitter_, horizontalSplitter_}) {
@@ -184,6 +185,11 @@ CMainView::CMainView(AppSession& session, QWidget* parent) : QWidget(parent), se
     page_ = std::make_unique<FilePage>(session_.catalog, session_.search, *this);
     page_->currentFileTime = [this] { return session_.workspace.currentFileTime(); };
     page_->catalogBusy = [this] { return session_.services.catalogBusy(); };
+    folderTree_->folderSelected = [this](const std::string& path, bool ctrl) {
+        if (showTreeFolder(session_, *page_, path, ctrl) &&
+            session_.catalog.page().viewMode != laidOutMode_)
+            LayoutView();
+    };
     columnHeader_ = new CColumnHeader(list_->header(), session_.catalog, *page_);
     columnHeader_->catalogHeld = [this] { return page_->catalogHeld(); };
     TimerHooks hooks;
@@ -228,6 +234,23 @@ void CMainView::tick() {
 void CMainView::setViewMode(int mode) {
     session_.catalog.page().viewMode = mode;
     LayoutView();
+}
+
+void CMainView::InitTree() {
+    const WorkspacePaths& paths = session_.workspace.paths();
+    std::string home = toBytes(QDir::homePath());
+    if (home.empty() || home.back() != '/') home += '/';
+    folderTree_->InitTree(home, session_.workspace.driveRoots(), paths.programDir + "/Ftp");
+}
+
+void CMainView::browseFolder(const std::string& folder) {
+    if (page_->catalogHeld()) return;
+    // Making the mirror folders of an FTP folder needs no connection: none is made meanwhile.
+    const bool wasOffline = session_.ftp.offline();
+    session_.ftp.setOffline(true);
+    folderTree_->SelectPath(treePathOf(session_, folder));
+    session_.ftp.setOffline(wasOffline);
+    folderTree_->setFocus();
 }
 
 void CMainView::onScrollAction(int action) {

@@ -27,6 +27,7 @@ class CMainView;
 class CSplitterBar;
 class CColumnHeader;
 class CRowMenu;
+class CFolderTree;
 
 // The report list (id 1003): one page of rows; selection and scrolling belong to the page.
 class CFileList : public QTreeWidget {
@@ -55,6 +56,10 @@ class CMainView : public QWidget, public PageScreen {
     void startTimer();
     void tick();
     void setViewMode(int mode);  // and lay out
+    // Fills the folder pane's top level.
+    void InitTree();
+    // "&Browse folder": the catalog folder selected in the folder pane, which gets the focus.
+    void browseFolder(const std::string& folder);
 
     FilePage& page() { return *page_; }
     ViewTimer& timer() { return *timer_; }
@@ -63,7 +68,7 @@ class CMainView : public QWidget, public PageScreen {
     QScrollBar* pageScrollBar() const { return scroll_; }
     QTabBar* tabs() const { return tabs_; }
     QTextBrowser* previewPane() const { return preview_; }
-    QWidget* folderPane() const { return folderTree_; }
+    CFolderTree* folderPane() const { return folderTree_; }
     CSplitterBar* splitter(SplitterOrientation o) const {
         return o == SplitterOrientation::Vertical ? verticalSplitter_ : horizontalSplitter_;
     }
@@ -103,7 +108,7 @@ class CMainView : public QWidget, public PageScreen {
 
     AppSession& session_;
     LayoutOptions options_;
-    QTreeWidget* folderTree_;
+    CFolderTree* folderTree_;
     CSplitterBar* verticalSplitter_;
     CSplitterBar* horizontalSplitter_;
     int tabRowHeight_ = 0;

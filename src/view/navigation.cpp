@@ -4,7 +4,9 @@
 #include "platform/prompt.h"
 #include "query/search.h"
 #include "remote/ftpnames.h"
+#include "platform/paths.h"
 #include "view/page.h"
+#include "view/viewrecipe.h"
 
 namespace varnel {
 
@@ -13,7 +15,23 @@ namespace {
 void showNewList(AddressServices& s, const std::string& text) {
     const int list = s.catalog.allocTempList(0);
     s.search.patternFill(list, text.c_str());
-    s.catalog.historyPush(list, text.c_str(), -1, -1, 0);
+    pushView(s.catalog, list, text.c_str(), -1, -1, 0);
+}
+
+// A local folder goes through the tree when the disk has it, or when the catalog does not
+// (the tree then names it in "Folder not found"). A folder only the catalog knows, from a
+// disk not mounted now, is shown from the catalog: browsing offline is what it is for.
+bool selectInTree(AddressServices& s, const std::string& text) {
+    if (!s.selectFolder || text.front() != '/') return false;
+    if (!isFolder(text)) {
+        const int probe = s.catalog.reserveTempList();
+        s.search.patternFill(probe, text.c_str());
+        const bool known = s.catalog.recordCount(probe) > 0;
+        s.catalog.releaseTempList(probe);
+        if (known) return false;
+    }
+    s.selectFolder(text);
+    return true;
 }
 
 void showFileList(AddressServices& s) {
@@ -41,7 +59,7 @@ void goToAddress(AddressServices& s, const std::string& typed) {
         return;
     }
     if (IsFtpFolderName(text.c_str()) && s.refreshFtpFolder) s.refreshFtpFolder(text);
-    // Without the folder tree a folder shows its own records, as its selection would.
+    if (selectInTree(s, text)) return;
     showNewList(s, text);
     showFileList(s);
 }

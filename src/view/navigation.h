@@ -20,6 +20,9 @@ struct AddressServices {
     // Brings an FTP folder's records up to date from the listing cache.
     std::function<void(const std::string& name)> refreshFtpFolder;
     std::function<void()> layout;
+    // Selects a local folder in the folder tree, whose selection shows the folder's files.
+    // Without it (no tree) the folder's records are listed directly.
+    std::function<void(const std::string& folder)> selectFolder;
     int* slowRefreshCountdown = nullptr;
 };
 

@@ -21,6 +21,7 @@
 
 #include "app/commandtable.h"
 #include "app/session.h"
+#include "gui/foldertree.h"
 #include "gui/guiprompt.h"
 #include "gui/logindialog.h"
 #include "gui/mainframe.h"
@@ -38,12 +39,13 @@ struct BoxAnswerer {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box) return;
             texts.push_back(box->text().toStdString());
+            titles.push_back(box->windowTitle().toStdString());
             box->button(button)->click();
         });
         timer.start();
     }
     QTimer timer;
-    std::vector<std::string> texts;
+    std::vector<std::string> texts, titles;
 };
 
 // Answers the next popup menu: keeps its items ("text+" when enabled, "text-" when not) and
