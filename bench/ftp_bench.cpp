@@ -1,27 +1,22 @@
-// Download and upload of one large file over loopback: Varnel's copy engine (2048-byte
-// chunks through the progress seam, login included) against the curl command doing the same
+// Download and upload of one large file over loopback: Varnel's copy engine (through the
+// progress seam, login included) against the curl command doing the same
 // transfer with the same server, run side by side in alternating rounds. Prints times and
 // ratios (goal: within 1.05x of curl); never fails on time. Every copy is compared byte for
 // byte with its source, because a fast wrong copy is not a result.
 //
 //   ftp_bench [--mib N] [--rounds R]     (200 MiB and 3 rounds when left out)
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <mutex>
 #include <string>
 #include <vector>
+
+#include "copytools.h"
 
 #include "catalog/workspace.h"
 #include "fileops/copyengine.h"
@@ -31,76 +26,11 @@
 #include "remote/ftpsession.h"
 #include "remote/loginform.h"
 
-extern char** environ;
-
 namespace {
 
 using namespace varnel;
+using namespace varnel::bench;
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// A progress dialog nobody looks at: it only waits for the worker to close it.
-class QuietProgress : public Progress {
-  public:
-    void setCaption(std::string_view) override {}
-    void setStatus(std::string_view) override {}
-    void setBar(int) override {}
-    void close() override {
-        std::lock_guard lock(mutex_);
-        closed_ = true;
-        cv_.notify_all();
-    }
-    void runModal() override {
-        std::unique_lock lock(mutex_);
-        cv_.wait(lock, [&] { return closed_; });
-        closed_ = false;
-    }
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable cv_;
-    bool closed_ = false;
-};
-
-class NoDialogs : public RemoteDialogs {
-  public:
-    bool login(LoginForm&) override { return false; }
-    bool networkFolder(std::string&) override { return false; }
-};
-
-double cpuSeconds(const rusage& r) {
-    return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
-           double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
-}
-
-// This process's CPU time so far (the copy worker's included).
-double ownCpuSeconds() {
-    rusage r{};
-    getrusage(RUSAGE_SELF, &r);
-    return cpuSeconds(r);
-}
-
-// Runs a program and waits; `cpu` receives the CPU time it used.
-int run(const std::vector<std::string>& argv, double* cpu = nullptr) {
-    pid_t pid;
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) return -1;
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    if (cpu) *cpu = cpuSeconds(usage);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-struct Timing {
-    std::vector<double> wall, cpu;
-};
 
 std::map<std::string, std::string> readEnv(const std::string& path) {
     std::map<std::string, std::string> values;
@@ -109,38 +39,6 @@ std::map<std::string, std::string> readEnv(const std::string& path) {
         if (size_t eq = line.find('='); eq != std::string::npos)
             values[line.substr(0, eq)] = line.substr(eq + 1);
     return values;
-}
-
-bool sameBytes(const std::string& a, const std::string& b) {
-    std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
-    std::vector<char> p(1 << 20), q(1 << 20);
-    while (x && y) {
-        x.read(p.data(), std::streamsize(p.size()));
-        y.read(q.data(), std::streamsize(q.size()));
-        if (x.gcount() != y.gcount() || std::memcmp(p.data(), q.data(), size_t(x.gcount())) != 0)
-            return false;
-    }
-    return x.eof() && y.eof();
-}
-
-void writeSource(const std::string& path, size_t mib) {
-    std::ofstream out(path, std::ios::binary);
-    std::vector<uint64_t> block((1 << 20) / 8);
-    uint64_t state = 0x9E3779B97F4A7C15ULL;
-    for (size_t m = 0; m < mib; ++m) {
-        for (uint64_t& word : block) {  // splitmix64
-            uint64_t z = (state += 0x9E3779B97F4A7C15ULL);
-            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-            z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-            word = z ^ (z >> 31);
-        }
-        out.write(reinterpret_cast<const char*>(block.data()), std::streamsize(block.size() * 8));
-    }
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 }  // namespace
@@ -242,20 +140,8 @@ int main(int argc, char** argv) {
     fs::remove_all(work);
     if (!verified) return 1;
 
-    // Wall time decides the goal; the best round and the CPU time show how much of a
-    // difference is the machine being busy with something else.
-    auto line = [&](const char* what, const Timing& ours, const Timing& theirs) {
-        const double a = median(ours.wall), b = median(theirs.wall);
-        const double bestA = *std::min_element(ours.wall.begin(), ours.wall.end());
-        const double bestB = *std::min_element(theirs.wall.begin(), theirs.wall.end());
-        std::printf("%-9s varnel %6.3f s (%6.1f MiB/s, best %6.3f s, cpu %6.3f s)\n", what, a,
-                    double(mib) / a, bestA, median(ours.cpu));
-        std::printf("%-9s curl   %6.3f s (%6.1f MiB/s, best %6.3f s, cpu %6.3f s)\n", "", b,
-                    double(mib) / b, bestB, median(theirs.cpu));
-        std::printf("%-9s ratio  %.2fx (best rounds %.2fx)\n", "", a / b, bestA / bestB);
-    };
-    line("download", varnelDown, curlDown);
-    line("upload", varnelUp, curlUp);
+    printComparison("download", "curl", varnelDown, curlDown, double(mib));
+    printComparison("upload", "curl", varnelUp, curlUp, double(mib));
     std::printf("(medians of %d rounds; goal: ratio at most 1.05x)\n", rounds);
     return 0;
 }

@@ -2,16 +2,24 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <random>
+
+#include "platform/fileio.h"
 
 namespace varnel {
 
 namespace {
 constexpr size_t kBuffer = 64 * 1024;
-// Room for the dot, the suffix and the random part within a 255-byte file name.
+// Room for the dot, the suffix and the number within a 255-byte file name.
 constexpr size_t kLongestKeptName = 200;
+
+// A name no other part file of this process has; O_EXCL settles the rest.
+std::string freshSuffix() {
+    static std::atomic<uint64_t> counter{0};
+    return ".part-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
 }  // namespace
 
 PartFile::PartFile(std::string target) : target_(std::move(target)) {
@@ -20,26 +28,17 @@ PartFile::PartFile(std::string target) : target_(std::move(target)) {
     const std::string name = target_.substr(slash + 1);
     const std::string stem =
         folder + "." + (name.size() <= kLongestKeptName ? name : std::string("download"));
-    std::random_device random;
-    // O_EXCL with a fresh name each try; 0666 lets the umask decide, as for any new file.
-    for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
-        part_ = stem + ".part-" + std::to_string(random() % 1000000);
-        const int fd = ::open(part_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST) continue;
+    // 0666 lets the umask decide, as for any new file.
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        part_ = stem + freshSuffix();
+        fd_ = ::open(part_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) {
             part_.clear();
             fail("cannot create a file in the folder of");
             return;
         }
-        file_ = ::fdopen(fd, "wb");
-        if (!file_) {
-            ::close(fd);
-            fail("cannot write");
-            return;
-        }
-        std::setvbuf(file_, nullptr, _IOFBF, kBuffer);
     }
-    if (!file_ && error_.empty()) fail("cannot find a free temporary name beside");
+    if (fd_ < 0 && error_.empty()) fail("cannot find a free temporary name beside");
 }
 
 PartFile::~PartFile() {
@@ -51,25 +50,34 @@ bool PartFile::fail(const char* what) {
     return false;
 }
 
+bool PartFile::flush() {
+    if (buffer_.empty()) return true;
+    const bool written = writeFully(fd_, buffer_.data(), buffer_.size());
+    buffer_.clear();
+    return written || fail("cannot write");
+}
+
 bool PartFile::write(const char* data, size_t size) {
     if (!ok()) return false;
-    return std::fwrite(data, 1, size, file_) == size || fail("cannot write");
+    if (buffer_.size() + size > kBuffer && !flush()) return false;
+    if (size >= kBuffer) return writeFully(fd_, data, size) || fail("cannot write");
+    if (buffer_.capacity() == 0) buffer_.reserve(kBuffer);
+    buffer_.append(data, size);
+    return true;
 }
 
 int PartFile::descriptor() {
-    if (!ok()) return -1;
-    if (std::fflush(file_) != 0) {
-        fail("cannot write");
-        return -1;
-    }
-    return ::fileno(file_);
+    return ok() && flush() ? fd_ : -1;
 }
 
 bool PartFile::commit() {
-    if (!ok()) return false;
-    std::FILE* file = file_;
-    file_ = nullptr;
-    if (std::fclose(file) != 0) {
+    if (!ok() || !flush()) {
+        discard();
+        return false;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
         fail("cannot write");
         discard();
         return false;
@@ -84,9 +92,9 @@ bool PartFile::commit() {
 }
 
 void PartFile::discard() {
-    if (file_) {
-        std::fclose(file_);
-        file_ = nullptr;
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
     }
     if (!part_.empty()) {
         ::unlink(part_.c_str());

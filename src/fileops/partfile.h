@@ -2,7 +2,6 @@
 // A download's bytes go to a hidden file beside the target and take the target's name only
 // once they are known to be complete: a cut or cancelled transfer never leaves a short file
 // under the real name, and never costs the copy that was there before.
-#include <cstdio>
 #include <string>
 
 namespace varnel {
@@ -14,7 +13,7 @@ class PartFile {
     PartFile(const PartFile&) = delete;
     PartFile& operator=(const PartFile&) = delete;
 
-    bool ok() const { return file_ != nullptr && error_.empty(); }
+    bool ok() const { return fd_ >= 0 && error_.empty(); }
     const std::string& error() const { return error_; }
     bool write(const char* data, size_t size);
     // The part file's descriptor, for copies done by the kernel (what write() buffered is
@@ -25,11 +24,13 @@ class PartFile {
 
   private:
     bool fail(const char* what);
+    bool flush();
     void discard();
 
     std::string target_;
     std::string part_;
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;
+    std::string buffer_;  // small writes gather here
     std::string error_;
 };
 
