@@ -8,7 +8,7 @@
 namespace varnel {
 
 AppSession::AppSession(const std::string& programDir, Prompt& prompt, RemoteDialogs& dialogs,
-                       std::unique_ptr<FtpClient> client)
+                       std::unique_ptr<FtpClient> client, std::unique_ptr<ShareService> shares)
     : prompt(prompt),
       workspace(programDir),
       catalog(workspace.settings().initialColumnCapacity),
@@ -20,7 +20,10 @@ AppSession::AppSession(const std::string& programDir, Prompt& prompt, RemoteDial
       listings(ftp, prompt),
       services(catalog, prompt, workspace.paths().programDir),
       monitor(prompt, workspace.driveRoots()),
-      fileCommands(catalog, database, prompt, workspace) {
+      fileCommands(catalog, database, prompt, workspace),
+      shareService(shares ? std::move(shares)
+                          : std::make_unique<NetUserShares>(netConfigFromEnvironment())),
+      sharing(*shareService, prompt, catalog, workspace.settings(), workspace.paths().shareFolder) {
     database.initialColumnCapacity = workspace.settings().initialColumnCapacity;
     database.currentFileTime = [this] { return workspace.currentFileTime(); };
     search.currentFileTime = [this] { return workspace.currentFileTime(); };
@@ -35,8 +38,12 @@ bool AppSession::openStartCatalog(const std::string& path) {
     struct stat st {};
     const bool firstRun =
         ::stat(workspace.paths().defaultCatalog.c_str(), &st) != 0 || st.st_size == 0;
+    // Whether shares can be made here is learnt once, before anything needs it.
+    shareService->LoadNetApi();
     if (firstRun) ::mkdir(workspace.paths().shareFolder.c_str(), 0755);
     database.openCatalogOrDefault(path.empty() ? nullptr : path.c_str());
+    // After the catalog is read: the share list it brought is replaced by what is shared.
+    if (firstRun) sharing.RefreshShare(FolderSharing::Report::Status);
     // A catalog saved without a view opens on all its records.
     if (catalog.currentList() < 0) catalog.historyPushList(kMasterList);
     return firstRun;

@@ -11,8 +11,10 @@
 #include "catalog/workspace.h"
 #include "query/savedsearch.h"
 #include "query/search.h"
+#include "remote/foldersharing.h"
 #include "remote/ftpsession.h"
 #include "remote/listingdownload.h"
+#include "remote/shareservice.h"
 #include "scan/changemonitor.h"
 #include "scan/scanservices.h"
 
@@ -20,9 +22,11 @@ namespace varnel {
 
 class AppSession {
   public:
-    // `dialogs` asks for FTP logins; `client` talks FTP (the real one when null).
+    // `dialogs` asks for FTP logins; `client` talks FTP and `shares` makes network shares
+    // (the real ones when null).
     AppSession(const std::string& programDir, Prompt& prompt, RemoteDialogs& dialogs,
-               std::unique_ptr<FtpClient> client = nullptr);
+               std::unique_ptr<FtpClient> client = nullptr,
+               std::unique_ptr<ShareService> shares = nullptr);
     AppSession(const AppSession&) = delete;
     AppSession& operator=(const AppSession&) = delete;
 
@@ -47,6 +51,8 @@ class AppSession {
     ScanServices services;
     ChangeMonitor monitor;
     CatalogFileCommands fileCommands;
+    std::unique_ptr<ShareService> shareService;
+    FolderSharing sharing;
 };
 
 }  // namespace varnel

@@ -1,0 +1,298 @@
+// Folder sharing: what `net usershare info` prints, the rule that decides whether the share
+// folder is shared, and the share made for real by Samba's `net` and read back through a
+// private smbd with smbclient, as another computer would.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "catalog/tables.h"
+#include "catalog/workspace.h"
+#include "remote/foldersharing.h"
+#include "remote/shareservice.h"
+#include "remote/usershareinfo.h"
+#include "support/catalogbuilder.h"
+#include "support/process.h"
+#include "support/scriptedprompt.h"
+#include "support/smbtestserver.h"
+#include "support/tempdir.h"
+
+namespace varnel {
+namespace {
+
+using test::readFile;
+using test::writeFile;
+
+TEST(UserShareInfo, ReadsEveryShareAndRefusesWhatIsNotAListing) {
+    std::vector<UserShareEntry> shares;
+    std::string error;
+    ASSERT_TRUE(
+        parseUserShareInfo("[SHAREFOLDER]\npath=/srv/a b\ncomment=\nusershare_acl=S-1-1-0:R,\n"
+                           "guest_ok=y\n\n[music]\r\npath=/m\r\nusershare_acl=Everyone:F,\r\n"
+                           "guest_ok=n\r\nlater_key=1\r\n",
+                           shares, error))
+        << error;
+    ASSERT_EQ(shares.size(), 2u);
+    EXPECT_EQ(shares[0].name, "SHAREFOLDER");
+    EXPECT_EQ(shares[0].path, "/srv/a b");
+    EXPECT_TRUE(shares[0].guestOk);
+    EXPECT_TRUE(aclIsReadOnly(shares[0].acl));
+    EXPECT_EQ(shares[1].path, "/m");
+    EXPECT_FALSE(shares[1].guestOk);
+    EXPECT_FALSE(aclIsReadOnly(shares[1].acl));
+    // No shares at all is a listing too.
+    ASSERT_TRUE(parseUserShareInfo("", shares, error));
+    EXPECT_TRUE(shares.empty());
+
+    using namespace std::string_literals;
+    for (const std::string& bad :
+         {"path=/x\n"s, "[open\npath=/x\n"s, "[]\n"s, "[a]\ncomment=no path\n"s,
+          "[a]\npath=/x\n[b]\nguest_ok=y\n"s, "[a]\npath=/x\npath=/y\n"s, "[a]\njunk\n"s,
+          "[a]\npath=/x\0y\n"s}) {
+        EXPECT_FALSE(parseUserShareInfo(bad, shares, error)) << bad;
+        EXPECT_NE(error.find("net usershare info"), std::string::npos) << error;
+    }
+    for (const char* acl : {"", ",", "S-1-1-0:F,", "S-1-1-0:R,S-1-5-32-544:F,", "nocolon,"})
+        EXPECT_FALSE(aclIsReadOnly(acl)) << acl;
+    EXPECT_TRUE(aclIsReadOnly("S-1-1-0:R,DOMAIN\\bob:D,"));
+}
+
+// A share service that does what it is told and remembers what it was asked.
+class FakeShares : public ShareService {
+  public:
+    bool LoadNetApi() override {
+        ++loads;
+        return available;
+    }
+    const std::string& unavailableReason() const override { return reason; }
+    bool AddShare(const std::string& path, const std::string& name, const std::string& remark,
+                  bool readOnly, const std::string& password) override {
+        calls.push_back("add " + path + " " + name + " [" + remark + "] " +
+                        (readOnly ? "ro " : "rw ") + password);
+        if (refuseAdd) return false;
+        standing = UserShareEntry{name, path.substr(0, path.size() - 1), "", "S-1-1-0:R,", true};
+        return true;
+    }
+    bool DeleteShare(const std::string& name) override {
+        calls.push_back("delete " + name);
+        if (!refuseDelete) standing.reset();
+        return !refuseDelete;
+    }
+    bool ShareInfo(const std::string&, std::optional<UserShareEntry>& share) override {
+        share = standing;
+        return true;
+    }
+    const std::string& lastError() const override { return error; }
+
+    bool available = true;
+    bool refuseAdd = false, refuseDelete = false;
+    int loads = 0;
+    std::string reason = "net: command not found";
+    std::string error = "You do not have permission to create a usershare.";
+    std::optional<UserShareEntry> standing;
+    std::vector<std::string> calls;
+};
+
+struct Sharing : ::testing::Test {
+    void SetUp() override {
+        folder = dir.path() + "/share/";
+        std::filesystem::create_directories(folder);
+        settings.shareAccountPassword = "pw";
+        sharing.shareListChanged = [this] { ++listChanges; };
+    }
+    test::TempDir dir;
+    std::string folder;
+    FakeShares shares;
+    test::ScriptedPrompt prompt;
+    Catalog catalog;
+    Settings settings;
+    FolderSharing sharing{shares, prompt, catalog, settings, dir.path() + "/share/"};
+    int listChanges = 0;
+};
+
+TEST_F(Sharing, OnlyTheIntroductionPageAndFoldersWithdrawTheShare) {
+    shares.standing = UserShareEntry{"sharefolder", folder, "", "S-1-1-0:R,", true};
+    writeFile(folder + "VARNELINTRO.HTM", "<html>");  // the page's name in any case
+    std::filesystem::create_directories(folder + "sub");
+    writeFile(folder + "sub/inner.txt", "x");  // a file in a sub-folder does not count
+    EXPECT_TRUE(sharing.RefreshShare());
+    EXPECT_EQ(shares.calls, std::vector<std::string>{"delete SHAREFOLDER"});
+    EXPECT_FALSE(shares.standing);
+
+    // Nothing standing, nothing to delete; a missing folder holds no file either.
+    shares.calls.clear();
+    std::filesystem::remove_all(folder);
+    EXPECT_TRUE(sharing.RefreshShare());
+    EXPECT_TRUE(shares.calls.empty());
+    EXPECT_TRUE(prompt.told.empty());
+}
+
+TEST_F(Sharing, OneFileSharesTheFolderReadOnlyAndTheShareListCountsItsFiles) {
+    writeFile(folder + "Varnelintro.htm", "<html>");
+    writeFile(folder + "song.mp3", "abc");
+    EXPECT_TRUE(sharing.RefreshShare());
+    EXPECT_EQ(shares.calls, std::vector<std::string>{"add " + folder + " SHAREFOLDER [] ro pw"});
+    std::vector<test::Rec> listed = test::readList(catalog, kShareList);
+    std::sort(listed.begin(), listed.end(), [](auto& a, auto& b) { return a.name < b.name; });
+    EXPECT_EQ(listed, (std::vector<test::Rec>{{folder, "Varnelintro.htm", "", kShareNeverEnds, 6},
+                                              {folder, "song.mp3", "", kShareNeverEnds, 3}}));
+    EXPECT_EQ(listChanges, 1);
+
+    // A share that already stands as wanted is not made again.
+    shares.calls.clear();
+    EXPECT_TRUE(sharing.RefreshShare());
+    EXPECT_TRUE(shares.calls.empty());
+
+    // Stop share: the share goes, the files stay, the list is empty.
+    EXPECT_TRUE(sharing.StopShare());
+    EXPECT_EQ(shares.calls, std::vector<std::string>{"delete SHAREFOLDER"});
+    EXPECT_TRUE(test::fileExists(folder + "song.mp3"));
+    EXPECT_EQ(catalog.recordCount(kShareList), 0);
+    EXPECT_TRUE(prompt.told.empty());
+}
+
+TEST_F(Sharing, FailuresAreToldOnceWithTheReasonAndStartUpOnlySetsTheStatus) {
+    writeFile(folder + "a.txt", "a");
+    shares.refuseAdd = true;
+    EXPECT_FALSE(sharing.RefreshShare());
+    EXPECT_EQ(prompt.told,
+              std::vector<std::string>{"The share folder could not be shared: " + shares.error});
+    EXPECT_EQ(catalog.recordCount(kShareList), 0);
+
+    // The program's own refresh at start: no message box, the reason in the status bar.
+    prompt.told.clear();
+    EXPECT_FALSE(sharing.RefreshShare(FolderSharing::Report::Status));
+    EXPECT_TRUE(prompt.told.empty());
+    EXPECT_EQ(prompt.statuses,
+              std::vector<std::string>{"The share folder could not be shared: " + shares.error});
+
+    // Where shares cannot be made at all: sharing says why, withdrawing has nothing to do.
+    shares.available = false;
+    shares.calls.clear();
+    EXPECT_FALSE(sharing.RefreshShare());
+    EXPECT_EQ(prompt.told, std::vector<std::string>{
+                               "The share folder cannot be shared: net: command not found"});
+    std::filesystem::remove(folder + "a.txt");
+    prompt.told.clear();
+    EXPECT_TRUE(sharing.StopShare());
+    EXPECT_TRUE(shares.calls.empty());
+    EXPECT_TRUE(prompt.told.empty());
+
+    shares.available = true;
+    shares.standing = UserShareEntry{"SHAREFOLDER", "/elsewhere", "", "S-1-1-0:R,", true};
+    shares.refuseDelete = true;
+    EXPECT_FALSE(sharing.StopShare());
+    EXPECT_EQ(prompt.told,
+              std::vector<std::string>{"The share could not be removed: " + shares.error});
+}
+
+// ---- the real thing: Samba's net and a private smbd -------------------------------------
+
+struct RealShares : test::SmbServerTest {
+    void SetUp() override {
+        SmbServerTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        service = std::make_unique<NetUserShares>(server->netConfig());
+        sharing = std::make_unique<FolderSharing>(*service, prompt, catalog, settings, shareFolder);
+    }
+    std::optional<UserShareEntry> standing() {
+        std::optional<UserShareEntry> share;
+        EXPECT_TRUE(service->ShareInfo(kShareName, share)) << service->lastError();
+        return share;
+    }
+    std::unique_ptr<NetUserShares> service;
+    std::unique_ptr<FolderSharing> sharing;
+    test::ScriptedPrompt prompt;
+    Catalog catalog;
+    Settings settings;
+};
+
+TEST_F(RealShares, AGuestListsAndReadsTheSharedFileButCannotWrite) {
+    std::string bytes;
+    for (int i = 0; i < 70000; ++i) bytes.push_back(static_cast<char>(i * 7 + (i >> 8)));
+    writeFile(shareFolder + "data file.bin", bytes);
+    ASSERT_TRUE(sharing->RefreshShare()) << (prompt.told.empty() ? "" : prompt.told[0]);
+    ASSERT_TRUE(standing());
+    EXPECT_EQ(standing()->path + "/", shareFolder);
+
+    const test::ProcessResult ls = server->client(kShareName, "ls");
+    ASSERT_EQ(ls.exitCode, 0) << ls.out << ls.err;
+    EXPECT_NE(ls.out.find("data file.bin"), std::string::npos) << ls.out;
+
+    test::TempDir away;
+    const test::ProcessResult get =
+        server->client(kShareName, "get \"data file.bin\" \"" + away.file("copy") + "\"");
+    ASSERT_EQ(get.exitCode, 0) << get.out << get.err;
+    EXPECT_EQ(readFile(away.file("copy")), bytes);
+
+    writeFile(away.file("intruder.txt"), "x");
+    const test::ProcessResult put =
+        server->client(kShareName, "put \"" + away.file("intruder.txt") + "\" intruder.txt");
+    EXPECT_NE(put.out.find("NT_STATUS_ACCESS_DENIED") + put.err.find("NT_STATUS_ACCESS_DENIED"),
+              2 * std::string::npos)
+        << put.out << put.err;
+    EXPECT_FALSE(test::fileExists(shareFolder + "intruder.txt"));
+    EXPECT_TRUE(prompt.told.empty());
+}
+
+TEST_F(RealShares, TheIntroductionPageAloneAndStopShareTakeTheShareAway) {
+    writeFile(shareFolder + "a.txt", "a");
+    ASSERT_TRUE(sharing->RefreshShare());
+    ASSERT_TRUE(standing());
+
+    // Stop share: gone for the guests, the file still here.
+    ASSERT_TRUE(sharing->StopShare()) << (prompt.told.empty() ? "" : prompt.told[0]);
+    EXPECT_FALSE(standing());
+    EXPECT_NE(server->client(kShareName, "ls").exitCode, 0);
+    EXPECT_EQ(readFile(shareFolder + "a.txt"), "a");
+
+    // Shared again, then only the introduction page and a sub-folder remain.
+    ASSERT_TRUE(sharing->RefreshShare());
+    ASSERT_TRUE(standing());
+    std::filesystem::remove(shareFolder + "a.txt");
+    writeFile(shareFolder + "varnelIntro.htm", "<html>");
+    std::filesystem::create_directories(shareFolder + "sub");
+    writeFile(shareFolder + "sub/b.txt", "b");
+    ASSERT_TRUE(sharing->RefreshShare());
+    EXPECT_FALSE(standing());
+    EXPECT_TRUE(prompt.told.empty());
+}
+
+TEST_F(RealShares, WithoutNetOrUserSharesTheReasonIsToldAndNothingElseHappens) {
+    writeFile(shareFolder + "a.txt", "a");
+    test::TempDir dir;
+    {
+        NetUserShares missing({dir.path() + "/no-such-net", server->conf});
+        FolderSharing lost(missing, prompt, catalog, settings, shareFolder);
+        EXPECT_FALSE(lost.RefreshShare());
+        ASSERT_EQ(prompt.told.size(), 1u);
+        EXPECT_EQ(prompt.told[0].rfind("The share folder cannot be shared: Samba's net program "
+                                       "could not be run (",
+                                       0),
+                  0u)
+            << prompt.told[0];
+        EXPECT_NE(prompt.told[0].find("install samba"), std::string::npos);
+        EXPECT_TRUE(lost.StopShare());  // nothing to take back, nothing said
+        EXPECT_EQ(prompt.told.size(), 1u);
+    }
+    // A Samba that allows no user shares: net's own words.
+    prompt.told.clear();
+    const std::string off = dir.file("off.conf");
+    writeFile(off, readFile(server->conf) + "usershare max shares = 0\n");
+    NetUserShares disabled({server->net, off});
+    FolderSharing refused(disabled, prompt, catalog, settings, shareFolder);
+    EXPECT_FALSE(refused.RefreshShare());
+    ASSERT_EQ(prompt.told.size(), 1u);
+    EXPECT_NE(prompt.told[0].find("usershares are currently disabled"), std::string::npos)
+        << prompt.told[0];
+    // And a configuration that is not there is never swapped for the system's.
+    NetUserShares nowhere({server->net, dir.file("missing.conf")});
+    EXPECT_FALSE(nowhere.LoadNetApi());
+    EXPECT_EQ(nowhere.unavailableReason(),
+              "cannot read the Samba configuration " + dir.file("missing.conf"));
+    EXPECT_FALSE(standing());
+}
+
+}  // namespace
+}  // namespace varnel
