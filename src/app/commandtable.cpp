@@ -118,8 +118,6 @@ bool commandIsPlaceholder(int id) {
         case kCmdLogOut:
         case kCmdLogIn:
         case kCmdShowInTree:
-        case kCmdShare:
-        case kCmdShareUser:
         case kCmdCopyUrl:
         case kCmdUndo:
             return true;

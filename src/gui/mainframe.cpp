@@ -23,6 +23,7 @@
 #include "gui/foldertree.h"
 #include "gui/mainview.h"
 #include "gui/rowmenu.h"
+#include "gui/sharecommands.h"
 #include "scan/changemonitor.h"
 #include "scan/scancommand.h"
 #include "view/navigation.h"
@@ -43,6 +44,11 @@ CMainFrame::CMainFrame(AppSession& session, GuiPrompt& prompt)
     rowMenu_ = new CRowMenu(*view_, session_, *progress_);
     view_->setRowMenu(rowMenu_);
     rowMenu_->browseFolder = [this](const std::string& folder) { view_->browseFolder(folder); };
+    shareCommands_ = new CShareCommands(
+        session_, *progress_, view_->page(), [this](const std::string& folder) { goTo(folder); },
+        this);
+    rowMenu_->operations.startShare = [this] { shareCommands_->share(); };
+    rowMenu_->operations.stopShare = [this] { shareCommands_->stopShare(); };
 
     buildMenus();
     buildToolBar();
@@ -432,6 +438,12 @@ void CMainFrame::runCommand(int id) {
             break;
         case kCmdLogOut:
             session_.ftp.LogOut();
+            break;
+        case kCmdShare:
+            shareCommands_->showShareFolder();
+            break;
+        case kCmdShareUser:
+            shareCommands_->editAccount();
             break;
         case kCmdOffline:
             session_.ftp.ToggleOffline();

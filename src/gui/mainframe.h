@@ -21,6 +21,7 @@ namespace varnel {
 class AppSession;
 class CMainView;
 class CRowMenu;
+class CShareCommands;
 class GuiPrompt;
 
 class CMainFrame : public QMainWindow {
@@ -39,6 +40,7 @@ class CMainFrame : public QMainWindow {
     QLabel* messagePane() const { return message_; }
     CMainView* mainView() const { return view_; }
     CRowMenu* rowMenu() const { return rowMenu_; }
+    CShareCommands* shareCommands() const { return shareCommands_; }
     GuiScanDialogs& scanDialogs() { return scanDialogs_; }
     GuiProgress& progress() { return *progress_; }
 
@@ -70,6 +72,7 @@ class CMainFrame : public QMainWindow {
     GuiPrompt& prompt_;
     CMainView* view_;
     CRowMenu* rowMenu_;
+    CShareCommands* shareCommands_;
     QComboBox* address_;
     QLabel* message_;
     QLabel* lockPanes_[3] = {};

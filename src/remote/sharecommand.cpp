@@ -1,5 +1,7 @@
 #include "remote/sharecommand.h"
 
+#include <sys/stat.h>
+
 #include "catalog/identity.h"
 #include "catalog/tables.h"
 #include "fileops/fileopscontext.h"
@@ -19,6 +21,8 @@ bool ShareSelection(FileOpsContext& context, FolderSharing& sharing) {
         catalog.copyRecord(kClipboardList, kept++, kSelectionList, i);
     }
     if (kept > 0) {
+        // The folder is the program's own: made again when someone removed it.
+        ::mkdir(sharing.shareFolder().c_str(), 0755);
         catalog.setRecordCount(kClipboardList, kept);
         PasteTo(context, sharing.shareFolder());
     }

@@ -53,6 +53,7 @@ struct ShareCommand : test::SmbServerTest {
 
 TEST_F(ShareCommand, EverySelectedFileIsCopiedAndShared) {
     FileOpsContext context{services, progress, shareFolder, nullptr, nullptr};
+    std::filesystem::remove(shareFolder);  // made again when it is missing
     prompt.answers = {Answer::Yes};
     ASSERT_TRUE(ShareSelection(context, *sharing)) << ::testing::PrintToString(prompt.told());
     EXPECT_EQ(prompt.asked(), std::vector<std::string>{"Copy these 3 files to share folder:\"" +
