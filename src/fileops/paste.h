@@ -3,6 +3,7 @@
 // list; Paste copies the real files behind them into a folder, local or FTP, under the
 // progress dialog, and brings that folder's records up to date.
 #include <string>
+#include <vector>
 
 namespace varnel {
 
@@ -16,6 +17,10 @@ void PasteRecords(FileOpsContext& context);
 // the selected record's folder, else the view's first record's, else the folder tree's).
 // False when nothing was copied (refused, cancelled, or a file failed).
 bool PasteTo(FileOpsContext& context, std::string destination);
+// The same for local files named by the desktop (a copy in its file manager): regular files
+// only, into `destination` or the suggested folder.
+bool PasteFilesTo(FileOpsContext& context, const std::vector<std::string>& paths,
+                  std::string destination);
 
 inline constexpr char kFtpToFtpText[] = "You can't copy file in ftp site to another ftp site.";
 
