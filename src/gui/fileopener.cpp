@@ -4,6 +4,8 @@
 
 #include "app/session.h"
 #include "fileops/copyengine.h"
+#include "platform/paths.h"
+#include "scan/folderrefresh.h"
 #include "gui/guiprompt.h"
 #include "remote/ftpnames.h"
 #include "remote/mirrorpaths.h"
@@ -27,8 +29,21 @@ CFileOpener::CFileOpener(AppSession& session, Progress& progress)
     : openUrl(&QDesktopServices::openUrl), session_(session), progress_(progress) {}
 
 bool CFileOpener::openFile(const std::string& folder, const std::string& name, uint64_t size) {
-    if (!IsFtpName(folder.c_str()))
-        return openUrl(QUrl::fromLocalFile(fromBytes(folder + name)));
+    if (!IsFtpName(folder.c_str())) {
+        const std::string path = folder + name;
+        if (!pathExists(path)) {
+            // The catalog remembers a file the disk no longer has: offer to bring it up to date.
+            if (session_.prompt.ask("\"" + path + "\" file not found. Refresh its folder?",
+                                    Buttons::YesNo) == Answer::Yes) {
+                refreshFolders(session_.services, folder.c_str(), kSingleFolder, 0);
+                session_.catalog.page().refreshRequests++;
+            }
+            return false;
+        }
+        if (openUrl(QUrl::fromLocalFile(fromBytes(path)))) return true;
+        session_.prompt.tell("No application is set to open " + path + ".");
+        return false;
+    }
     if (!session_.ftp.PromptRemoteLogin(folder)) {
         session_.prompt.tell("Login first, please retry");
         return false;

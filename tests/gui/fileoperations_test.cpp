@@ -9,7 +9,9 @@
 #include <filesystem>
 
 #include "gui/desktopfilemenu.h"
+#include "gui/fileopener.h"
 #include "gui/fileoperations.h"
+#include "gui/rowmenu.h"
 #include "scan/folderrefresh.h"
 #include "windowfixture.h"
 
@@ -126,6 +128,34 @@ TEST_F(FilesWindow, TheFileMenuActsOnTheSelectedFilesOfOneFolder) {
     frame->action(kCmdCopyUrl)->trigger();
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
               source.file("a.txt") + "\r\n" + source.file("b.txt"));
+}
+
+// Opening a file the desktop has no application for says so; a file that is gone offers to
+// refresh its folder, after which its record is gone too.
+TEST_F(FilesWindow, OpeningAFileThatCannotBeOpenedSaysWhy) {
+    typeAddress(QString::fromStdString(folder(source)));
+    frame->rowMenu()->opener().openUrl = [](const QUrl&) { return false; };
+    clickRow(rowOf("a.txt"));
+    {
+        BoxAnswerer ok(QMessageBox::Ok);
+        QTest::mouseDClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                           list()->visualItemRect(list()->topLevelItem(rowOf("a.txt"))).center());
+        ticks(2);
+        ASSERT_EQ(ok.texts.size(), 1u);
+        EXPECT_EQ(ok.texts[0], "No application is set to open " + source.file("a.txt") + ".");
+    }
+    std::filesystem::remove(source.file("b.txt"));
+    clickRow(rowOf("b.txt"));
+    {
+        BoxAnswerer yes(QMessageBox::Yes);
+        QTest::mouseDClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                           list()->visualItemRect(list()->topLevelItem(rowOf("b.txt"))).center());
+        ticks(2);
+        ASSERT_EQ(yes.texts.size(), 1u);
+        EXPECT_EQ(yes.texts[0], "\"" + source.file("b.txt") + "\" file not found. Refresh its folder?");
+    }
+    typeAddress(QString::fromStdString(folder(source)));
+    EXPECT_EQ(status(), "file listed:2");
 }
 
 }  // namespace
