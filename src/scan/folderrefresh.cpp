@@ -145,10 +145,10 @@ int Refresh::run(const FolderList& folders) {
 
     const int found = catalog.reserveTempList();
     const int prior = catalog.reserveTempList();
-    const int sorted = catalog.reserveTempList();
-    collectPriorRecords(catalog, prior, sorted,
+    const int lookup = catalog.reserveTempList();
+    collectPriorRecords(catalog, prior, lookup,
                         [&](std::string_view folder) { return folders.holds(folder); });
-    ListingMerge merge(catalog, found, sorted);
+    ListingMerge merge(catalog, found, lookup);
     int result = 1;
     for (const std::string& folder : folders.entries()) {
         if (!openSource(folder)) {
@@ -161,7 +161,7 @@ int Refresh::run(const FolderList& folders) {
     }
     merge.collectGone(prior, [&](std::string_view folder) { return unreadable_.holds(folder); });
     mergeScanResult(catalog, found, prior);
-    catalog.releaseTempList(sorted);
+    catalog.releaseTempList(lookup);
     catalog.releaseTempList(prior);
     catalog.releaseTempList(found);
     dropVanishedSubfolders(folders);

@@ -82,7 +82,7 @@ ScanSummary scanFolders(ScanServices& services, const char* roots, size_t rootsL
 
     const int found = catalog.reserveTempList();
     const int prior = catalog.reserveTempList();
-    const int sorted = catalog.reserveTempList();
+    const int lookup = catalog.reserveTempList();
 
     // The lister starts at once: while it reads the first folders, this thread gathers and
     // sorts the prior records it will need.
@@ -104,9 +104,9 @@ ScanSummary scanFolders(ScanServices& services, const char* roots, size_t rootsL
         walkFolders(request, pipe, counts);
     }
 
-    collectPriorRecords(catalog, prior, sorted,
+    collectPriorRecords(catalog, prior, lookup,
                         [&](std::string_view folder) { return rootList.holdsPrefixOf(folder); });
-    ListingMerge merge(catalog, found, sorted);
+    ListingMerge merge(catalog, found, lookup);
     FolderSet unreadable;
     ScanProgress shown(progress);
     FolderBlock block;
@@ -128,7 +128,7 @@ ScanSummary scanFolders(ScanServices& services, const char* roots, size_t rootsL
     // What nobody confirmed is gone, except below the folders that could not be read.
     merge.collectGone(prior,
                       [&](std::string_view folder) { return unreadable.holdsOrIsBelow(folder); });
-    catalog.releaseTempList(sorted);
+    catalog.releaseTempList(lookup);
     const int32_t gone = catalog.recordCount(prior);
     mergeScanResult(catalog, found, prior);
 

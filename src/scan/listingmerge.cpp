@@ -1,7 +1,9 @@
 #include "scan/listingmerge.h"
 
 #include <cstring>
+#include <unordered_map>
 
+#include "catalog/identity.h"
 #include "catalog/sort.h"
 #include "catalog/tables.h"
 #include "query/findsorted.h"
@@ -30,6 +32,14 @@ class FolderDecisions {
     std::vector<uint8_t> answers_;
 };
 
+// FNV-1a, over the case-folded bytes where the folder's names ignore case, so that texts
+// naming the same file hash alike.
+uint64_t textHash(const char* text, bool folded, uint64_t hash) {
+    for (const auto* p = reinterpret_cast<const unsigned char*>(text); *p; ++p)
+        hash = (hash ^ (folded ? foldCase(*p) : *p)) * 0x100000001b3ULL;
+    return hash;
+}
+
 // Keeps the master records not marked in `drop`, in order.
 void compactMasterList(Catalog& catalog, const std::vector<uint8_t>& drop) {
     const int32_t count = catalog.recordCount(kMasterList);
@@ -56,17 +66,19 @@ void prependToMaster(Catalog& catalog, int front) {
 
 }  // namespace
 
-void collectPriorRecords(Catalog& catalog, int prior, int sorted,
+void collectPriorRecords(Catalog& catalog, int prior, int lookup,
                          const std::function<bool(std::string_view folder)>& wanted) {
     catalog.flushPendingStrings();
     FolderDecisions decisions(catalog);
     const int32_t count = catalog.recordCount(kMasterList);
     int32_t n = 0;
     for (int32_t i = 0; i < count; ++i)
-        if (decisions.decide(catalog.folderOffset(kMasterList, i), wanted))
-            catalog.copyRecord(prior, n++, kMasterList, i);
+        if (decisions.decide(catalog.folderOffset(kMasterList, i), wanted)) {
+            catalog.copyRecord(prior, n, kMasterList, i);
+            catalog.copyRecord(lookup, n++, kMasterList, i);
+        }
     catalog.setRecordCount(prior, n);
-    SortRecordList(catalog, sorted, prior, kSortByName, kAscending);
+    catalog.setRecordCount(lookup, n);
 }
 
 int32_t dropMasterRecords(Catalog& catalog,
@@ -89,44 +101,82 @@ int32_t dropMasterRecords(Catalog& catalog,
 
 // ---- ListingMerge -----------------------------------------------------------------------
 
-ListingMerge::ListingMerge(Catalog& catalog, int found, int sorted)
+ListingMerge::ListingMerge(Catalog& catalog, int found, int lookup)
     : catalog_(catalog),
       found_(found),
-      sorted_(sorted),
-      keep_(static_cast<size_t>(catalog.recordCount(sorted)), 0xFF) {
+      lookup_(lookup),
+      keep_(static_cast<size_t>(catalog.recordCount(lookup)), 0xFF) {
     catalog_.setRecordCount(found_, 0);
-    // Every look-up reads a dozen names of this list: holding the records itself, rather
-    // than indices into the master list, saves a memory access per probe, which is what a
-    // million look-ups wait for. The master indices are kept for the records that go.
-    const int32_t count = catalog_.recordCount(sorted_);
+    // The list holds the records itself, rather than indices into the master list: every
+    // look-up then reads one record. The master indices are kept for the records that go.
+    const int32_t count = catalog_.recordCount(lookup_);
     masterOf_.resize(static_cast<size_t>(count));
     for (int32_t k = 0; k < count; ++k)
-        masterOf_[static_cast<size_t>(k)] = catalog_.masterIndex(sorted_, k);
-    catalog_.materializeView(sorted_);
+        masterOf_[static_cast<size_t>(k)] = catalog_.masterIndex(lookup_, k);
+    catalog_.materializeView(lookup_);
+    buildIndex();
+}
+
+void ListingMerge::buildIndex() {
+    const int32_t count = catalog_.recordCount(lookup_);
+    size_t slots = 16;
+    while (slots < static_cast<size_t>(count) * 2) slots *= 2;
+    slots_.assign(slots, -1);
+    // Records of one folder share its text: its hash is made once.
+    std::unordered_map<uint32_t, uint64_t> folderHashes;
+    for (int32_t k = 0; k < count; ++k) {
+        const char* folder = catalog_.recordFolder(lookup_, k);
+        auto [at, fresh] = folderHashes.try_emplace(catalog_.folderOffset(lookup_, k), 0);
+        if (fresh) at->second = textHash(folder, pathIgnoresCase(folder), kHashSeed);
+        const uint64_t hash =
+            textHash(catalog_.recordName(lookup_, k), pathIgnoresCase(folder), at->second);
+        // The first record of a file stays the one found, should the list hold it twice.
+        if (probe(hash, folder, catalog_.recordName(lookup_, k)) < 0) insert(hash, k);
+    }
+}
+
+int32_t ListingMerge::probe(uint64_t hash, const char* folder, const char* name) {
+    const size_t mask = slots_.size() - 1;
+    for (size_t s = hash & mask;; s = (s + 1) & mask) {
+        const int32_t k = slots_[s];
+        if (k < 0) return -1;
+        if (sameFileName(catalog_.recordFolder(lookup_, k), catalog_.recordName(lookup_, k), folder,
+                         name))
+            return k;
+    }
+}
+
+void ListingMerge::insert(uint64_t hash, int32_t k) {
+    const size_t mask = slots_.size() - 1;
+    size_t s = hash & mask;
+    while (slots_[s] >= 0) s = (s + 1) & mask;
+    slots_[s] = k;
 }
 
 void ListingMerge::beginFolder(const char* folder) {
     folder_ = folder;
     folderRecord_ = -1;
+    folderIgnoresCase_ = pathIgnoresCase(folder);
+    folderHash_ = textHash(folder, folderIgnoresCase_, kHashSeed);
 }
 
 int32_t ListingMerge::findPrior(const char* name) {
-    return findSortedRecord(catalog_, sorted_, folder_, name);
+    return probe(textHash(name, folderIgnoresCase_, folderHash_), folder_, name);
 }
 
 void ListingMerge::addFile(const char* name, uint32_t size, uint64_t lastWriteTime) {
     const int32_t prior = findPrior(name);
     const int32_t i = catalog_.recordCount(found_);
     if (prior >= 0) {
-        if (*catalog_.recordTime(sorted_, prior) == lastWriteTime &&
-            *catalog_.recordSize(sorted_, prior) == size) {
+        if (*catalog_.recordTime(lookup_, prior) == lastWriteTime &&
+            *catalog_.recordSize(lookup_, prior) == size) {
             keep_[static_cast<size_t>(prior)] = 0;  // unchanged: nothing is written
             return;
         }
         // Changed: replaces the prior record, whose flag stays set so it leaves.
-        catalog_.copyRecordName(found_, i, sorted_, prior);
-        catalog_.copyRecordFolder(found_, i, sorted_, prior);
-        catalog_.copyRecordNote(found_, i, sorted_, prior);
+        catalog_.copyRecordName(found_, i, lookup_, prior);
+        catalog_.copyRecordFolder(found_, i, lookup_, prior);
+        catalog_.copyRecordNote(found_, i, lookup_, prior);
         ++changedFiles_;
     } else {
         if (folderRecord_ < 0) {
@@ -159,11 +209,11 @@ void ListingMerge::collectGone(int gone,
                                const std::function<bool(std::string_view folder)>& isProtected) {
     catalog_.flushPendingStrings();
     FolderDecisions decisions(catalog_);
-    const int32_t count = catalog_.recordCount(sorted_);
+    const int32_t count = catalog_.recordCount(lookup_);
     int32_t n = 0;
     for (int32_t k = 0; k < count; ++k) {
         if (keep_[static_cast<size_t>(k)] != 0xFF) continue;
-        if (decisions.decide(catalog_.folderOffset(sorted_, k), isProtected)) continue;
+        if (decisions.decide(catalog_.folderOffset(lookup_, k), isProtected)) continue;
         catalog_.copyRecord(gone, n++, kMasterList,
                             static_cast<int32_t>(masterOf_[static_cast<size_t>(k)]));
     }
