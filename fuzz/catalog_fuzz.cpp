@@ -7,6 +7,7 @@
 
 #include "catalog/dbformat.h"
 #include "catalog/tables.h"
+#include "rereadcheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace varnel;
@@ -27,15 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             catalog.recordNoteText(list, i);
         }
     }
-    const int32_t masterCount = catalog.recordCount(kMasterList);
-    catalog.compactSiteNodes();
-    catalog.compactLists(false);
-    catalog.compactPools();
-    StringSink sink;
-    encodeCatalog(catalog, "", sink);
-    MemorySource again(sink.bytes);
-    CatalogImage reread;
-    if (!decodeCatalog(again, reread, why)) std::abort();
-    if (reread.counts[kMasterList] != masterCount) std::abort();
+    saveAndReread(catalog);
     return 0;
 }

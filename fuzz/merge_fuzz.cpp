@@ -11,6 +11,7 @@
 #include "catalog/editing.h"
 #include "catalog/tables.h"
 #include "platform/prompt.h"
+#include "rereadcheck.h"
 
 namespace {
 
@@ -24,19 +25,6 @@ void addRecord(Catalog& catalog, const char* folder, const char* name, uint32_t 
     *catalog.timeSlot(kMasterList, i) = 1;
     *catalog.sizeSlot(kMasterList, i) = size;
     catalog.setRecordCount(kMasterList, i + 1);
-}
-
-void saveAndReread(Catalog& catalog) {
-    catalog.compactSiteNodes();
-    catalog.compactLists(false);
-    catalog.compactPools();
-    StringSink sink;
-    encodeCatalog(catalog, "", sink);
-    MemorySource again(sink.bytes);
-    CatalogImage reread;
-    std::string why;
-    if (!decodeCatalog(again, reread, why)) std::abort();
-    if (reread.counts[kMasterList] != catalog.recordCount(kMasterList)) std::abort();
 }
 
 }  // namespace

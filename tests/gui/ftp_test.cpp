@@ -35,6 +35,15 @@ struct FtpWindow : test::WindowFixture {
         }
         return false;
     }
+    // Search with the test's folder typed into the scan dialog.
+    void scanTheSite() {
+        frame->scanDialogs().onOpen = [&](ScanOptionsDialog& dialog) {
+            dialog.foldersEdit()->setText(QString::fromStdString(folder->url(server->host)));
+            QTimer::singleShot(0, &dialog, &QDialog::accept);
+        };
+        frame->action(kCmdSearchFile)->trigger();
+        ticks(2);
+    }
     const test::FtpTestServer* server = nullptr;
     std::unique_ptr<test::ServerFolder> folder;
 };
@@ -104,13 +113,8 @@ TEST_F(FtpWindow, ScansASiteThroughTheDialogs) {
         dialog.anonymousBox()->click();  // anonymous may read
         dialog.accept();
     };
-    frame->scanDialogs().onOpen = [&](ScanOptionsDialog& dialog) {
-        dialog.foldersEdit()->setText(QString::fromStdString(folder->url(server->host)));
-        QTimer::singleShot(0, &dialog, &QDialog::accept);
-    };
     BoxAnswerer answer(QMessageBox::Ok);
-    frame->action(kCmdSearchFile)->trigger();
-    ticks(2);
+    scanTheSite();
     EXPECT_TRUE(answer.texts.empty());
     EXPECT_EQ(status(), "file listed:5");
     EXPECT_EQ(session->catalog.recordCount(kMasterList), 5);
@@ -130,18 +134,42 @@ TEST_F(FtpWindow, ARefusedPasswordBringsTheLoginBackWithTheServersReply) {
                          QString::fromStdString(refusals.size() == 1 ? "wrong" : server->password));
         dialog.accept();
     };
-    frame->scanDialogs().onOpen = [&](ScanOptionsDialog& dialog) {
-        dialog.foldersEdit()->setText(QString::fromStdString(folder->url(server->host)));
-        QTimer::singleShot(0, &dialog, &QDialog::accept);
-    };
     BoxAnswerer answer(QMessageBox::Ok);
-    frame->action(kCmdSearchFile)->trigger();
-    ticks(2);
+    scanTheSite();
     ASSERT_EQ(refusals.size(), 2u);
     EXPECT_EQ(refusals[0], "");
     EXPECT_NE(refusals[1].find("530"), std::string::npos) << refusals[1];
     EXPECT_TRUE(answer.texts.empty());  // no "Retry connect?" for a wrong password
     EXPECT_EQ(session->catalog.recordCount(kMasterList), 5);
+}
+
+// A login typed into the address goes to the session: no dialog, the listing comes, and the
+// password is neither shown in the bar nor remembered in the history.
+TEST_F(FtpWindow, ALoginTypedIntoTheAddressIsUsedAndNeverShownOrKept) {
+    test::writeFile(folder->local("d.txt"), "dd");
+    startWith(4);
+    int dialogsShown = 0;
+    dialogs.onOpen = [&](QDialog& dialog) {
+        ++dialogsShown;
+        dialog.reject();
+    };
+    BoxAnswerer answer(QMessageBox::Ok);
+    const std::string url = folder->url(server->host);
+    const std::string typed = "ftp://" + server->user + ":" + server->password + "@" + url.substr(6);
+    typeAddress(QString::fromStdString(typed));
+    ASSERT_TRUE(tickUntilStatus("Directory information transfer complete:\"" + url + "\""));
+    EXPECT_EQ(dialogsShown, 0);
+    EXPECT_TRUE(answer.texts.empty());
+    EXPECT_EQ(cell(0, kColName), "d.txt");
+    EXPECT_EQ(frame->addressBar()->currentText().toStdString(), url);
+    const std::string& history = session->workspace.settings().addressHistory;
+    EXPECT_EQ(history.find(server->password), std::string::npos);
+    EXPECT_EQ(historyEntries(history).front(), url);
+
+    // The site counts as visited: its other folders ask nothing either.
+    std::filesystem::create_directory(folder->local("sub"));
+    typeAddress(QString::fromStdString(folder->url(server->host, "sub/")));
+    EXPECT_EQ(dialogsShown, 0);
 }
 
 }  // namespace
