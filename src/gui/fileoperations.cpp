@@ -30,9 +30,9 @@ CFileOperations::CFileOperations(CMainView& view, AppSession& session, Progress&
     : view_(view),
       session_(session),
       window_(window),
-      context_{session.services, progress, session.workspace.paths().shareFolder + "/",
+      context_{session.services, progress, session.workspace.paths().shareFolder,
                [this] { return view_.folderPane() ? view_.folderPane()->selectedPath() : ""; },
-               nullptr} {}
+               [this] { session_.sharing.RefreshShare(); }} {}
 
 void CFileOperations::copyRecords() {
     Catalog& catalog = session_.catalog;

@@ -1,3 +1,4 @@
+#include "remote/ftpnames.h"
 #include "remote/ftpsession.h"
 
 #include <gtest/gtest.h>
@@ -76,28 +77,33 @@ class FtpSessionTest : public test::FtpServerTest {
     FtpSession session{client, prompt, dialogs, settings};
 };
 
-TEST_F(FtpSessionTest, WrongPasswordAsksToRetryAndTheNewerLoginWins) {
+// A wrong password is not tried again: the session forgets it, the next attempt sends
+// nothing, and the next visit asks for the login with the server's reply.
+TEST_F(FtpSessionTest, AWrongPasswordIsForgottenAndTheNextVisitAsksWithTheReply) {
     const std::string url = folder->url(server->host);
     session.addSessionLogin(server->host, server->user, "wrong password");
-    prompt.answers = {Answer::Cancel};
     bool retry = true;
     EXPECT_EQ(session.ConnectFtp(url, &retry), nullptr);
     EXPECT_FALSE(retry);
-    ASSERT_EQ(prompt.told().size(), 1u);
-    EXPECT_NE(prompt.told()[0].find("530"), std::string::npos) << prompt.told()[0];
-    EXPECT_EQ(prompt.asked(), std::vector<std::string>{"Retry connect?"});
-
+    EXPECT_TRUE(session.lastLoginRefused());
+    EXPECT_NE(session.lastFtpError().find("530"), std::string::npos) << session.lastFtpError();
+    EXPECT_TRUE(prompt.asked().empty());  // no "Retry connect?": it cannot help
+    size_t log = server->logSize();
     EXPECT_EQ(session.ConnectFtp(url), nullptr);
-    EXPECT_EQ(prompt.statuses().back(), "Some error occured when login ftp site.");
+    EXPECT_EQ(countLines(server->logSince(log), "mlsd "), 0);
+    std::string name = url;
+    SwapFtpSeparators(name);
+    dialogs.answerWith(server->user, server->password);
+    ASSERT_TRUE(session.PromptRemoteLogin(name));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_NE(dialogs.shown[0].message.find("530"), std::string::npos);
 
-    login(server->host);
     FtpConnection* connection = session.ConnectFtp(url, &retry);
     ASSERT_NE(connection, nullptr) << session.lastFtpError();
     EXPECT_EQ(connection->serverName(), server->host);
-    EXPECT_EQ(prompt.asked().size(), 1u);
 
     // A host nobody logged in to is not even tried.
-    const size_t log = server->logSize();
+    log = server->logSize();
     EXPECT_EQ(session.ConnectFtp("ftp://" + server->listHost + "/"), nullptr);
     EXPECT_TRUE(session.lastFtpError().empty());
     EXPECT_EQ(countLines(server->logSince(log), "list "), 0);
