@@ -31,4 +31,11 @@ std::vector<std::string> historyEntries(const std::string& history) {
     return out;
 }
 
+std::optional<TypedLogin> takeTypedLogin(std::string& address) {
+    TypedLogin login;
+    if (!TakeFtpUrlLogin(address, login.user, login.password)) return std::nullopt;
+    FtpHostFromUrl(address.c_str(), login.host);
+    return login;
+}
+
 }  // namespace varnel

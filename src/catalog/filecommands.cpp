@@ -56,12 +56,21 @@ void CatalogFileCommands::openAndShowAll(const char* path) {
     if (showAllFiles) showAllFiles();
 }
 
-std::optional<std::string> CatalogFileCommands::askForCatalog(bool save) {
+namespace {
+
+FileDialogRequest catalogDialog(bool save, const char* title) {
     FileDialogRequest request;
+    request.title = title;
     request.save = save;
     request.filter = kCatalogFilter;
     request.defaultExtension = "fdb";
-    return prompt_.chooseFile(request);
+    return request;
+}
+
+}  // namespace
+
+std::optional<std::string> CatalogFileCommands::askForCatalog(bool save) {
+    return prompt_.chooseFile(catalogDialog(save, save ? "Save catalog as" : "Open catalog"));
 }
 
 void CatalogFileCommands::newCatalog() {
@@ -91,7 +100,7 @@ void CatalogFileCommands::closeCatalog() {
 }
 
 void CatalogFileCommands::importCatalog() {
-    std::optional<std::string> chosen = askForCatalog(false);
+    std::optional<std::string> chosen = prompt_.chooseFile(catalogDialog(false, "Import catalog"));
     if (!chosen) return;
     // The current catalog waits in a scratch file while the chosen one is read; reading it
     // back carries the chosen file's FTP sites over.
@@ -102,7 +111,7 @@ void CatalogFileCommands::importCatalog() {
 }
 
 bool CatalogFileCommands::exportCatalog() {
-    std::optional<std::string> chosen = askForCatalog(false);
+    std::optional<std::string> chosen = prompt_.chooseFile(catalogDialog(false, "Export catalog"));
     if (!chosen) return false;
     if (*chosen == database_.openCatalogPath()) {
         prompt_.tell("Export writes into another catalog file; " + *chosen +

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "gui/dialogfolder.h"
+
 namespace varnel {
 
 QString fromBytes(std::string_view text) {
@@ -91,13 +93,16 @@ std::optional<std::string> GuiPrompt::chooseFile(const FileDialogRequest& reques
     onUiThread([&] {
         // "Files db (*.fdb)|*.fdb" -> "Files db (*.fdb)"
         QString filter = fromBytes(request.filter).section(QLatin1Char('|'), 0, 0);
-        const QString initial = fromBytes(request.initialPath);
+        const QString initial = request.initialPath.empty() ? CDialogFolder::start()
+                                                            : fromBytes(request.initialPath);
+        const QString title = fromBytes(request.title);
         const QString path = request.save
                                  ? QFileDialog::getSaveFileName(QApplication::activeWindow(),
-                                                                QString(), initial, filter)
+                                                                title, initial, filter)
                                  : QFileDialog::getOpenFileName(QApplication::activeWindow(),
-                                                                QString(), initial, filter);
+                                                                title, initial, filter);
         if (path.isEmpty()) return;
+        CDialogFolder::remember(path);
         std::string bytes = toBytes(path);
         if (request.save && !request.defaultExtension.empty() && !path.contains(QLatin1Char('.')))
             bytes += "." + request.defaultExtension;

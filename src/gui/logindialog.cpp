@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "catalog/tables.h"
 #include "gui/guiprompt.h"
 
 namespace varnel {
@@ -81,7 +82,22 @@ bool runDialog(QDialog& dialog, const std::function<void(QDialog&)>& onOpen) {
 
 }  // namespace
 
+void GuiRemoteDialogs::answerWith(const std::string& host, const std::string& user,
+                                  const std::string& password) {
+    answerHost_ = host;
+    answerUser_ = user;
+    answerPassword_ = password;
+}
+
 bool GuiRemoteDialogs::login(LoginForm& form) {
+    if (!answerHost_.empty() && equalIgnoringCase(answerHost_, form.server)) {
+        // "Save password" keeps what the form says: a saved login stays saved, renewed.
+        form.user = answerUser_;
+        form.password = answerPassword_;
+        form.anonymous = false;
+        answerWith({}, {}, {});
+        return true;
+    }
     bool accepted = false;
     onUiThread([&] {
         LoginDialog dialog(form, parent_);

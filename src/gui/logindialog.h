@@ -41,11 +41,16 @@ class GuiRemoteDialogs : public RemoteDialogs {
     bool networkFolder(std::string& name) override;
 
     void setParent(QWidget* parent) { parent_ = parent; }
+    // A login written into a typed address answers the dialog of that host, once, unseen;
+    // an empty host withdraws it.
+    void answerWith(const std::string& host, const std::string& user,
+                    const std::string& password);
     // Called with each dialog before it runs; tests fill and confirm it from here.
     std::function<void(QDialog&)> onOpen;
 
   private:
     QWidget* parent_;
+    std::string answerHost_, answerUser_, answerPassword_;
 };
 
 }  // namespace varnel

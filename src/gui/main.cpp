@@ -44,6 +44,8 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--install-association") == 0)
             qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The window's own settings (its size and place, the dialogs' folder) live under these.
+    QApplication::setOrganizationName(QStringLiteral("Varnel"));
     QApplication::setApplicationName(QStringLiteral("Varnel"));
     QApplication::setWindowIcon(varnel::applicationIcon());
     varnel::chooseIconTheme();
@@ -80,6 +82,7 @@ int main(int argc, char** argv) {
     varnel::AppSession session(varnel::programDirectory(), prompt, dialogs);
     varnel::CMainFrame frame(session, prompt);
     dialogs.setParent(&frame);
+    frame.setLoginDialogs(&dialogs);
     frame.show();
     frame.start(catalogPath);
     if (quitAfterFirstPage) {

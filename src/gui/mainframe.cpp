@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -18,12 +19,15 @@
 #include "app/ftpview.h"
 #include "app/session.h"
 #include "catalog/editing.h"
+#include "gui/addressbar.h"
 #include "gui/guiprompt.h"
+#include "gui/logindialog.h"
 #include "gui/icons.h"
 #include "gui/foldertree.h"
 #include "gui/mainview.h"
 #include "gui/rowmenu.h"
 #include "gui/sharecommands.h"
+#include "gui/windowstate.h"
 #include "scan/changemonitor.h"
 #include "scan/scancommand.h"
 #include "view/navigation.h"
@@ -66,6 +70,7 @@ CMainFrame::CMainFrame(AppSession& session, GuiPrompt& prompt)
     prompt_.setStatusPane(this, [this](const QString& text) { message_->setText(text); });
     session_.fileCommands.rebuildRecentMenu = [this] { rebuildRecentMenu(); };
     resize(1000, 680);
+    CWindowState::restore(*this, view_->layoutOptions(), *view_->fileList()->header());
 }
 
 CMainFrame::~CMainFrame() {
@@ -140,13 +145,10 @@ void CMainFrame::buildToolBar() {
     row->setObjectName(QStringLiteral("addressRow"));
     row->setMovable(false);
     row->addWidget(new QLabel(QStringLiteral(" address "), row));
-    address_ = new QComboBox(row);
-    address_->setObjectName(QStringLiteral("address"));
-    address_->setEditable(true);
-    address_->setInsertPolicy(QComboBox::NoInsert);
-    address_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    address_ = new CAddressBar(row);
+    address_->viewAddress = [this] { return fromBytes(view_->page().viewAddress()); };
     row->addWidget(address_);
-    connect(address_->lineEdit(), &QLineEdit::returnPressed, this, &CMainFrame::onAddressEnter);
+    connect(address_, &CAddressBar::entered, this, &CMainFrame::onAddressEnter);
     connect(address_, qOverload<int>(&QComboBox::activated), this, &CMainFrame::onAddressPicked);
     fillAddressBar();
 }
@@ -211,11 +213,10 @@ void CMainFrame::rebuildSavedSearchMenu() {
 }
 
 void CMainFrame::fillAddressBar() {
-    const QString typed = address_->currentText();
-    address_->clear();
+    QStringList entries;
     for (const std::string& entry : historyEntries(session_.workspace.settings().addressHistory))
-        address_->addItem(fromBytes(entry));
-    address_->setEditText(typed);
+        entries << fromBytes(entry);
+    address_->setEntries(entries);
 }
 
 void CMainFrame::goTo(const std::string& text) {
@@ -235,33 +236,27 @@ void CMainFrame::goTo(const std::string& text) {
 }
 
 void CMainFrame::onAddressEnter() {
-    navigateOnce([this] {
-        const std::string text = toBytes(address_->currentText());
-        goTo(addressToName(text));
-        if (rememberAddress(session_.workspace.settings().addressHistory, text, true))
-            fillAddressBar();
-    });
+    navigateTo(toBytes(address_->currentText()), true);
 }
 
 void CMainFrame::onAddressPicked(int index) {
-    navigateOnce([this, index] {
-        const std::string text = toBytes(address_->itemText(index));
-        goTo(addressToName(text));
-        if (rememberAddress(session_.workspace.settings().addressHistory, text, false)) {
-            fillAddressBar();
-            address_->setEditText(fromBytes(text));
-        }
-    });
+    navigateTo(toBytes(address_->itemText(index)), false);
 }
 
-// The combo box reports Enter as a pick as well, in the same event: one navigation only. The
-// guard is lifted once the event is over, and not before: a login dialog on the way runs an
-// event loop of its own.
-void CMainFrame::navigateOnce(const std::function<void()>& navigate) {
-    if (addressHandled_) return;
-    addressHandled_ = true;
-    navigate();
-    QTimer::singleShot(0, this, [this] { addressHandled_ = false; });
+void CMainFrame::navigateTo(std::string text, bool typed) {
+    if (std::optional<TypedLogin> login = takeTypedLogin(text)) {
+        // The session gets the login at once (the site may have been visited already), and
+        // the login dialog of a first visit is answered by it.
+        session_.ftp.addSessionLogin(login->host, login->user, login->password);
+        if (loginDialogs_) loginDialogs_->answerWith(login->host, login->user, login->password);
+        address_->setEditText(fromBytes(text));
+    }
+    goTo(addressToName(text));
+    if (loginDialogs_) loginDialogs_->answerWith({}, {}, {});
+    if (rememberAddress(session_.workspace.settings().addressHistory, text, typed)) {
+        fillAddressBar();
+        if (!typed) address_->setEditText(fromBytes(text));
+    }
 }
 
 bool CMainFrame::syncMenuChecks() {
@@ -401,7 +396,7 @@ void CMainFrame::runCommand(int id) {
             if (catalog.page().viewMode != 1)
                 view_->setViewMode(1);
             else
-                page.RefreshPage(false);
+                page.RefreshPage(true);  // and the bar shows "*"
             break;
         case kCmdKeep:
             keepSelection(catalog, prompt_);
@@ -468,6 +463,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    CWindowState::save(*this, view_->layoutOptions(), *view_->fileList()->header());
     event->accept();
 }
 

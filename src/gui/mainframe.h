@@ -7,12 +7,12 @@
 #include <memory>
 #include <string>
 
+#include "gui/addressbar.h"
 #include "gui/progressdialog.h"
 #include "gui/scandialog.h"
 #include "platform/keylocks.h"
 
 class QAction;
-class QComboBox;
 class QLabel;
 class QMenu;
 
@@ -23,6 +23,7 @@ class CMainView;
 class CRowMenu;
 class CShareCommands;
 class GuiPrompt;
+class GuiRemoteDialogs;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -36,7 +37,7 @@ class CMainFrame : public QMainWindow {
     void updateCommandStates();
 
     QAction* action(int id) const { return actions_.value(id); }
-    QComboBox* addressBar() const { return address_; }
+    CAddressBar* addressBar() const { return address_; }
     QLabel* messagePane() const { return message_; }
     CMainView* mainView() const { return view_; }
     CRowMenu* rowMenu() const { return rowMenu_; }
@@ -47,6 +48,8 @@ class CMainFrame : public QMainWindow {
     void onAddressEnter();
     void onAddressPicked(int index);
     void fillAddressBar();
+    // The login dialogs, which a login written into a typed FTP address answers.
+    void setLoginDialogs(GuiRemoteDialogs* dialogs) { loginDialogs_ = dialogs; }
     void showAbout();
 
     // Where the keyboard lights are read from; tests point it at a folder of their own.
@@ -63,17 +66,18 @@ class CMainFrame : public QMainWindow {
     void rebuildRecentMenu();
     void rebuildSavedSearchMenu();
     void goTo(const std::string& text);
+    void navigateTo(std::string text, bool typed);
     void scan();
     bool syncMenuChecks();
     void showKeyLocks();
-    void navigateOnce(const std::function<void()>& navigate);
 
     AppSession& session_;
     GuiPrompt& prompt_;
     CMainView* view_;
     CRowMenu* rowMenu_;
     CShareCommands* shareCommands_;
-    QComboBox* address_;
+    CAddressBar* address_;
+    GuiRemoteDialogs* loginDialogs_ = nullptr;
     QLabel* message_;
     QLabel* lockPanes_[3] = {};
     KeyLights keyLights_;
@@ -83,7 +87,6 @@ class CMainFrame : public QMainWindow {
     QList<QAction*> recentItems_;
     QList<QAction*> savedSearchItems_;
     QHash<int, QAction*> actions_;
-    bool addressHandled_ = false;
     GuiScanDialogs scanDialogs_;
     std::unique_ptr<GuiProgress> progress_;
 };

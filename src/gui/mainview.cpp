@@ -49,6 +49,9 @@ CFileList::CFileList(CMainView& view) : QTreeWidget(&view), view_(view) {
             headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
     }
     header()->setStretchLastSection(false);
+    // Name and Path take the width the window has beyond the other columns.
+    header()->setSectionResizeMode(kColName, QHeaderView::Stretch);
+    header()->setSectionResizeMode(kColPath, QHeaderView::Stretch);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setAllColumnsShowFocus(true);

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "gui/dialogfolder.h"
 #include "gui/guiprompt.h"
 
 namespace varnel {
@@ -39,8 +40,10 @@ ScanOptionsDialog::ScanOptionsDialog(Prompt& prompt, QWidget* parent)
 
     chooseFolder = [this] {
         FolderChoice choice;
-        const QString path = QFileDialog::getExistingDirectory(
-            this, QString::fromLatin1(kFolderChooserTitle), QString(), QFileDialog::ShowDirsOnly);
+        const QString path =
+            QFileDialog::getExistingDirectory(this, QString::fromLatin1(kFolderChooserTitle),
+                                              CDialogFolder::start(), QFileDialog::ShowDirsOnly);
+        CDialogFolder::remember(path);
         choice.chosen = !path.isEmpty();
         choice.hasPath = choice.chosen;
         choice.path = toBytes(path);

@@ -13,6 +13,7 @@ enum class Answer { Ok, Cancel, Yes, No };
 
 // The standard open and save dialogs.
 struct FileDialogRequest {
+    std::string title;  // the command's name: "Import catalog"
     bool save = false;
     std::string filter;            // e.g. "Files db (*.fdb)|*.fdb"
     std::string defaultExtension;  // without the dot

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QSettings>
+#include <QStandardPaths>
 #include <string>
 
 int main(int argc, char** argv) {
@@ -11,6 +13,12 @@ int main(int argc, char** argv) {
     std::string runtime = "/tmp/varnel-gui-XXXXXX";
     if (mkdtemp(runtime.data())) setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     QApplication app(argc, argv);
+    // The window remembers its size and the dialogs' folder: in a settings place of the
+    // tests' own (~/.qttest), emptied first, never the user's.
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication::setOrganizationName(QStringLiteral("Varnel"));
+    QApplication::setApplicationName(QStringLiteral("varnel-gui-tests"));
+    QSettings().clear();
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     rmdir(runtime.c_str());

@@ -103,6 +103,7 @@ struct WindowFixture : ::testing::Test {
         prompt = std::make_unique<GuiPrompt>();
         session = std::make_unique<AppSession>(dir.path(), *prompt, dialogs);
         frame = std::make_unique<CMainFrame>(*session, *prompt);
+        frame->setLoginDialogs(&dialogs);
         frame->resize(900, 600);
         frame->show();
         frame->start(catalogPath);
