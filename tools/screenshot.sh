@@ -3,6 +3,7 @@
 # drawn by Qt's offscreen platform (no display needed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+build=${VARNEL_BUILD_DIR:-build}  # the build folder that holds src/varnel and src/varnel-cli
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # One line a file: folder, name, note, time (Windows file time), size.
@@ -26,7 +27,13 @@ for i in range(1, 13):
 for folder, name, note, time, size in rows:
     print("\t".join([folder, name, note, str(time), str(size & 0xFFFFFFFF)]))
 PY
-build/src/varnel-cli -d "$work/catalog.fdb" make "$work/records.tsv" >/dev/null
+"$build/src/varnel-cli" -d "$work/catalog.fdb" make "$work/records.tsv" >/dev/null
 mkdir -p -m 0700 "$work/runtime"
-XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen TZ=UTC \
-    build/src/varnel --screenshot docs/screenshot.png "$work/catalog.fdb"
+# The folder pane shows a home folder of the same shape; the window's remembered size and
+# place are a settings folder of its own, so the picture never depends on the user's.
+for folder in Documents/letters Music/Jazz Music/Rock Photos/2025 Videos; do
+    mkdir -p "$work/home/ann/$folder"
+done
+HOME="$work/home/ann" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+    QT_QPA_PLATFORM=offscreen TZ=UTC \
+    "$build/src/varnel" --screenshot docs/screenshot.png "$work/catalog.fdb"

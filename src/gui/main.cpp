@@ -9,10 +9,13 @@
 
 #include "app/association.h"
 #include "app/session.h"
+#include "gui/columnheader.h"
+#include "gui/foldertree.h"
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
 #include "gui/logindialog.h"
 #include "gui/mainframe.h"
+#include "gui/mainview.h"
 #include "platform/programdir.h"
 
 namespace {
@@ -90,6 +93,18 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &frame, [] { QApplication::exit(0); });
     }
     if (!screenshot.isEmpty()) {
+        // The picture shows the folder pane opened at the home folder and the list sorted by
+        // a header click on Size, largest first.
+        QTimer::singleShot(600, &frame, [&frame] {
+            varnel::CFolderTree& tree = *frame.mainView()->folderPane();
+            if (QTreeWidgetItem* home = tree.topLevelItem(0)) {
+                tree.expandItem(home);
+                for (int k = 0; k < home->childCount(); ++k)
+                    if (home->child(k)->text(0) == QStringLiteral("Music"))
+                        tree.expandItem(home->child(k));
+            }
+            frame.mainView()->columnHeader()->sort().headerClick(varnel::kColSize);
+        });
         QTimer::singleShot(1200, &frame, [&frame, screenshot] {
             const bool saved = frame.grab().save(screenshot);
             std::fprintf(stderr, saved ? "varnel: saved %s\n" : "varnel: cannot save %s\n",
