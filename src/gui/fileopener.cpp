@@ -26,12 +26,15 @@ QUrl ftpUrl(const std::string& ftpName) {
 }
 
 CFileOpener::CFileOpener(AppSession& session, Progress& progress)
-    : openUrl(&QDesktopServices::openUrl), session_(session), progress_(progress) {}
+    : openUrl(&QDesktopServices::openUrl),
+      fileExists(&pathExists),
+      session_(session),
+      progress_(progress) {}
 
 bool CFileOpener::openFile(const std::string& folder, const std::string& name, uint64_t size) {
     if (!IsFtpName(folder.c_str())) {
         const std::string path = folder + name;
-        if (!pathExists(path)) {
+        if (!fileExists(path)) {
             // The catalog remembers a file the disk no longer has: offer to bring it up to date.
             if (session_.prompt.ask("\"" + path + "\" file not found. Refresh its folder?",
                                     Buttons::YesNo) == Answer::Yes) {

@@ -27,6 +27,8 @@ class CFileOpener {
 
     // How a URL reaches the desktop; tests look at what would have been opened.
     std::function<bool(const QUrl&)> openUrl;
+    // Whether a local file is there; tests of catalogs without files say yes.
+    std::function<bool(const std::string&)> fileExists;
 
   private:
     AppSession& session_;

@@ -20,6 +20,7 @@
 #include "app/session.h"
 #include "catalog/editing.h"
 #include "gui/addressbar.h"
+#include "gui/fileoperations.h"
 #include "gui/guiprompt.h"
 #include "gui/logindialog.h"
 #include "gui/icons.h"
@@ -48,6 +49,8 @@ CMainFrame::CMainFrame(AppSession& session, GuiPrompt& prompt)
     rowMenu_ = new CRowMenu(*view_, session_, *progress_);
     view_->setRowMenu(rowMenu_);
     rowMenu_->browseFolder = [this](const std::string& folder) { view_->browseFolder(folder); };
+    fileOperations_ = new CFileOperations(*view_, session_, *progress_, this);
+    fileOperations_->connectTo(rowMenu_->operations);
     shareCommands_ = new CShareCommands(
         session_, *progress_, view_->page(), [this](const std::string& folder) { goTo(folder); },
         this);
@@ -349,6 +352,18 @@ void CMainFrame::runCommand(int id) {
             break;
         case kCmdExit:
             close();
+            break;
+        case kCmdCopy:
+            fileOperations_->copyRecords();
+            break;
+        case kCmdPaste:
+            fileOperations_->pasteRecords();
+            break;
+        case kCmdDelete:
+            fileOperations_->deleteSelected();
+            break;
+        case kCmdCopyUrl:
+            fileOperations_->copyUrls();
             break;
         case kCmdSelectAll:
             page.selectAll();

@@ -20,6 +20,7 @@ namespace varnel {
 
 class AppSession;
 class CMainView;
+class CFileOperations;
 class CRowMenu;
 class CShareCommands;
 class GuiPrompt;
@@ -42,6 +43,7 @@ class CMainFrame : public QMainWindow {
     CMainView* mainView() const { return view_; }
     CRowMenu* rowMenu() const { return rowMenu_; }
     CShareCommands* shareCommands() const { return shareCommands_; }
+    CFileOperations* fileOperations() const { return fileOperations_; }
     GuiScanDialogs& scanDialogs() { return scanDialogs_; }
     GuiProgress& progress() { return *progress_; }
 
@@ -76,6 +78,7 @@ class CMainFrame : public QMainWindow {
     CMainView* view_;
     CRowMenu* rowMenu_;
     CShareCommands* shareCommands_;
+    CFileOperations* fileOperations_;
     CAddressBar* address_;
     GuiRemoteDialogs* loginDialogs_ = nullptr;
     QLabel* message_;

@@ -35,6 +35,8 @@ struct RowMenuWindow : WindowFixture {
             opened.push_back(url);
             return true;
         };
+        // The catalog's files are made up: take them as there.
+        frame->rowMenu()->opener().fileExists = [](const std::string&) { return true; };
         ticks(1);
     }
 };
