@@ -19,7 +19,7 @@ namespace {
 
 // Bytes gathered before they go to the server, and at most held back from the reader: every
 // batch costs a pause and a resume of the transfer, so they are large.
-constexpr size_t kSendBatch = 1024 * 1024;
+constexpr size_t kSendBatch = 4 * 1024 * 1024;
 constexpr size_t kReceiveLimit = 1024 * 1024;
 // A listing larger than this is not a folder anyone can browse.
 constexpr size_t kMaxListingBytes = 64 * 1024 * 1024;
