@@ -54,11 +54,6 @@ int run(const std::vector<std::string>& argv, double* cpu) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 void printComparison(const char* what, const char* baseline, const Timing& ours,
                      const Timing& theirs, double mib) {
     // Wall time decides the goal; the best round and the CPU time show how much of a

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "benchtiming.h"
 #include "platform/progress.h"
 #include "remote/loginform.h"
 
@@ -47,7 +48,6 @@ int run(const std::vector<std::string>& argv, double* cpu = nullptr);
 struct Timing {
     std::vector<double> wall, cpu;
 };
-double median(std::vector<double> v);
 // Three lines: Varnel, the baseline and their ratio, for `mib` MiB moved per round.
 void printComparison(const char* what, const char* baseline, const Timing& ours,
                      const Timing& theirs, double mib);

@@ -18,19 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "benchtiming.h"
 #include "gui/foldertree.h"
 
 namespace {
 
-double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+using varnel::bench::median;
+using varnel::bench::now;
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 // What any listing of the folder must do: read its entries and look at each one.
 int listFolders(const std::string& folder) {

@@ -13,7 +13,7 @@
 
 #include "app/session.h"
 #include "catalog/sort.h"
-#include "corpus.h"
+#include "windowrig.h"
 #include "gui/guiprompt.h"
 #include "gui/logindialog.h"
 #include "gui/mainframe.h"
@@ -22,16 +22,8 @@
 namespace {
 
 using namespace varnel;
-
-double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using bench::median;
+using bench::now;
 
 }  // namespace
 
@@ -39,23 +31,9 @@ int main(int argc, char** argv) {
     const int32_t count = argc > 1 ? std::atoi(argv[1]) : 1000000;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / "varnel-headersort-bench";
-    std::filesystem::create_directories(dir);
-
-    GuiPrompt prompt;
-    GuiRemoteDialogs dialogs;
-    AppSession session(dir.string(), prompt, dialogs);
-    bench::generateCorpus(session.catalog, count);
-    Catalog& catalog = session.catalog;
-    catalog.historyPushList(kMasterList);
-    catalog.page().viewMode = 1;
-    CMainFrame frame(session, prompt);
-    frame.resize(1000, 700);
-    frame.show();
-    QApplication::processEvents();
-    CMainView& view = *frame.mainView();
-    view.LayoutView();
+    bench::WindowRig rig("varnel-headersort-bench", count);
+    Catalog& catalog = rig.session.catalog;
+    CMainView& view = rig.view();
     QHeaderView& header = *view.fileList()->header();
     std::printf("headersort_bench: %d records (%s build)\n", count, VARNEL_BUILD_TYPE);
 
@@ -97,6 +75,6 @@ int main(int argc, char** argv) {
                     "goal <= 1.10\n",
                     c.name, median(clicked) * 1e3, median(alone) * 1e3, ratio);
     }
-    std::filesystem::remove_all(dir);
+    std::filesystem::remove_all(rig.dir);
     return failed ? 1 : 0;
 }

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/session.h"
-#include "corpus.h"
+#include "windowrig.h"
 #include "gui/guiprompt.h"
 #include "gui/logindialog.h"
 #include "gui/mainframe.h"
@@ -22,16 +22,8 @@
 namespace {
 
 using namespace varnel;
-
-double now() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using bench::median;
+using bench::now;
 
 }  // namespace
 
@@ -39,22 +31,9 @@ int main(int argc, char** argv) {
     const int32_t count = argc > 1 ? std::atoi(argv[1]) : 1000000;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / "varnel-window-bench";
-    std::filesystem::create_directories(dir);
-
-    GuiPrompt prompt;
-    GuiRemoteDialogs dialogs;
-    AppSession session(dir.string(), prompt, dialogs);
-    bench::generateCorpus(session.catalog, count);
-    session.catalog.historyPushList(kMasterList);
-    session.catalog.page().viewMode = 1;
-    CMainFrame frame(session, prompt);
-    frame.resize(1000, 700);
-    frame.show();
-    QApplication::processEvents();
-    CMainView& view = *frame.mainView();
-    view.LayoutView();
+    bench::WindowRig rig("varnel-window-bench", count);
+    AppSession& session = rig.session;
+    CMainView& view = rig.view();
     FilePage& page = view.page();
     QTreeWidget& list = *view.fileList();
     const int rows = page.pageSize();
@@ -111,6 +90,6 @@ int main(int argc, char** argv) {
         "(a frame at 60 Hz: 16.7 ms)\n",
         median(step) * 1e3, median(plain) * 1e3, median(step) / median(plain));
     if (failed) std::fprintf(stderr, "verification failed: first row\n");
-    std::filesystem::remove_all(dir);
+    std::filesystem::remove_all(rig.dir);
     return failed ? 1 : 0;
 }
