@@ -4,27 +4,11 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <map>
 
+#include "support/envfile.h"
 #include "support/tempdir.h"
 
 namespace varnel::test {
-
-namespace {
-
-std::map<std::string, std::string> readEnvFile(const std::string& path) {
-    std::map<std::string, std::string> values;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        size_t equals = line.find('=');
-        if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
-    }
-    return values;
-}
-
-}  // namespace
 
 const FtpTestServer* FtpTestServer::get() {
     static const std::unique_ptr<FtpTestServer> server = []() -> std::unique_ptr<FtpTestServer> {

@@ -4,28 +4,12 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <memory>
 
+#include "support/envfile.h"
 #include "remote/foldersharing.h"
 
 namespace varnel::test {
-
-namespace {
-
-std::map<std::string, std::string> readEnvFile(const std::string& path) {
-    std::map<std::string, std::string> values;
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        size_t equals = line.find('=');
-        if (equals != std::string::npos) values[line.substr(0, equals)] = line.substr(equals + 1);
-    }
-    return values;
-}
-
-}  // namespace
 
 const SmbTestServer* SmbTestServer::get() {
     static const std::unique_ptr<SmbTestServer> server = []() -> std::unique_ptr<SmbTestServer> {
