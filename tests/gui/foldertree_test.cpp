@@ -134,14 +134,6 @@ struct FtpTreeWindow : TreeWindow {
         folder = std::make_unique<test::ServerFolder>(
             *server, ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
-    bool tickUntilStatus(const std::string& text) {
-        for (int i = 0; i < 500; ++i) {
-            ticks(1);
-            if (status() == text) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
-    }
     const test::FtpTestServer* server = nullptr;
     std::unique_ptr<test::ServerFolder> folder;
 };

@@ -26,15 +26,6 @@ struct FtpWindow : test::WindowFixture {
         folder = std::make_unique<test::ServerFolder>(
             *server, ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
-    // Ticks the timer until the status bar shows `text`, for at most ten seconds.
-    bool tickUntilStatus(const std::string& text) {
-        for (int i = 0; i < 500; ++i) {
-            ticks(1);
-            if (status() == text) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
-    }
     // Search with the test's folder typed into the scan dialog.
     void scanTheSite() {
         frame->scanDialogs().onOpen = [&](ScanOptionsDialog& dialog) {

@@ -15,8 +15,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/commandtable.h"
@@ -117,6 +119,16 @@ struct WindowFixture : ::testing::Test {
     void ticks(int n) {
         for (int i = 0; i < n; ++i) frame->mainView()->tick();
         frame->updateCommandStates();
+    }
+    // Ticks the timer until the status bar shows `text`, for at most ten seconds (a
+    // background listing arrives on one of the ticks).
+    bool tickUntilStatus(const std::string& text) {
+        for (int i = 0; i < 500; ++i) {
+            ticks(1);
+            if (status() == text) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
     }
     void clickRow(int row, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         const QRect r = list()->visualItemRect(list()->topLevelItem(row));
