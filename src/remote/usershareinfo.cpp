@@ -24,7 +24,8 @@ bool parseUserShareInfo(std::string_view text, std::vector<UserShareEntry>& out,
     bool seenPath = false, seenComment = false, seenAcl = false, seenGuest = false;
     size_t lineNumber = 0;
     auto closeBlock = [&]() {
-        if (!out.empty() && !seenPath) return fail(error, lineNumber, "a share without a path");
+        if (!out.empty() && (!seenPath || out.back().path.empty()))
+            return fail(error, lineNumber, "a share without a path");
         return true;
     };
     for (size_t at = 0; at < text.size();) {

@@ -49,7 +49,7 @@ TEST(UserShareInfo, ReadsEveryShareAndRefusesWhatIsNotAListing) {
     for (const std::string& bad :
          {"path=/x\n"s, "[open\npath=/x\n"s, "[]\n"s, "[a]\ncomment=no path\n"s,
           "[a]\npath=/x\n[b]\nguest_ok=y\n"s, "[a]\npath=/x\npath=/y\n"s, "[a]\njunk\n"s,
-          "[a]\npath=/x\0y\n"s}) {
+          "[a]\npath=/x\0y\n"s, "[a]\npath=\n"s}) {
         EXPECT_FALSE(parseUserShareInfo(bad, shares, error)) << bad;
         EXPECT_NE(error.find("net usershare info"), std::string::npos) << error;
     }
