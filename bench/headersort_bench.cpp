@@ -4,20 +4,13 @@
 // Prints median times and ratios; only a wrong answer makes the run fail.
 #include <QApplication>
 #include <QHeaderView>
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
 
-#include "app/session.h"
 #include "catalog/sort.h"
 #include "windowrig.h"
-#include "gui/guiprompt.h"
-#include "gui/logindialog.h"
-#include "gui/mainframe.h"
-#include "gui/mainview.h"
 
 namespace {
 

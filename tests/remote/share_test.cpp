@@ -111,23 +111,6 @@ struct Sharing : ::testing::Test {
     int listChanges = 0;
 };
 
-TEST_F(Sharing, OnlyTheIntroductionPageAndFoldersWithdrawTheShare) {
-    shares.standing = UserShareEntry{"sharefolder", folder, "", "S-1-1-0:R,", true};
-    writeFile(folder + "VARNELINTRO.HTM", "<html>");  // the page's name in any case
-    std::filesystem::create_directories(folder + "sub");
-    writeFile(folder + "sub/inner.txt", "x");  // a file in a sub-folder does not count
-    EXPECT_TRUE(sharing.RefreshShare());
-    EXPECT_EQ(shares.calls, std::vector<std::string>{"delete SHAREFOLDER"});
-    EXPECT_FALSE(shares.standing);
-
-    // Nothing standing, nothing to delete; a missing folder holds no file either.
-    shares.calls.clear();
-    std::filesystem::remove_all(folder);
-    EXPECT_TRUE(sharing.RefreshShare());
-    EXPECT_TRUE(shares.calls.empty());
-    EXPECT_TRUE(prompt.told.empty());
-}
-
 TEST_F(Sharing, OneFileSharesTheFolderReadOnlyAndTheShareListCountsItsFiles) {
     writeFile(folder + "Varnelintro.htm", "<html>");
     writeFile(folder + "song.mp3", "abc");
