@@ -7,7 +7,7 @@ namespace varnel {
 ViewLayout LayoutView(int width, int height, int tabRowHeight, int viewMode,
                       const LayoutOptions& options) {
     ViewLayout out;
-    out.viewMode = viewMode == 0 ? 1 : viewMode;
+    out.viewMode = viewMode;
     const int w = options.folderPaneShown ? options.folderPaneWidth : 0;
     const int s = options.lowerPreviewShown ? options.lowerPreviewHeight : 0;
     const int t = tabRowHeight;
@@ -15,7 +15,8 @@ ViewLayout LayoutView(int width, int height, int tabRowHeight, int viewMode,
     out.fileListShown = out.viewMode == 1;
     out.resultPageShown = out.viewMode == 0;
     out.previewShown = out.viewMode == 2;
-    out.selectedTab = out.viewMode - 1;
+    // Tabs: "result" (list), "preview", "searches" (the result page).
+    out.selectedTab = (out.viewMode + 2) % 3;
 
     out.folderTree = {0, 0, std::max(w - kSplitterThickness, 0), height};
     out.verticalSplitter = {w == 0 ? 0 : w - kSplitterThickness, 0, kSplitterThickness, height};

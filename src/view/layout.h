@@ -22,7 +22,7 @@ struct LayoutOptions {
 };
 
 struct ViewLayout {
-    int viewMode = 1;  // 0 never survives a layout
+    int viewMode = 1;  // 0 the saved-searches page, 1 the file list, 2 the preview
     bool folderTreeShown = false;
     ViewRect folderTree;
     ViewRect verticalSplitter;

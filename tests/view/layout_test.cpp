@@ -13,8 +13,7 @@ namespace {
 
 TEST(Layout, PanesFollowTheFlagsAndTheViewMode) {
     LayoutOptions options;
-    ViewLayout l = LayoutView(1000, 600, 25, 0, options);
-    EXPECT_EQ(l.viewMode, 1);  // the result page never stays
+    ViewLayout l = LayoutView(1000, 600, 25, 1, options);
     EXPECT_EQ(l.selectedTab, 0);
     EXPECT_EQ(l.folderTree, (ViewRect{0, 0, 177, 600}));
     EXPECT_EQ(l.verticalSplitter, (ViewRect{177, 0, 3, 600}));
@@ -28,6 +27,13 @@ TEST(Layout, PanesFollowTheFlagsAndTheViewMode) {
     EXPECT_EQ(l.selectedTab, 1);
     EXPECT_FALSE(l.fileListShown);
     EXPECT_TRUE(l.previewShown);
+    EXPECT_EQ(l.mainPane, (ViewRect{180, 25, 820, 575}));
+    // So does the saved-searches page, on the third tab.
+    l = LayoutView(1000, 600, 25, 0, options);
+    EXPECT_EQ(l.viewMode, 0);
+    EXPECT_EQ(l.selectedTab, 2);
+    EXPECT_TRUE(l.resultPageShown);
+    EXPECT_FALSE(l.fileListShown || l.previewShown);
     EXPECT_EQ(l.mainPane, (ViewRect{180, 25, 820, 575}));
 
     // No folder pane: the whole width; the height (and so the page size) is unchanged.
