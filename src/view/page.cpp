@@ -4,14 +4,16 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 
+#include "catalog/identity.h"
 #include "catalog/sort.h"
 #include "catalog/tables.h"
 #include "platform/filetime.h"
 #include "query/lists.h"
 #include "query/search.h"
 #include "remote/ftpnames.h"
+#include "remote/mirrorpaths.h"
+#include "view/pagetitle.h"
 
 namespace varnel {
 
@@ -41,29 +43,13 @@ std::string timeText(uint64_t fileTime) {
     return text;
 }
 
-std::string ReadPageTitle(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    // Titles stand in the head; the first 64 KiB is plenty and keeps a huge file cheap.
-    std::string head(65536, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<size_t>(in.gcount()));
-    std::string folded = head;
-    for (char& c : folded) c = static_cast<char>(foldCase(static_cast<unsigned char>(c)));
-    size_t open = folded.find("<title");
-    if (open == std::string::npos) return {};
-    open = folded.find('>', open);
-    if (open == std::string::npos) return {};
-    const size_t close = folded.find("</title", open);
-    if (close == std::string::npos) return {};
-    std::string title = head.substr(open + 1, close - open - 1);
-    for (char& c : title)
-        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
-    const size_t first = title.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    title.erase(0, first);
-    title.erase(title.find_last_not_of(' ') + 1);
-    return title.substr(0, kTextSize - 1);
+// Where an FTP file's bytes may be read: the copy the preview fetched into the mirror folder,
+// and nowhere else ("" when there is none). A local file is read where it is.
+std::string FilePage::localCopyOf(const std::string& path) const {
+    if (!IsFtpName(path.c_str())) return path;
+    std::string mirror;
+    if (programDir.empty() || !MirrorPathOf(programDir, path, mirror)) return {};
+    return mirror;
 }
 
 FilePage::FilePage(Catalog& catalog, CatalogSearch& search, PageScreen& screen)
@@ -178,7 +164,7 @@ void FilePage::fillRow(int row, int32_t i) {
     if (catalog_.recordNoteText(list, i)[0] == '\0') {
         std::string title;
         if (extensionInList(name.c_str(), "htm,html"))
-            title = ReadPageTitle(catalog_.recordFolder(list, i) + name);
+            title = ReadPageTitle(localCopyOf(catalog_.recordFolder(list, i) + name));
         if (title.empty()) title = " ";
         // A view over the master list knows its record there; only copies must search.
         const int32_t master = list == kMasterList || catalog_.isDerived(list)
@@ -250,8 +236,7 @@ void FilePage::RefreshPage(bool updatePreview) {
         catalog_.recordCount(kSelectionList) > 0) {
         std::string path = std::string(catalog_.recordFolder(kSelectionList, 0)) +
                            catalog_.recordName(kSelectionList, 0);
-        if (!equalIgnoringCase(path, lastPreviewed_) &&
-            (page.viewMode == 1 || page.viewMode == 2)) {
+        if (!samePathText(path, lastPreviewed_) && (page.viewMode == 1 || page.viewMode == 2)) {
             lastPreviewed_ = path;
             SwapFtpSeparators(path);
             screen_.preview(path);

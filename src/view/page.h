@@ -58,8 +58,6 @@ std::string sizeText(uint32_t size);
 std::string groupedNumber(uint64_t value);
 // "2003-12-05  09:07" in local time; "" when the time cannot be converted.
 std::string timeText(uint64_t fileTime);
-// The text of the first <title> element of an HTML file; "" when there is none.
-std::string ReadPageTitle(const std::string& path);
 
 enum class ScrollCode {
     LineUp,
@@ -131,6 +129,9 @@ class FilePage {
     std::function<uint64_t()> currentFileTime;
     int sharedCount = -1;
     const std::string& statusText() const { return status_; }
+    // The program directory, under whose mirror folders the preview keeps its copies of FTP
+    // files; the Note column reads an FTP page's title from there.
+    std::string programDir;
 
   private:
     bool rebuildStaleView();
@@ -141,6 +142,7 @@ class FilePage {
     void writeCell(int row, int column, const std::string& text);
     void writeStatus();
     void sortThroughTemp(int list, int32_t column, int32_t order);
+    std::string localCopyOf(const std::string& path) const;
 
     Catalog& catalog_;
     CatalogSearch& search_;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <filesystem>
 
 #include "pagescreen.h"
 #include "platform/filetime.h"
@@ -44,15 +45,6 @@ TEST(PageTexts, PageSizeIsTwoRowsLessAndCapped) {
     for (const auto& [height, rowHeight, rows] :
          {std::tuple{440, 20, 20}, {30, 20, 0}, {5000, 18, 50}, {400, 0, 0}})
         EXPECT_EQ(FilePage::pageSizeFor(height, rowHeight), rows) << height << "/" << rowHeight;
-}
-
-TEST(PageTexts, PageTitleComesFromTheFile) {
-    test::TempDir dir;
-    test::writeFile(dir.file("a.html"), "<html><HEAD><Title>\n My page </title></head>");
-    test::writeFile(dir.file("b.html"), "<html>no title</html>");
-    EXPECT_EQ(ReadPageTitle(dir.file("a.html")), "My page");
-    EXPECT_EQ(ReadPageTitle(dir.file("b.html")), "");
-    EXPECT_EQ(ReadPageTitle(dir.file("missing.html")), "");
 }
 
 TEST_F(PageFixture, ShortViewFillsItsRowsAndBlanksTheRest) {
@@ -185,6 +177,35 @@ TEST_F(PageFixture, EmptyNotesOfHtmlFilesTakeThePageTitleOnce) {
     EXPECT_EQ(screen.rows[0].cells[kColNote], "Hello");
     EXPECT_EQ(test::readRecord(catalog, 0, 0).note, "Hello");
     EXPECT_EQ(test::readRecord(catalog, 0, 1).note, " ");
+}
+
+// An FTP page's title comes from the copy in its mirror folder, and only from there.
+TEST_F(PageFixture, FtpPagesTakeTheirTitleFromTheMirrorCopy) {
+    test::TempDir dir;
+    page.programDir = dir.path();
+    std::filesystem::create_directories(dir.file("Ftp/host/pub"));
+    test::writeFile(dir.file("Ftp/host/pub/p.html"), "<title>Fetched</title>");
+    view(kMasterList, {{"ftp:\\\\host\\pub\\", "p.html", "", 0, 1},
+                       {"ftp:\\\\host\\pub\\", "q.html", "", 0, 1}});
+    show(5);
+    EXPECT_EQ(screen.rows[0].cells[kColNote], "Fetched");
+    EXPECT_EQ(screen.rows[1].cells[kColNote], " ");
+}
+
+// The preview is sent a file once; a local path spelled in another case is another file,
+// an FTP one is not.
+TEST_F(PageFixture, PreviewGoesOutOnceForEachFile) {
+    view(kMasterList, {{"/d/", "A.txt", "x", 0, 1},
+                       {"/d/", "a.txt", "x", 0, 1},
+                       {"ftp:\\\\h\\", "B.txt", "x", 0, 1},
+                       {"ftp:\\\\h\\", "b.txt", "x", 0, 1}});
+    catalog.page().viewMode = 2;
+    show(5);
+    for (int row : {0, 0, 1, 2, 3}) {
+        page.SelectRow(row, false, false);
+        page.RefreshPage(true);
+    }
+    EXPECT_EQ(screen.previews, (std::vector<std::string>{"/d/A.txt", "/d/a.txt", "ftp://h/B.txt"}));
 }
 
 TEST_F(PageFixture, TypeAheadFindsTheNextMatchingName) {

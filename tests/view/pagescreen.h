@@ -43,10 +43,11 @@ class RecordingScreen : public PageScreen {
     }
     void setStatus(std::string_view text) override { status = text; }
     void setAddress(std::string_view text) override { address = text; }
-    void preview(std::string_view) override {}
+    void preview(std::string_view path) override { previews.emplace_back(path); }
 
     std::vector<ScreenRow> rows;
     std::vector<std::string> typeLookups;
+    std::vector<std::string> previews;
     int cellWrites = 0, scrollBarSets = 0;
     int scrollMax = -1, scrollPos = -1;
     std::string status, address;
