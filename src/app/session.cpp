@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "catalog/editing.h"
+#include "query/resultpage.h"
 #include "scan/folderrefresh.h"
 
 namespace varnel {
@@ -32,6 +33,15 @@ AppSession::AppSession(const std::string& programDir, Prompt& prompt, RemoteDial
     services.ftp = &ftp;
     services.listingCache = &listings.cache();
     connectCatalogMerge(database, catalog, scannedFolders);
+    searches.onChanged = [this] {
+        refreshSearchPage();
+        if (savedSearchesChanged) savedSearchesChanged();
+    };
+}
+
+bool AppSession::refreshSearchPage() {
+    return regenerateSearchPage(workspace.paths().resultPage, searches,
+                                workspace.settings().pageColumnCount);
 }
 
 bool AppSession::openStartCatalog(const std::string& path) {
@@ -46,6 +56,7 @@ bool AppSession::openStartCatalog(const std::string& path) {
     if (firstRun) sharing.RefreshShare(FolderSharing::Report::Status);
     // A catalog saved without a view opens on all its records.
     if (catalog.currentList() < 0) catalog.historyPushList(kMasterList);
+    if (catalog.page().viewMode == 0) catalog.page().viewMode = 1;
     return firstRun;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Everything one run of the program works with, built in the order each part needs the one
 // before: settings, catalog, its file, searches, FTP, scanning and the change monitor.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +37,11 @@ class AppSession {
     // The save question and the settings file at exit; false when the user cancelled or the
     // catalog could not be saved (the program stays open).
     bool closeDown();
+    // Writes the saved-searches page (4.html) from the list as it is now.
+    bool refreshSearchPage();
+
+    // After every change of the saved searches (the page is already rewritten).
+    std::function<void()> savedSearchesChanged;
 
     Prompt& prompt;
     Workspace workspace;

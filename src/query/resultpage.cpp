@@ -1,5 +1,6 @@
 #include "query/resultpage.h"
 
+#include <climits>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -118,17 +119,46 @@ bool regenerateSearchPage(const std::string& resultPagePath, const SavedSearchLi
     return writeFileAtomically(resultPagePath, out).empty();
 }
 
+namespace {
+
+// Reads the decimal number at the front of `text`; 0 digits when there is none.
+size_t readNumber(std::string_view text, int64_t& number) {
+    size_t digits = 0;
+    number = 0;
+    while (digits < text.size() && digits < 9 && text[digits] >= '0' && text[digits] <= '9')
+        number = number * 10 + (text[digits++] - '0');
+    return digits;
+}
+
+// A browser hands `murrel://3` on as `murrel://0.0.0.3`: it reads the number as an IPv4
+// host. Four dotted parts are turned back into the number they came from.
+bool readDottedNumber(std::string_view text, int64_t& number) {
+    number = 0;
+    for (int part = 0; part < 4; ++part) {
+        int64_t value = 0;
+        const size_t digits = readNumber(text, value);
+        if (digits == 0 || digits > 3 || value > 255) return false;
+        number = number * 256 + value;
+        text.remove_prefix(digits);
+        if (part < 3) {
+            if (text.empty() || text[0] != '.') return false;
+            text.remove_prefix(1);
+        }
+    }
+    return text.empty() || text[0] == '/';
+}
+
+}  // namespace
+
 ResultPageLink classifyResultPageLink(std::string_view url) {
     if (url.find("4.html") != std::string_view::npos) return {ResultPageLink::LoadPage};
     if (url.find("go.cgi") != std::string_view::npos) return {ResultPageLink::OpenSearchDialog};
-    size_t slashes = url.find("//");
+    const size_t slashes = url.find("//");
     if (slashes == std::string_view::npos) return {};
+    const std::string_view rest = url.substr(slashes + 2);
     int64_t number = 0;
-    size_t digits = 0;
-    for (size_t i = slashes + 2; i < url.size() && url[i] >= '0' && url[i] <= '9' && digits < 9;
-         ++i, ++digits)
-        number = number * 10 + (url[i] - '0');
-    if (digits == 0) return {};
+    if (!readDottedNumber(rest, number) && readNumber(rest, number) == 0) return {};
+    if (number > INT32_MAX) return {};
     return {ResultPageLink::RunSearch, static_cast<int32_t>(number)};
 }
 

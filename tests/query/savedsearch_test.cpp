@@ -137,6 +137,9 @@ TEST(ResultPage, LinksRunSearchesOrOpenTheDialog) {
     ResultPageLink run = classifyResultPageLink("murrel://12");
     EXPECT_EQ(run.kind, ResultPageLink::RunSearch);
     EXPECT_EQ(run.search, 12);
+    // As a browser hands the link on: the number read as an IPv4 host.
+    EXPECT_EQ(classifyResultPageLink("murrel://0.0.0.3").search, 3);
+    EXPECT_EQ(classifyResultPageLink("murrel://0.0.1.44/").search, 300);
     EXPECT_EQ(classifyResultPageLink("murrel:12").kind, ResultPageLink::Nothing);
     EXPECT_EQ(classifyResultPageLink("murrel://x").kind, ResultPageLink::Nothing);
 
