@@ -22,6 +22,12 @@ struct SavedSearchTexts {
     std::string name, patterns, folder;
 };
 
+// One entry whole, as a view keeps it: what it selects does not change when the list does.
+struct SavedSearch {
+    SavedSearchTexts texts;
+    SearchCriteria criteria;
+};
+
 class SavedSearchList {
   public:
     // Works on the count and block of the settings, so saving the settings saves the list.
@@ -34,6 +40,10 @@ class SavedSearchList {
     int32_t savedSearchDays(int32_t i) const { return criteria(i).days; }
     uint64_t savedSearchStart(int32_t i) const { return criteria(i).start; }
     uint64_t savedSearchEnd(int32_t i) const { return criteria(i).end; }
+    SavedSearch savedSearch(int32_t i) const {
+        return {{std::string(text(i, 0)), std::string(text(i, 1)), std::string(text(i, 2))},
+                criteria(i)};
+    }
 
     // Each returns 0 and changes nothing when the texts would not fit the block.
     int addSavedSearch(std::string_view name, std::string_view patterns, std::string_view folder,

@@ -243,12 +243,22 @@ int CatalogSearch::runSavedSearch(int32_t index, int list) {
     if (index < 0 || index >= searches_.count()) return 0;
     const bool made = list < 0;
     if (made) list = catalog_.allocTempList(0);
-    catalog_.setRecordCount(list, 0);
+    const SavedSearch search = searches_.savedSearch(index);
+    runSearch(search, list);
+    if (made) {
+        catalog_.historyPush(list, nullptr, index, -1, 0);
+        if (viewMade) viewMade(list, index, search);
+        catalog_.page().viewMode = 1;
+        if (showResults) showResults();
+    }
+    return 1;
+}
 
-    const NamePatterns names(searches_.savedSearchPatterns(index));
-    const std::string folder = folded(searches_.savedSearchFolder(index));
-    const int32_t days = searches_.savedSearchDays(index);
-    const uint64_t start = searches_.savedSearchStart(index), end = searches_.savedSearchEnd(index);
+void CatalogSearch::runSearch(const SavedSearch& search, int list) {
+    catalog_.setRecordCount(list, 0);
+    const NamePatterns names(search.texts.patterns);
+    const std::string folder = folded(search.texts.folder);
+    const auto [days, start, end] = search.criteria;
     const uint64_t now = currentFileTime ? currentFileTime() : 0;
     folded_.refresh(catalog_);
 
@@ -267,13 +277,6 @@ int CatalogSearch::runSavedSearch(int32_t index, int list) {
         catalog_.copyRecord(list, n++, kMasterList, r);
     }
     catalog_.setRecordCount(list, n);
-
-    if (made) {
-        catalog_.historyPush(list, nullptr, index, -1, 0);
-        catalog_.page().viewMode = 1;
-        if (showResults) showResults();
-    }
-    return 1;
 }
 
 }  // namespace varnel

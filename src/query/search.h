@@ -10,6 +10,7 @@ namespace varnel {
 
 class Catalog;
 class SavedSearchList;
+struct SavedSearch;
 
 class CatalogSearch {
   public:
@@ -23,11 +24,15 @@ class CatalogSearch {
     // Runs saved search `index` into `list`, or into a new search-result list that becomes
     // the current view when `list` is negative. 0 when there is no such saved search.
     int runSavedSearch(int32_t index, int list);
+    // Empties `list` and fills it with the records `search` selects, in master-list order.
+    void runSearch(const SavedSearch& search, int list);
 
     // The clock of age limits (the time-stamp file's), read once per search.
     std::function<uint64_t()> currentFileTime;
     // Shows a new search result: the file list tab, laid out again.
     std::function<void()> showResults;
+    // A new view `list` was made from saved search `index`, which it names by position.
+    std::function<void(int list, int32_t index, const SavedSearch& search)> viewMade;
 
   private:
     void fillFolder(int list, const char* folder);

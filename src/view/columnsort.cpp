@@ -36,8 +36,7 @@ void ColumnSort::pushSorted(int column, int32_t order) {
     const std::string address = source == kMasterList ? "*" : h.address[p].data();
     const int32_t reference = source == kMasterList ? -1 : h.searchReference[p];
     const ColumnFilter* filter = page_.recipes().currentFilter(catalog_);
-    const std::optional<ColumnFilter> keptFilter =
-        filter ? std::optional<ColumnFilter>(*filter) : std::nullopt;
+    const bool keptSearch = page_.recipes().currentSearch(catalog_) != nullptr;
     // A source that nothing can fill again (or one that holds its own records) is copied
     // whole, so the sorted view at least survives going Back and Forward.
     const bool frozen = source != kMasterList && !filter &&
@@ -47,8 +46,8 @@ void ColumnSort::pushSorted(int column, int32_t order) {
     if (frozen) catalog_.setGenerationStamp(list, 0);
     SortRecordList(catalog_, list, source, column, order);
     pushView(catalog_, list, address.c_str(), reference, column, order);
-    if (keptFilter)
-        page_.recipes().remember(list, *keptFilter);
+    if (filter || keptSearch)
+        page_.recipes().copy(source, list);
     else
         page_.recipes().forget(list);
 }

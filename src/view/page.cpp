@@ -53,7 +53,13 @@ std::string FilePage::localCopyOf(const std::string& path) const {
 }
 
 FilePage::FilePage(Catalog& catalog, CatalogSearch& search, PageScreen& screen)
-    : catalog_(catalog), search_(search), screen_(screen) {}
+    : catalog_(catalog), search_(search), screen_(screen) {
+    // A search's view is filled again by the search itself, not by whatever stands at its
+    // position in the list by then.
+    search_.viewMade = [this](int list, int32_t index, const SavedSearch& made) {
+        recipes_.remember(list, index, made);
+    };
+}
 
 int FilePage::pageSizeFor(int listHeight, int rowHeight) {
     if (rowHeight <= 0 || listHeight <= 0) return 0;
@@ -105,8 +111,12 @@ bool FilePage::rebuildStaleView() {
                 sortThroughTemp(list, column, order);
         }
     } else {
-        if (h.searchReference[p] < 0) return false;
-        search_.runSavedSearch(h.searchReference[p], list);
+        if (const SavedSearch* made = recipes_.currentSearch(catalog_))
+            search_.runSearch(*made, list);
+        else if (h.searchReference[p] >= 0)
+            search_.runSavedSearch(h.searchReference[p], list);
+        else
+            return false;
         if (column >= 0) sortThroughTemp(list, column, order);
     }
     catalog_.setGenerationStamp(list, catalog_.generation());

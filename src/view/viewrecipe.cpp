@@ -52,20 +52,51 @@ void pushView(Catalog& catalog, int list, const char* address, int32_t searchRef
     if (catalog.currentList() == list) h.searchReference[h.position] = searchReference;
 }
 
+namespace {
+bool isList(int list) {
+    return list >= 0 && list < kListCount;
+}
+}  // namespace
+
 void ViewRecipes::remember(int list, const ColumnFilter& filter) {
-    if (list >= 0 && list < static_cast<int>(filters_.size())) filters_[list] = filter;
+    if (!isList(list)) return;
+    filters_[list] = filter;
+    searches_[list].reset();
+}
+
+void ViewRecipes::remember(int list, int32_t reference, const SavedSearch& search) {
+    if (!isList(list)) return;
+    searches_[list] = KeptSearch{reference, search};
+    filters_[list].reset();
+}
+
+void ViewRecipes::copy(int from, int to) {
+    if (!isList(from) || !isList(to)) return;
+    filters_[to] = filters_[from];
+    searches_[to] = searches_[from];
 }
 
 void ViewRecipes::forget(int list) {
-    if (list >= 0 && list < static_cast<int>(filters_.size())) filters_[list].reset();
+    if (!isList(list)) return;
+    filters_[list].reset();
+    searches_[list].reset();
 }
 
 const ColumnFilter* ViewRecipes::currentFilter(const Catalog& catalog) const {
     const int list = catalog.currentList();
-    if (list < 0 || list >= static_cast<int>(filters_.size())) return nullptr;
+    if (!isList(list)) return nullptr;
     const ViewHistory& h = catalog.history();
     if (h.searchReference[h.position] != kRecipeReference || !filters_[list]) return nullptr;
     return &*filters_[list];
+}
+
+const SavedSearch* ViewRecipes::currentSearch(const Catalog& catalog) const {
+    const int list = catalog.currentList();
+    if (!isList(list) || !searches_[list]) return nullptr;
+    const ViewHistory& h = catalog.history();
+    if (h.address[h.position][0] != 0 || h.searchReference[h.position] != searches_[list]->reference)
+        return nullptr;
+    return &searches_[list]->search;
 }
 
 }  // namespace varnel

@@ -2,13 +2,15 @@
 // Views that a page must be able to fill again after the catalog changed. A view entry keeps
 // an address text, a saved-search reference and a sort column; a column filter needs the
 // column and the value it was made from as well. Those are kept here, by record list, and the
-// entry carries kRecipeReference so the page knows to look here first.
+// entry carries kRecipeReference so the page knows to look here first. A saved search's view
+// keeps the search itself here too: its reference is a position in a list that changes.
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "catalog/tables.h"
+#include "query/savedsearch.h"
 
 namespace varnel {
 
@@ -39,12 +41,23 @@ void pushView(Catalog& catalog, int list, const char* address, int32_t searchRef
 class ViewRecipes {
   public:
     void remember(int list, const ColumnFilter& filter);
+    // `list` was filled by saved search `reference` as it stood then.
+    void remember(int list, int32_t reference, const SavedSearch& search);
+    // The sorted copy `to` of view `from` is filled again the way `from` is.
+    void copy(int from, int to);
     void forget(int list);
     // The filter of the current view, when its entry is one of ours.
     const ColumnFilter* currentFilter(const Catalog& catalog) const;
+    // The saved search that filled the current view, when its entry still names it.
+    const SavedSearch* currentSearch(const Catalog& catalog) const;
 
   private:
+    struct KeptSearch {
+        int32_t reference;
+        SavedSearch search;
+    };
     std::array<std::optional<ColumnFilter>, kListCount> filters_{};
+    std::array<std::optional<KeptSearch>, kListCount> searches_{};
 };
 
 }  // namespace varnel

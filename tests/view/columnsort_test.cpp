@@ -134,5 +134,38 @@ TEST_F(ColumnFixture, FilteredAndSortedViewsFollowCatalogChanges) {
     EXPECT_EQ(names().front(), "bigger");
 }
 
+// A saved search's view, and its sorted copy, are filled again by that search even after the
+// list of saved searches changed under them (the view names its search by position).
+TEST_F(ColumnFixture, SearchViewsKeepTheirSearchWhenTheListChanges) {
+    while (searches.count() > 0) searches.removeSavedSearch(searches.savedSearchName(0));
+    searches.addSavedSearch("texts", "*.txt", "", 0);
+    searches.addSavedSearch("pictures", "*.jpg", "", 0);
+    ASSERT_EQ(search.runSavedSearch(0, -1), 1);
+    const int found = catalog.currentList();
+    page.RefreshPage(true);
+    EXPECT_EQ(names(), (V{"b.txt", "A.TXT", "ba.txt"}));
+    columns.headerClick(kColTime);  // newest first
+
+    searches.removeSavedSearch("texts");  // "pictures" now stands at position 0
+    catalogGains({"/c/", "new.txt", "", 99, 1});
+    EXPECT_EQ(names(), (V{"new.txt", "b.txt", "ba.txt", "A.TXT"}));
+    catalog.historyBack();
+    page.RefreshPage(true);
+    EXPECT_EQ(catalog.currentList(), found);
+    EXPECT_EQ(names(), (V{"b.txt", "A.TXT", "ba.txt", "new.txt"}));
+}
+
+// A sorted Type filter takes in new files of its type only (".TXT" and ".txt" alike).
+TEST_F(ColumnFixture, ASortedTypeFilterTakesInNewFilesOfItsTypeOnly) {
+    selectRecord(0);  // b.txt
+    columns.runCommand(kCmdShowFiles);
+    columns.headerClick(kColSize);
+    catalogGains({"/c/", "new.TXT", "", 1, 5000});
+    catalogGains({"/c/", "other.jpg", "", 1, 9000});
+    ASSERT_EQ(names().size(), 4u);
+    EXPECT_EQ(names().front(), "new.TXT");
+    EXPECT_EQ(names().back(), "A.TXT");
+}
+
 }  // namespace
 }  // namespace varnel
