@@ -87,25 +87,22 @@ int runLs(CliContext& ctx, const std::vector<std::string>& args) {
     return printList(ctx.catalog, list, options.countOnly);
 }
 
-// A point in time as the search dialog stores it: the local wall-clock time taken as if it
-// were UTC. Accepts YYYY-MM-DD, YYYY-MM-DDTHH:MM[:SS] or a decimal file time.
+// A point in time as the search dialog reads its pickers: a wall-clock time of the local
+// time zone. Accepts YYYY-MM-DD, YYYY-MM-DDTHH:MM[:SS] or a decimal file time (UTC).
 std::optional<uint64_t> parseTime(const std::string& text) {
     uint64_t raw = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), raw);
     if (error == std::errc() && end == text.data() + text.size() && text.size() > 10) return raw;
-    std::tm fields{};
+    LocalDateTime local;
     int consumed = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &fields.tm_year, &fields.tm_mon, &fields.tm_mday,
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &local.year, &local.month, &local.day,
                     &consumed) != 3)
         return std::nullopt;
     if (text[static_cast<size_t>(consumed)] == 'T' &&
-        std::sscanf(text.c_str() + consumed, "T%2d:%2d:%2d", &fields.tm_hour, &fields.tm_min,
-                    &fields.tm_sec) < 2)
+        std::sscanf(text.c_str() + consumed, "T%2d:%2d:%2d", &local.hour, &local.minute,
+                    &local.second) < 2)
         return std::nullopt;
-    fields.tm_year -= 1900;
-    fields.tm_mon -= 1;
-    const time_t seconds = timegm(&fields);
-    return fileTimeFromTimespec(timespec{seconds, 0});
+    return fileTimeFromLocal(local);
 }
 
 int runSearch(CliContext& ctx, const std::vector<std::string>& args) {

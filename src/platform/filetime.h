@@ -27,6 +27,21 @@ inline timespec timespecFromFileTime(uint64_t fileTime) {
     return ts;
 }
 
+// A wall-clock time of the system's time zone (TZ), as a person reads and types it.
+struct LocalDateTime {
+    int year = 1970, month = 1, day = 1;  // month and day count from 1
+    int hour = 0, minute = 0, second = 0;
+    bool operator==(const LocalDateTime&) const = default;
+};
+
+// The instant a local wall-clock time names. Whether summer time applies is the time zone's
+// to say (mktime with tm_isdst = -1), so a range typed across a clock change keeps its
+// wall-clock ends. Instants before 1601 give 0.
+uint64_t fileTimeFromLocal(const LocalDateTime& local);
+
+// The wall-clock time at `fileTime` in the system's time zone, to the second.
+LocalDateTime localFromFileTime(uint64_t fileTime);
+
 // The system clock as a file time.
 uint64_t systemFileTime();
 

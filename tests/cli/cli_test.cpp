@@ -6,6 +6,7 @@
 #include "cli/dumpformat.h"
 #include "support/process.h"
 #include "support/tempdir.h"
+#include "support/timezone.h"
 
 namespace varnel {
 namespace {
@@ -135,6 +136,28 @@ TEST(CliQuery, ListingCommands) {
     EXPECT_NE(cli({"-d", c.catalog, "run", "9"}).exitCode, 0);
     EXPECT_NE(
         cli({"-d", c.catalog, "search", "--from", "yesterday", "--to", "2020-01-01"}).exitCode, 0);
+}
+
+// --from and --to are wall-clock times of the local time zone, as the search dialog's pickers:
+// in New York, 10:00 is 15:00 UTC in January and 14:00 UTC in July.
+TEST(CliQuery, RangeTimesAreLocalTimes) {
+    test::TimeZoneScope newYork("America/New_York");
+    test::TempDir dir;
+    // A record named by its time.
+    auto line = [](uint64_t time) {
+        return "/f/\t" + std::to_string(time) + "\t\t" + std::to_string(time) + "\t1\n";
+    };
+    const uint64_t winterStart = test::utcFileTime(2024, 1, 15, 15, 0);
+    const uint64_t summerEnd = test::utcFileTime(2024, 7, 15, 14, 0);
+    const uint64_t second = 10000000;
+    test::writeFile(dir.file("in.tsv"), line(winterStart - second) + line(winterStart) +
+                                            line(summerEnd) + line(summerEnd + second));
+    const std::string catalog = dir.file("c.fdb");
+    ASSERT_EQ(cli({"-d", catalog, "make", dir.file("in.tsv")}).exitCode, 0);
+    auto found =
+        cli({"-d", catalog, "search", "--from", "2024-01-15T10:00", "--to", "2024-07-15T10:00:00"});
+    EXPECT_EQ(found.exitCode, 0) << found.err;
+    EXPECT_EQ(found.out, line(winterStart) + line(summerEnd));
 }
 
 // Export writes this catalog's FTP sites into the other file and leaves this one alone.
