@@ -1,8 +1,10 @@
 #pragma once
-// A generated folder tree on disk for the scan benchmark, shaped like a real disk: wide
-// folders (a camera dump, a mail archive) and deep ones (source trees), names with blanks,
-// UTF-8 and bytes that are not UTF-8, hidden files, sparse files from empty to beyond 4 GiB,
-// ten years of times, and one chain of folders deeper than a 2048-byte working text. The same
+// A generated folder tree on disk for the scan benchmark, shaped like real home folders:
+// source projects with node_modules and .git objects, photos by day, music by album and
+// documents; about sixteen files a folder, from one to a few hundred, long shared path
+// prefixes and the same names in many folders; names with blanks, UTF-8 and bytes that are
+// not UTF-8, hidden files, sparse files from empty to beyond 4 GiB, ten years of times, and
+// one chain of folders deeper than a 2048-byte working text. The same
 // count and seed always give the same tree. Files are sparse: the tree costs inodes, not space.
 #include <cstdint>
 #include <string>
