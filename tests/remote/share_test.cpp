@@ -1,9 +1,8 @@
-// Folder sharing: what `net usershare info` prints, the rule that decides whether the share
-// folder is shared, and the share made for real by Samba's `net` and read back through a
-// private smbd with smbclient, as another computer would.
+// Folder sharing: what `net usershare info` prints, and the share folder shared for real by
+// Samba's `net` and read back through a private smbd with smbclient, as another computer would.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 
@@ -58,146 +57,49 @@ TEST(UserShareInfo, ReadsEveryShareAndRefusesWhatIsNotAListing) {
     EXPECT_TRUE(aclIsReadOnly("S-1-1-0:R,DOMAIN\\bob:D,"));
 }
 
-// A share service that does what it is told and remembers what it was asked.
-class FakeShares : public ShareService {
-  public:
-    bool LoadNetApi() override {
-        ++loads;
-        return available;
-    }
-    const std::string& unavailableReason() const override { return reason; }
-    bool AddShare(const std::string& path, const std::string& name, const std::string& remark,
-                  bool readOnly, const std::string& password) override {
-        calls.push_back("add " + path + " " + name + " [" + remark + "] " +
-                        (readOnly ? "ro " : "rw ") + password);
-        if (refuseAdd) return false;
-        standing = UserShareEntry{name, path.substr(0, path.size() - 1), "", "S-1-1-0:R,", true};
-        return true;
-    }
-    bool DeleteShare(const std::string& name) override {
-        calls.push_back("delete " + name);
-        if (!refuseDelete) standing.reset();
-        return !refuseDelete;
-    }
-    bool ShareInfo(const std::string&, std::optional<UserShareEntry>& share) override {
-        share = standing;
-        return true;
-    }
-    const std::string& lastError() const override { return error; }
-
-    bool available = true;
-    bool refuseAdd = false, refuseDelete = false;
-    int loads = 0;
-    std::string reason = "net: command not found";
-    std::string error = "You do not have permission to create a usershare.";
-    std::optional<UserShareEntry> standing;
-    std::vector<std::string> calls;
-};
-
-struct Sharing : ::testing::Test {
-    void SetUp() override {
-        folder = dir.path() + "/share/";
-        std::filesystem::create_directories(folder);
-        settings.shareAccountPassword = "pw";
-        sharing.shareListChanged = [this] { ++listChanges; };
-    }
-    test::TempDir dir;
-    std::string folder;
-    FakeShares shares;
-    test::ScriptedPrompt prompt;
-    Catalog catalog;
-    Settings settings;
-    FolderSharing sharing{shares, prompt, catalog, settings, dir.path() + "/share/"};
-    int listChanges = 0;
-};
-
-TEST_F(Sharing, OneFileSharesTheFolderReadOnlyAndTheShareListCountsItsFiles) {
-    writeFile(folder + "Varnelintro.htm", "<html>");
-    writeFile(folder + "song.mp3", "abc");
-    EXPECT_TRUE(sharing.RefreshShare());
-    EXPECT_EQ(shares.calls, std::vector<std::string>{"add " + folder + " SHAREFOLDER [] ro pw"});
-    std::vector<test::Rec> listed = test::readList(catalog, kShareList);
-    std::sort(listed.begin(), listed.end(), [](auto& a, auto& b) { return a.name < b.name; });
-    EXPECT_EQ(listed, (std::vector<test::Rec>{{folder, "Varnelintro.htm", "", kShareNeverEnds, 6},
-                                              {folder, "song.mp3", "", kShareNeverEnds, 3}}));
-    EXPECT_EQ(listChanges, 1);
-
-    // A share that already stands as wanted is not made again.
-    shares.calls.clear();
-    EXPECT_TRUE(sharing.RefreshShare());
-    EXPECT_TRUE(shares.calls.empty());
-
-    // Stop share: the share goes, the files stay, the list is empty.
-    EXPECT_TRUE(sharing.StopShare());
-    EXPECT_EQ(shares.calls, std::vector<std::string>{"delete SHAREFOLDER"});
-    EXPECT_TRUE(test::fileExists(folder + "song.mp3"));
-    EXPECT_EQ(catalog.recordCount(kShareList), 0);
-    EXPECT_TRUE(prompt.told.empty());
-}
-
-TEST_F(Sharing, FailuresAreToldOnceWithTheReasonAndStartUpOnlySetsTheStatus) {
-    writeFile(folder + "a.txt", "a");
-    shares.refuseAdd = true;
-    EXPECT_FALSE(sharing.RefreshShare());
-    EXPECT_EQ(prompt.told,
-              std::vector<std::string>{"The share folder could not be shared: " + shares.error});
-    EXPECT_EQ(catalog.recordCount(kShareList), 0);
-
-    // The program's own refresh at start: no message box, the reason in the status bar.
-    prompt.told.clear();
-    EXPECT_FALSE(sharing.RefreshShare(FolderSharing::Report::Status));
-    EXPECT_TRUE(prompt.told.empty());
-    EXPECT_EQ(prompt.statuses,
-              std::vector<std::string>{"The share folder could not be shared: " + shares.error});
-
-    // Where shares cannot be made at all: sharing says why, withdrawing has nothing to do.
-    shares.available = false;
-    shares.calls.clear();
-    EXPECT_FALSE(sharing.RefreshShare());
-    EXPECT_EQ(prompt.told, std::vector<std::string>{
-                               "The share folder cannot be shared: net: command not found"});
-    std::filesystem::remove(folder + "a.txt");
-    prompt.told.clear();
-    EXPECT_TRUE(sharing.StopShare());
-    EXPECT_TRUE(shares.calls.empty());
-    EXPECT_TRUE(prompt.told.empty());
-
-    shares.available = true;
-    shares.standing = UserShareEntry{"SHAREFOLDER", "/elsewhere", "", "S-1-1-0:R,", true};
-    shares.refuseDelete = true;
-    EXPECT_FALSE(sharing.StopShare());
-    EXPECT_EQ(prompt.told,
-              std::vector<std::string>{"The share could not be removed: " + shares.error});
-}
-
-// ---- the real thing: Samba's net and a private smbd -------------------------------------
-
+// Samba's net and a private smbd, with smbclient as the other computer.
 struct RealShares : test::SmbServerTest {
     void SetUp() override {
         SmbServerTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         service = std::make_unique<NetUserShares>(server->netConfig());
         sharing = std::make_unique<FolderSharing>(*service, prompt, catalog, settings, shareFolder);
+        sharing->shareListChanged = [this] { ++listChanges; };
     }
     std::optional<UserShareEntry> standing() {
         std::optional<UserShareEntry> share;
         EXPECT_TRUE(service->ShareInfo(kShareName, share)) << service->lastError();
         return share;
     }
+    // The server's configuration with `line` added: a Samba set up otherwise.
+    NetConfig configWith(const std::string& line) {
+        const std::string conf = programDir + "/other.conf";
+        writeFile(conf, readFile(server->conf) + line + "\n");
+        return {server->net, conf};
+    }
     std::unique_ptr<NetUserShares> service;
     std::unique_ptr<FolderSharing> sharing;
     test::ScriptedPrompt prompt;
     Catalog catalog;
     Settings settings;
+    int listChanges = 0;
 };
 
 TEST_F(RealShares, AGuestListsAndReadsTheSharedFileButCannotWrite) {
     std::string bytes;
     for (int i = 0; i < 70000; ++i) bytes.push_back(static_cast<char>(i * 7 + (i >> 8)));
     writeFile(shareFolder + "data file.bin", bytes);
+    writeFile(shareFolder + kShareIntroPage, "<html>");
     ASSERT_TRUE(sharing->RefreshShare()) << (prompt.told.empty() ? "" : prompt.told[0]);
     ASSERT_TRUE(standing());
     EXPECT_EQ(standing()->path + "/", shareFolder);
+    // The share list holds every file the share offers, the introduction page too.
+    std::vector<test::Rec> listed = test::readList(catalog, kShareList);
+    std::sort(listed.begin(), listed.end(), [](auto& a, auto& b) { return a.name < b.name; });
+    EXPECT_EQ(listed, (std::vector<test::Rec>{{shareFolder, kShareIntroPage, "", kShareNeverEnds, 6},
+                                              {shareFolder, "data file.bin", "", kShareNeverEnds,
+                                               70000}}));
+    EXPECT_EQ(listChanges, 1);
 
     const test::ProcessResult ls = server->client(kShareName, "ls");
     ASSERT_EQ(ls.exitCode, 0) << ls.out << ls.err;
@@ -223,12 +125,19 @@ TEST_F(RealShares, TheIntroductionPageAloneAndStopShareTakeTheShareAway) {
     writeFile(shareFolder + "a.txt", "a");
     ASSERT_TRUE(sharing->RefreshShare());
     ASSERT_TRUE(standing());
+    {
+        // A share that already stands as wanted is not made again: this Samba would refuse.
+        NetUserShares noGuests(configWith("usershare allow guests = no"));
+        FolderSharing again(noGuests, prompt, catalog, settings, shareFolder);
+        EXPECT_TRUE(again.RefreshShare()) << (prompt.told.empty() ? "" : prompt.told[0]);
+    }
 
-    // Stop share: gone for the guests, the file still here.
+    // Stop share: gone for the guests, the file still here, the share list empty.
     ASSERT_TRUE(sharing->StopShare()) << (prompt.told.empty() ? "" : prompt.told[0]);
     EXPECT_FALSE(standing());
     EXPECT_NE(server->client(kShareName, "ls").exitCode, 0);
     EXPECT_EQ(readFile(shareFolder + "a.txt"), "a");
+    EXPECT_EQ(catalog.recordCount(kShareList), 0);
 
     // Shared again, then only the introduction page and a sub-folder remain.
     ASSERT_TRUE(sharing->RefreshShare());
@@ -261,9 +170,7 @@ TEST_F(RealShares, WithoutNetOrUserSharesTheReasonIsToldAndNothingElseHappens) {
     }
     // A Samba that allows no user shares: net's own words.
     prompt.told.clear();
-    const std::string off = dir.file("off.conf");
-    writeFile(off, readFile(server->conf) + "usershare max shares = 0\n");
-    NetUserShares disabled({server->net, off});
+    NetUserShares disabled(configWith("usershare max shares = 0"));
     FolderSharing refused(disabled, prompt, catalog, settings, shareFolder);
     EXPECT_FALSE(refused.RefreshShare());
     ASSERT_EQ(prompt.told.size(), 1u);
@@ -275,6 +182,40 @@ TEST_F(RealShares, WithoutNetOrUserSharesTheReasonIsToldAndNothingElseHappens) {
     EXPECT_EQ(nowhere.unavailableReason(),
               "cannot read the Samba configuration " + dir.file("missing.conf"));
     EXPECT_FALSE(standing());
+}
+
+// A share net refuses to add is told once with net's reason, and the share list stays
+// empty; the program's own refresh at start only sets the status bar.
+TEST_F(RealShares, ARefusedShareIsToldOnceAndStartUpOnlySetsTheStatus) {
+    writeFile(shareFolder + "a.txt", "a");
+    NetUserShares noGuests(configWith("usershare allow guests = no"));
+    FolderSharing refused(noGuests, prompt, catalog, settings, shareFolder);
+    EXPECT_FALSE(refused.RefreshShare());
+    ASSERT_EQ(prompt.told.size(), 1u);
+    EXPECT_EQ(prompt.told[0], "The share folder could not be shared: " + noGuests.lastError());
+    EXPECT_NE(noGuests.lastError().find("usershare allow guests"), std::string::npos)
+        << noGuests.lastError();
+    EXPECT_EQ(catalog.recordCount(kShareList), 0);
+
+    prompt.told.clear();
+    EXPECT_FALSE(refused.RefreshShare(FolderSharing::Report::Status));
+    EXPECT_TRUE(prompt.told.empty());
+    EXPECT_EQ(prompt.statuses,
+              std::vector<std::string>{"The share folder could not be shared: " +
+                                       noGuests.lastError()});
+    EXPECT_FALSE(standing());
+
+    // A removal that fails is told with its reason (net cannot be made to refuse one here).
+    struct RefusingRemoval : NetUserShares {
+        using NetUserShares::NetUserShares;
+        bool DeleteShare(const std::string&) override { return false; }
+    } stuck(server->netConfig());
+    ASSERT_TRUE(sharing->RefreshShare());
+    FolderSharing stopping(stuck, prompt, catalog, settings, shareFolder);
+    EXPECT_FALSE(stopping.StopShare());
+    EXPECT_EQ(prompt.told,
+              std::vector<std::string>{"The share could not be removed: " + stuck.lastError()});
+    EXPECT_TRUE(standing());
 }
 
 }  // namespace
