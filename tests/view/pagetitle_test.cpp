@@ -45,7 +45,8 @@ TEST(PageTitle, OnlyTheHeadCountsAndOverlongTitlesAreNone) {
 
 TEST(PageTitle, ReadsRegularFilesOnly) {
     test::TempDir dir;
-    test::writeFile(dir.file("a.html"), std::string(10000, ' ') + "<TITLE>far</TITLE>");
+    test::writeFile(dir.file("a.html"),
+                    std::string(kPageTitleScanBytes, ' ') + "<TITLE>far</TITLE>");
     EXPECT_EQ(ReadPageTitle(dir.file("a.html")), "");
     test::writeFile(dir.file("b.html"), "<title>Near</title>" + std::string(100000, 'x'));
     EXPECT_EQ(ReadPageTitle(dir.file("b.html")), "Near");
