@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (why.empty()) std::abort();
         return 0;
     }
-    Catalog catalog;
+    Catalog catalog(kSmallCapacity);
     applyCatalogImage(catalog, std::move(image));
     for (int list = 0; list < kListCount; ++list) {
         if (catalog.isDerived(list)) continue;

@@ -34,10 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CatalogImage image;
     std::string why;
     if (!decodeCatalog(source, image, why)) return 0;
-    auto file = std::make_unique<Catalog>();
+    auto file = std::make_unique<Catalog>(kSmallCapacity);
     applyCatalogImage(*file, std::move(image));
 
-    auto held = std::make_unique<Catalog>();
+    auto held = std::make_unique<Catalog>(kSmallCapacity);
     addRecord(*held, "/home/u/", "a.txt", 1);
     addRecord(*held, "ftp:\\\\h\\pub\\", "b.zip", 2);
     addRecord(*held, "FTP:\\\\H\\pub\\x\\", "c", 3);

@@ -9,6 +9,10 @@
 
 namespace varnel {
 
+// Catalogs start small: a catalog read from a file takes the file's columns anyway, and the
+// default capacity would make every run allocate (and poison) megabytes.
+inline constexpr int kSmallCapacity = 64;
+
 inline void saveAndReread(Catalog& catalog) {
     const int32_t masterCount = catalog.recordCount(kMasterList);
     catalog.compactSiteNodes();
