@@ -85,7 +85,16 @@ TEST(Workspace, FirstStartUsesDefaultsAndSavesThemAsHandBuiltBytesPrivately) {
     EXPECT_EQ(encodeSettings(Settings{}, 7), expected);
     ASSERT_TRUE(ws.saveSettings(7)) << ws.lastError();
     EXPECT_EQ(readFile(ws.paths().settingsFile), expected);
+    // It holds the share account's password: others never read it, whatever the umask and
+    // the mode the file had before.
     struct stat st {};
+    ASSERT_EQ(::stat(ws.paths().settingsFile.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    ASSERT_EQ(::chmod(ws.paths().settingsFile.c_str(), 0644), 0);
+    const mode_t umask = ::umask(0);
+    const bool savedAgain = ws.saveSettings(7);
+    ::umask(umask);
+    ASSERT_TRUE(savedAgain) << ws.lastError();
     ASSERT_EQ(::stat(ws.paths().settingsFile.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
     // Only cfg.dat is left: no temporary file beside it.
