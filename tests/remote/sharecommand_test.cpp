@@ -1,7 +1,6 @@
 // The Share command and the account dialog's rules, on real files, with the share made by
 // Samba's net for the private smbd of the test fixture.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -107,23 +106,6 @@ TEST_F(ShareCommand, TheAccountDialogRefusesAConfirmationThatDiffersInCaseAndSto
     EXPECT_EQ(accountFormFor(settings).password, "Secret");
     EXPECT_EQ(accountFormFor(settings).confirm, "");
     EXPECT_EQ(server->client(kShareName, "ls").exitCode, 0);
-}
-
-TEST(ShareAccount, TheSettingsFileStaysReadableByItsOwnerOnly) {
-    test::TempDir dir;
-    const std::string cfg = dir.file("cfg.dat");
-    writeFile(cfg, "old");
-    ASSERT_EQ(::chmod(cfg.c_str(), 0644), 0);
-    Workspace workspace(dir.path(), {"/"});
-    workspace.settings().shareAccountPassword = "Secret";
-    const mode_t umask = ::umask(0);  // whatever the umask, others never read the password
-    const bool saved = workspace.saveSettings(0);
-    ::umask(umask);
-    ASSERT_TRUE(saved) << workspace.lastError();
-    struct stat st {};
-    ASSERT_EQ(::stat(cfg.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0600u);
-    EXPECT_EQ(Workspace(dir.path(), {"/"}).settings().shareAccountPassword, "Secret");
 }
 
 }  // namespace
