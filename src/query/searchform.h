@@ -28,7 +28,7 @@ inline constexpr int32_t kRangeDays = -1;  // the days value of a search with a 
 // The dialog's height with only the criteria shown: it ends 10 pixels above the name edit.
 inline constexpr int kSearchNameTop = 170;
 inline constexpr int kCriteriaHeight = kSearchNameTop - 10;
-inline constexpr int kManagedHeight = 400;
+inline constexpr int kManagedHeight = 372;
 
 // The radio button checked in the date group.
 enum class DateChoice { None, Days, Months, Range };

@@ -73,69 +73,6 @@ TEST(SearchForm, RefusedNumbersStopEveryOperation) {
     EXPECT_EQ(columns, 4);
 }
 
-// The checked radio decides the days stored; duplicates are ignored silently and "Modify"
-// finds its entry ignoring case.
-TEST(SearchForm, RadiosEncodeTheDateCriterion) {
-    Fixture f;
-    EXPECT_TRUE(addFromDialog(named("none", DateChoice::None, "5", "7"), f.searches).changed);
-    EXPECT_TRUE(addFromDialog(named("days", DateChoice::Days, " 31 ", "7"), f.searches).changed);
-    EXPECT_TRUE(addFromDialog(named("months", DateChoice::Months, "5", "100"), f.searches).changed);
-    EXPECT_EQ(f.searches.savedSearchDays(4), 0);
-    EXPECT_EQ(f.searches.savedSearchDays(5), 31);
-    EXPECT_EQ(f.searches.savedSearchDays(6), 3000);
-    EXPECT_EQ(f.searches.savedSearchFolder(6), "/music/");
-
-    const FormResult again = addFromDialog(named("DAYS", DateChoice::Days, "1"), f.searches);
-    EXPECT_FALSE(again.changed);
-    EXPECT_TRUE(again.message.empty());
-    EXPECT_EQ(f.searches.count(), 7);
-
-    const FormResult modified =
-        modifyFromDialog(named("MONTHS", DateChoice::Days, "2"), f.searches);
-    EXPECT_TRUE(modified.changed);
-    EXPECT_EQ(modified.position, 6);
-    EXPECT_EQ(f.searches.savedSearchName(6), "MONTHS");
-    EXPECT_EQ(f.searches.savedSearchDays(6), 2);
-    EXPECT_FALSE(modifyFromDialog(named("unknown", DateChoice::None), f.searches).changed);
-}
-
-// What the controls show for a stored criterion, and the radio/focus table.
-TEST(SearchForm, ShowCriterionAndTheRadioTable) {
-    const uint64_t now = test::utcFileTime(2024, 5, 1, 12, 0);
-    test::TimeZoneScope utc("UTC");
-    const CriterionView months = showCriterion(60, now, now, now);
-    EXPECT_EQ(months.monthText, "2");
-    EXPECT_EQ(months.dayText, "0");
-    EXPECT_EQ(months.controls.checked, DateChoice::Months);
-    EXPECT_TRUE(months.controls.monthEnabled);
-    EXPECT_FALSE(months.controls.dayEnabled);
-    EXPECT_EQ(showCriterion(45, now, now, now).monthText, "1");
-
-    const CriterionView days = showCriterion(7, now, now, now);
-    EXPECT_EQ(days.dayText, "7");
-    EXPECT_EQ(days.controls.checked, DateChoice::Days);
-    EXPECT_FALSE(days.controls.dayEnabled);  // until its radio is clicked
-
-    const CriterionView none = showCriterion(0, 0, 0, now);
-    EXPECT_EQ(none.controls.checked, DateChoice::None);
-    EXPECT_EQ(none.start, (LocalDateTime{2024, 5, 1, 12, 0, 0}));
-
-    const CriterionView range = showCriterion(-1, test::utcFileTime(2023, 2, 3, 4, 5, 6),
-                                              test::utcFileTime(2023, 3, 1, 0, 0), now);
-    EXPECT_EQ(range.controls.checked, DateChoice::Range);
-    EXPECT_FALSE(range.controls.pickersEnabled);
-    EXPECT_EQ(range.start, (LocalDateTime{2023, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(range.end, (LocalDateTime{2023, 3, 1, 0, 0, 0}));
-
-    for (DateChoice c : {DateChoice::Days, DateChoice::Months, DateChoice::Range}) {
-        const DateControls d = dateControlsFor(c);
-        EXPECT_EQ(d.checked, c);
-        EXPECT_EQ(d.dayEnabled, c == DateChoice::Days);
-        EXPECT_EQ(d.monthEnabled, c == DateChoice::Months);
-        EXPECT_EQ(d.pickersEnabled, c == DateChoice::Range);
-    }
-}
-
 // The pickers' wall-clock times mean New York's instants, summer or winter, and a saved range
 // shows the same wall-clock times again; Find over a clock change selects by those instants.
 TEST(SearchForm, DateRangesAreLocalTimesAcrossClockChanges) {
@@ -213,28 +150,6 @@ TEST(SearchForm, FindNeverRunsOrRemovesAnotherSearch) {
     finishFind(f.searches, full.position, run);
     EXPECT_TRUE(runs.empty());
     EXPECT_EQ(f.block(), before);
-}
-
-TEST(SearchForm, MovesFolderBrowseAndManageToggle) {
-    Fixture f;
-    EXPECT_EQ(moveFromDialog(f.searches, 0, 4, "Softwares ", -1), -1);
-    EXPECT_EQ(moveFromDialog(f.searches, 3, 4, "Html documents", +1), -1);
-    EXPECT_EQ(moveFromDialog(f.searches, -1, 4, "", +1), -1);
-    EXPECT_EQ(moveFromDialog(f.searches, 1, 4, "MultiMedia files", -1), 0);
-    EXPECT_EQ(f.searches.savedSearchName(0), "MultiMedia files");
-    EXPECT_EQ(moveFromDialog(f.searches, 2, 4, "Music files", +1), 3);
-    EXPECT_EQ(f.searches.savedSearchName(3), "Music files");
-
-    EXPECT_EQ(browsedFolderText("/home/u/Music", "/old/"), "/home/u/Music/");
-    EXPECT_EQ(browsedFolderText("/", "/old/"), "/");
-    EXPECT_EQ(browsedFolderText("", "/old/"), "/old/");
-
-    const ManageToggle open = toggleManaged(kCriteriaHeight, kManagedHeight, "Save>>");
-    EXPECT_EQ(open.height, kManagedHeight);
-    EXPECT_EQ(open.buttonText, "Save<<");
-    const ManageToggle closed = toggleManaged(open.height, open.rememberedHeight, "Save<<");
-    EXPECT_EQ(closed.height, kCriteriaHeight);
-    EXPECT_EQ(closed.buttonText, "Save>>");
 }
 
 }  // namespace
