@@ -107,23 +107,4 @@ bool commandEnabled(int id, const CommandState& s) {
     }
 }
 
-bool commandIsPlaceholder(int id) {
-    switch (id) {
-        case kCmdOffline:
-        case kCmdCopy:
-        case kCmdPaste:
-        case kCmdDelete:
-        case kCmdRefresh:
-        case kCmdSearch:
-        case kCmdLogOut:
-        case kCmdLogIn:
-        case kCmdShowInTree:
-        case kCmdCopyUrl:
-        case kCmdUndo:
-            return true;
-        default:
-            return false;
-    }
-}
-
 }  // namespace varnel

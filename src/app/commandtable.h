@@ -102,7 +102,4 @@ struct CommandState {
 
 bool commandEnabled(int id, const CommandState& state);
 
-// Commands that are listed but whose operations are not part of this program yet.
-bool commandIsPlaceholder(int id);
-
 }  // namespace varnel
