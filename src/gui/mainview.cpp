@@ -4,7 +4,6 @@
 
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QFileInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -12,8 +11,6 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTabBar>
-#include <QTextBrowser>
-#include <QUrl>
 
 #include "app/commandtable.h"
 #include "app/ftpview.h"
@@ -25,6 +22,8 @@
 #include "gui/rowmenu.h"
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
+#include "gui/previewpane.h"
+#include "gui/resultpagepane.h"
 #include "gui/splitterbar.h"
 #include "remote/ftpnames.h"
 
@@ -170,11 +169,19 @@ CMainView::CMainView(AppSession& session, QWidget* parent) : QWidget(parent), se
     tabs_ = new QTabBar(this);
     tabs_->addTab(QStringLiteral("result"));
     tabs_->addTab(QStringLiteral("preview"));
+    tabs_->addTab(QStringLiteral("searches"));
     tabs_->setDrawBase(true);
     tabs_->setExpanding(false);
-    resultPage_ = new QTextBrowser(this);
-    preview_ = new QTextBrowser(this);
-    preview_->setObjectName(QStringLiteral("preview"));
+    // Both panes make their HTML view only when they first show something, so that a window
+    // that never previews never starts a browser engine.
+    resultPage_ = new CResultPagePane(this);
+    resultPage_->navigate = [this](const std::string& url) {
+        return !resultPageNavigate || resultPageNavigate(url);
+    };
+    resultPage_->titleOk = [this] {
+        if (resultPageTitleOk) resultPageTitleOk();
+    };
+    preview_ = new CPreviewPane(session_, this);
     list_ = new CFileList(*this);
     scroll_ = new QScrollBar(Qt::Vertical, this);
     scroll_->setObjectName(QStringLiteral("pageScrollBar"));
@@ -188,6 +195,7 @@ CMainView::CMainView(AppSession& session, QWidget* parent) : QWidget(parent), se
     page_ = std::make_unique<FilePage>(session_.catalog, session_.search, *this);
     page_->currentFileTime = [this] { return session_.workspace.currentFileTime(); };
     page_->catalogBusy = [this] { return session_.services.catalogBusy(); };
+    page_->programDir = session_.workspace.paths().programDir;
     folderTree_->folderSelected = [this](const std::string& path, bool ctrl) {
         if (showTreeFolder(session_, *page_, path, ctrl) &&
             session_.catalog.page().viewMode != laidOutMode_)
@@ -210,9 +218,11 @@ CMainView::CMainView(AppSession& session, QWidget* parent) : QWidget(parent), se
     timer_ = std::make_unique<ViewTimer>(*page_, hooks);
 
     connect(scroll_, &QScrollBar::actionTriggered, this, &CMainView::onScrollAction);
+    // Tabs "result" (the list, mode 1), "preview" (2), "searches" (the page, 0).
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
-        if (index < 0 || session_.catalog.page().viewMode == index + 1) return;
-        setViewMode(index + 1);
+        const int mode = (index + 1) % 3;
+        if (index < 0 || session_.catalog.page().viewMode == mode) return;
+        setViewMode(mode);
         page_->RefreshPage(true);
     });
     connect(&qtimer_, &QTimer::timeout, this, &CMainView::tick);
@@ -282,6 +292,10 @@ void CMainView::resizeEvent(QResizeEvent*) {
     LayoutView();
 }
 
+void CMainView::showEvent(QShowEvent*) {
+    loadResultPageIfShown();
+}
+
 // While a worker owns the catalog (a resize during a scan) the panes still follow the view,
 // but the page keeps its rows as they were drawn, with the view mode they were laid out in;
 // the page size and the rows catch up on the first tick after the worker has ended.
@@ -293,6 +307,8 @@ void CMainView::LayoutView() {
     const ViewLayout l = varnel::LayoutView(width(), height(), tabRow, mode, options_);
     if (!held) session_.catalog.page().viewMode = l.viewMode;
     laidOutMode_ = l.viewMode;
+    // The page is read again each time it comes back on screen.
+    if (!l.resultPageShown) resultPageStale_ = true;
     auto place = [](QWidget* w, const ViewRect& r) { w->setGeometry(r.x, r.y, r.width, r.height); };
 
     {
@@ -316,6 +332,7 @@ void CMainView::LayoutView() {
                                      : static_cast<QWidget*>(resultPage_);
     place(main, l.mainPane);
     if (l.previewShown) preview_->raise();
+    loadResultPageIfShown();
     if (l.fileListShown) place(scroll_, l.scrollBar);
     layoutOwed_ = held;
     if (held) {
@@ -404,15 +421,20 @@ void CMainView::setAddress(std::string_view text) {
 }
 
 void CMainView::preview(std::string_view path) {
-    const QString file = fromBytes(path);
-    const QFileInfo info(file);
-    const QMimeType type = mimes_.mimeTypeForFile(info);
-    // Text and HTML pages of reasonable size are shown; anything else by its name.
-    if (info.isFile() && info.size() < (4 << 20) && type.inherits(QStringLiteral("text/plain"))) {
-        preview_->setSource(QUrl::fromLocalFile(file));
-    } else {
-        preview_->setPlainText(file);
-    }
+    preview_->showFile(std::string(path));
+}
+
+void CMainView::showResultPage(const std::string& path) {
+    resultPagePath_ = path;
+    resultPageStale_ = true;
+    loadResultPageIfShown();
+}
+
+// Only a page on screen is loaded: the first one starts the browser engine.
+void CMainView::loadResultPageIfShown() {
+    if (laidOutMode_ != 0 || !isVisible() || !resultPageStale_ || resultPagePath_.empty()) return;
+    resultPageStale_ = false;
+    resultPage_->showPage(resultPagePath_);
 }
 
 }  // namespace varnel

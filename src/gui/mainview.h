@@ -11,13 +11,14 @@
 #include <functional>
 #include <memory>
 
+#include "gui/previewpane.h"
+#include "gui/resultpagepane.h"
 #include "view/layout.h"
 #include "view/page.h"
 #include "view/viewtimer.h"
 
 class QScrollBar;
 class QTabBar;
-class QTextBrowser;
 class QFrame;
 
 namespace varnel {
@@ -67,7 +68,8 @@ class CMainView : public QWidget, public PageScreen {
     CFileList* fileList() const { return list_; }
     QScrollBar* pageScrollBar() const { return scroll_; }
     QTabBar* tabs() const { return tabs_; }
-    QTextBrowser* previewPane() const { return preview_; }
+    CPreviewPane* previewPane() const { return preview_; }
+    CResultPagePane* resultPagePane() const { return resultPage_; }
     CFolderTree* folderPane() const { return folderTree_; }
     CSplitterBar* splitter(SplitterOrientation o) const {
         return o == SplitterOrientation::Vertical ? verticalSplitter_ : horizontalSplitter_;
@@ -85,6 +87,12 @@ class CMainView : public QWidget, public PageScreen {
     std::function<void(int commandId)> command;
     // The timer's menu step: true when the folder pane's check mark had to change.
     std::function<bool()> syncMenuChecks;
+    // The saved-searches page's links (true lets one load) and its "ok" title.
+    std::function<bool(const std::string& url)> resultPageNavigate;
+    std::function<void()> resultPageTitleOk;
+    // The saved-searches page file, (re)loaded when its pane is laid out: at once when it is
+    // on screen, else when it is next shown.
+    void showResultPage(const std::string& path);
 
     // PageScreen
     int rowCount() const override;
@@ -100,10 +108,12 @@ class CMainView : public QWidget, public PageScreen {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void onScrollAction(int action);
     void onSplitterDropped(SplitterOrientation orientation, int position);
+    void loadResultPageIfShown();
     QIcon iconFor(const QMimeType& type);
 
     AppSession& session_;
@@ -119,8 +129,10 @@ class CMainView : public QWidget, public PageScreen {
     CColumnHeader* columnHeader_ = nullptr;
     CRowMenu* rowMenu_ = nullptr;
     QScrollBar* scroll_;
-    QTextBrowser* preview_;
-    QTextBrowser* resultPage_;
+    CPreviewPane* preview_;
+    CResultPagePane* resultPage_;
+    std::string resultPagePath_;
+    bool resultPageStale_ = true;  // the pane has not loaded the page file as it is now
     QTimer qtimer_;
     QMimeDatabase mimes_;
     QHash<QString, QIcon> icons_;

@@ -9,6 +9,9 @@
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The preview tests start Qt WebEngine, whose Chromium will not run as root (as tests do
+    // here and in CI) with its sandbox on. Offscreen it draws without a GPU on its own.
+    setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
     // Qt wants a private runtime folder; the test gets its own.
     std::string runtime = "/tmp/varnel-gui-XXXXXX";
     if (mkdtemp(runtime.data())) setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
