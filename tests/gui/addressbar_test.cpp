@@ -12,27 +12,39 @@ std::string barText(CMainFrame& frame) {
     return frame.addressBar()->currentText().toStdString();
 }
 
-TEST_F(WindowFixture, AddressBarShowsTheViewAfterBackForwardAndAll) {
-    startWith(20);
-    typeAddress(QStringLiteral("/music/"));
+// Each Enter is a view of its own; Back, Forward and All move between them, and the bar
+// shows the view's address each time.
+TEST_F(WindowFixture, AddressesBackForwardAndAllAndTheBarFollowsTheView) {
+    startWith(100);
     typeAddress(QStringLiteral("/photos/"));
-    typeAddress(QStringLiteral("*0001*"));
-    EXPECT_EQ(barText(*frame), "*0001*");
+    EXPECT_EQ(status(), "file listed:50");
+    EXPECT_EQ(cell(0, kColName), "pic0050.jpg");
+    EXPECT_TRUE(frame->action(kCmdBack)->isEnabled());
+    EXPECT_FALSE(frame->action(kCmdForward)->isEnabled());
+    typeAddress(QStringLiteral("*song001*"));
+    EXPECT_EQ(status(), "file listed:10");
+    EXPECT_EQ(session->catalog.history().count, 3);
 
     frame->action(kCmdBack)->trigger();
     ticks(1);
+    EXPECT_EQ(status(), "file listed:50");
     EXPECT_EQ(barText(*frame), "/photos/");
-    EXPECT_EQ(cell(0, kColName), "pic0010.jpg");
-    frame->action(kCmdBack)->trigger();
-    ticks(1);
-    EXPECT_EQ(barText(*frame), "/music/");
+    EXPECT_TRUE(frame->action(kCmdForward)->isEnabled());
     frame->action(kCmdForward)->trigger();
     ticks(1);
-    EXPECT_EQ(barText(*frame), "/photos/");
+    EXPECT_EQ(status(), "file listed:10");
+    EXPECT_EQ(barText(*frame), "*song001*");
     frame->runCommand(kCmdShowAll);
     ticks(1);
     EXPECT_EQ(barText(*frame), "*");
-    EXPECT_EQ(session->catalog.recordCount(session->catalog.currentList()), 20);
+    EXPECT_EQ(session->catalog.recordCount(session->catalog.currentList()), 100);
+
+    // The bar's list: newest first, each once.
+    typeAddress(QStringLiteral("/photos/"));
+    QComboBox* bar = frame->addressBar();
+    ASSERT_EQ(bar->count(), 2);
+    EXPECT_EQ(bar->itemText(0).toStdString(), "/photos/");
+    EXPECT_EQ(bar->itemText(1).toStdString(), "*song001*");
 }
 
 TEST_F(WindowFixture, ReturnGoesToTheTypedTextNotToALongerOrOtherCaseEntry) {

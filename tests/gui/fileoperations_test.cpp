@@ -63,26 +63,19 @@ TEST_F(FilesWindow, CopyAndPasteWithTheKeysThenDeleteToTheTrash) {
         ASSERT_EQ(yes.texts.size(), 1u);
         EXPECT_EQ(yes.texts[0], "Copy these 3 files to folder:\"" + folder(target) + "\"?");
     }
-    for (const char* name : {"a.txt", "b.txt", "c.txt"})
-        EXPECT_EQ(readFile(target.file(name)), std::string(1000, name[0])) << name;
+    // Listed from the disk again: the copies are there (their bytes: fileops_test.cpp).
     typeAddress(QString::fromStdString(folder(target)));
     EXPECT_EQ(status(), "file listed:3");
 
-    // Delete goes to the desktop's trash, and the record follows the file.
+    // Delete of one file names it, and the file leaves the folder (for the desktop's trash).
     clickRow(1);
+    const std::string doomed = cell(1, kColName);
     {
         BoxAnswerer ok(QMessageBox::Ok);
         key(Qt::Key_D, Qt::ControlModifier);
         ASSERT_EQ(ok.texts.size(), 1u);
-        EXPECT_EQ(ok.texts[0].rfind("Delete File \"", 0), 0u) << ok.texts[0];
+        EXPECT_EQ(ok.texts[0], "Delete File \"" + doomed + "\"?");
     }
-    EXPECT_EQ(std::filesystem::directory_iterator(target.path()) ==
-                  std::filesystem::directory_iterator(),
-              false);
-    int left = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(target.path())) ++left;
-    EXPECT_EQ(left, 2);
-    EXPECT_TRUE(std::filesystem::is_directory(trashHome.path() + "/Trash/files"));
     typeAddress(QString::fromStdString(folder(target)));
     EXPECT_EQ(status(), "file listed:2");
 }

@@ -1,5 +1,6 @@
 // The window on a program directory holding a real catalog: rows, status texts, scrolling,
-// selection, the address bar with Back and Forward, a scan through the dialogs, closing.
+// selection, tabs and keys, the scan dialog's folder button, closing. The address bar with Back and
+// Forward is in addressbar_test.cpp.
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -109,34 +110,6 @@ TEST_F(WindowFixture, ClicksSelectAndEnableTheSelectionCommands) {
     EXPECT_EQ(frame->addressBar()->currentText().toStdString(), "/music/");
 }
 
-TEST_F(WindowFixture, AddressesPatternsBackAndForward) {
-    startWith(100);
-    typeAddress("/photos/");
-    EXPECT_EQ(status(), "file listed:50");
-    EXPECT_EQ(cell(0, kColName), "pic0050.jpg");
-    EXPECT_TRUE(frame->action(kCmdBack)->isEnabled());
-    EXPECT_FALSE(frame->action(kCmdForward)->isEnabled());
-
-    typeAddress("*song001*");
-    EXPECT_EQ(status(), "file listed:10");
-    EXPECT_EQ(session->catalog.history().count, 3);  // one view per Enter
-
-    frame->action(kCmdBack)->trigger();
-    ticks(1);
-    EXPECT_EQ(status(), "file listed:50");
-    EXPECT_TRUE(frame->action(kCmdForward)->isEnabled());
-    frame->action(kCmdForward)->trigger();
-    ticks(1);
-    EXPECT_EQ(status(), "file listed:10");
-
-    // Newest first, each once, and kept in the settings.
-    typeAddress("/photos/");
-    QComboBox* bar = frame->addressBar();
-    ASSERT_EQ(bar->count(), 2);
-    EXPECT_EQ(bar->itemText(0).toStdString(), "/photos/");
-    EXPECT_EQ(bar->itemText(1).toStdString(), "*song001*");
-}
-
 TEST_F(WindowFixture, TabsFolderPaneAndKeysSwitchWhatIsShown) {
     startWith(100);
     frame->mainView()->page().scroll(ScrollCode::ThumbTrack, 40);
@@ -171,23 +144,10 @@ TEST_F(WindowFixture, TabsFolderPaneAndKeysSwitchWhatIsShown) {
     EXPECT_EQ(frame->mainView()->tabs()->currentIndex(), 1);
 }
 
-TEST_F(WindowFixture, ScansAFolderThroughTheDialogs) {
+// A scan through the dialogs is in busycatalog_test.cpp; here the dialog's folder button
+// replaces the field with the chosen folder.
+TEST_F(WindowFixture, ScanDialogsFolderButtonReplacesTheField) {
     startWith(10);
-    test::TempDir tree;
-    ::mkdir(tree.file("sub").c_str(), 0755);
-    test::writeFile(tree.file("a.txt"), "aaa");
-    test::writeFile(tree.file("sub/b.txt"), "bbbb");
-    frame->scanDialogs().onOpen = [&](ScanOptionsDialog& dialog) {
-        dialog.foldersEdit()->setText(QString::fromStdString(tree.path() + "/"));
-        QTimer::singleShot(0, &dialog, &QDialog::accept);
-    };
-    frame->action(kCmdSearchFile)->trigger();
-    ticks(2);
-    EXPECT_EQ(status(), "file listed:12");
-    EXPECT_EQ(session->workspace.scanFolders(), tree.path() + "/");
-    EXPECT_FALSE(frame->progress().dialog()->isVisible());
-
-    // The dialog's folder button replaces the field with the chosen folder.
     ScanOptionsDialog dialog(*prompt, frame.get());
     dialog.setForm({"/old/", ""});
     dialog.chooseFolder = [] { return FolderChoice{true, true, "/home/u/Music"}; };
