@@ -3,6 +3,8 @@
 // state, with room for slow machines.
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -59,7 +61,7 @@ struct PreviewWindow : test::WindowFixture {
     }
 };
 
-TEST_F(PreviewWindow, PagesLoadWithoutScriptsOrRemoteRequestsAndOnlyOncePerSelection) {
+TEST_F(PreviewWindow, PagesLoadWithoutScriptsOrRemoteRequestsOncePerSelectionAndPdfsToo) {
     QTcpServer remote;  // stands for a site a catalogued page links to
     ASSERT_TRUE(remote.listen(QHostAddress::LocalHost));
     bool contacted = false;
@@ -73,7 +75,12 @@ TEST_F(PreviewWindow, PagesLoadWithoutScriptsOrRemoteRequestsAndOnlyOncePerSelec
                     "</head><body><img src=\"" +
                         image + "\"><p>words</p></body></html>");
     test::writeFile(files() + "/notes.txt", "first\n");
-    startWithFiles({"page.html", "notes.txt"});
+    {
+        QPdfWriter pdf(QString::fromStdString(files() + "/doc.pdf"));
+        QPainter painter(&pdf);
+        painter.drawText(100, 100, QStringLiteral("a PDF"));
+    }
+    startWithFiles({"page.html", "notes.txt", "doc.pdf"});
     EXPECT_EQ(pane()->htmlView(), nullptr) << "no browser engine before a page is shown";
 
     QSignalSpy loaded(pane(), &CPreviewPane::pageLoaded);
@@ -96,6 +103,13 @@ TEST_F(PreviewWindow, PagesLoadWithoutScriptsOrRemoteRequestsAndOnlyOncePerSelec
     ASSERT_TRUE(previewShown(1));
     EXPECT_EQ(loading.count(), 1);
     EXPECT_EQ(pane()->currentWidget(), pane()->textView());
+
+    // PDFs go to the browser's own viewer.
+    preview(2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.count() > 1; }, kLoadTimeoutMs));
+    EXPECT_TRUE(loaded.at(1).at(0).toBool());
+    EXPECT_EQ(pane()->currentWidget(), view);
+    EXPECT_EQ(view->url().fileName().toStdString(), "doc.pdf");
 }
 
 TEST_F(PreviewWindow, TextKeepsItsLinesAndPicturesShrinkToThePane) {
