@@ -96,9 +96,9 @@ TEST_F(RealShares, AGuestListsAndReadsTheSharedFileButCannotWrite) {
     // The share list holds every file the share offers, the introduction page too.
     std::vector<test::Rec> listed = test::readList(catalog, kShareList);
     std::sort(listed.begin(), listed.end(), [](auto& a, auto& b) { return a.name < b.name; });
-    EXPECT_EQ(listed, (std::vector<test::Rec>{{shareFolder, kShareIntroPage, "", kShareNeverEnds, 6},
-                                              {shareFolder, "data file.bin", "", kShareNeverEnds,
-                                               70000}}));
+    EXPECT_EQ(listed,
+              (std::vector<test::Rec>{{shareFolder, kShareIntroPage, "", kShareNeverEnds, 6},
+                                      {shareFolder, "data file.bin", "", kShareNeverEnds, 70000}}));
     EXPECT_EQ(listChanges, 1);
 
     const test::ProcessResult ls = server->client(kShareName, "ls");
@@ -200,9 +200,8 @@ TEST_F(RealShares, ARefusedShareIsToldOnceAndStartUpOnlySetsTheStatus) {
     prompt.told.clear();
     EXPECT_FALSE(refused.RefreshShare(FolderSharing::Report::Status));
     EXPECT_TRUE(prompt.told.empty());
-    EXPECT_EQ(prompt.statuses,
-              std::vector<std::string>{"The share folder could not be shared: " +
-                                       noGuests.lastError()});
+    EXPECT_EQ(prompt.statuses, std::vector<std::string>{"The share folder could not be shared: " +
+                                                        noGuests.lastError()});
     EXPECT_FALSE(standing());
 
     // A removal that fails is told with its reason (net cannot be made to refuse one here).
