@@ -27,6 +27,7 @@
 #include "gui/foldertree.h"
 #include "gui/mainview.h"
 #include "gui/rowmenu.h"
+#include "gui/searchdialog.h"
 #include "gui/sharecommands.h"
 #include "gui/windowstate.h"
 #include "scan/changemonitor.h"
@@ -72,12 +73,15 @@ CMainFrame::CMainFrame(AppSession& session, GuiPrompt& prompt)
     };
     prompt_.setStatusPane(this, [this](const QString& text) { message_->setText(text); });
     session_.fileCommands.rebuildRecentMenu = [this] { rebuildRecentMenu(); };
+    // The menu names searches by position: it follows every change of the list.
+    session_.savedSearchesChanged = [this] { rebuildSavedSearchMenu(); };
     resize(1000, 680);
     CWindowState::restore(*this, view_->layoutOptions(), *view_->fileList()->header());
 }
 
 CMainFrame::~CMainFrame() {
     prompt_.setStatusPane(nullptr, nullptr);
+    session_.savedSearchesChanged = nullptr;
 }
 
 QAction* CMainFrame::makeAction(int id, const QString& text) {
@@ -208,8 +212,10 @@ void CMainFrame::rebuildSavedSearchMenu() {
     }
     savedSearchItems_.clear();
     for (int k = 0; k < session_.searches.count() && k < kMaxSavedSearchItems; ++k) {
-        QAction* a =
-            makeAction(kCmdSavedSearchFirst + k, fromBytes(session_.searches.savedSearchName(k)));
+        // "&" in a name is the name's own, not a mnemonic.
+        QString text = fromBytes(session_.searches.savedSearchName(k));
+        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* a = makeAction(kCmdSavedSearchFirst + k, text);
         viewMenu_->addAction(a);
         savedSearchItems_.append(a);
     }
@@ -315,12 +321,25 @@ void CMainFrame::scan() {
         view_->page().RefreshPage(true);
 }
 
+void CMainFrame::runSavedSearch(int32_t position) {
+    if (session_.services.catalogBusy()) return;
+    session_.search.runSavedSearch(position, -1);
+    view_->page().requestRefresh();
+    updateCommandStates();
+}
+
+void CMainFrame::openSearchDialog(bool managed) {
+    if (session_.services.catalogBusy()) return;
+    CSearchDialog::OpenSearchDialog(this, session_.searches,
+                                    session_.workspace.settings().pageColumnCount, prompt_, managed,
+                                    [this](int32_t position) { runSavedSearch(position); });
+}
+
 void CMainFrame::runCommand(int id) {
     Catalog& catalog = session_.catalog;
     FilePage& page = view_->page();
     if (id >= kCmdSavedSearchFirst && id <= kCmdSavedSearchLast) {
-        session_.search.runSavedSearch(id - kCmdSavedSearchFirst, -1);
-        page.requestRefresh();
+        runSavedSearch(id - kCmdSavedSearchFirst);
         return;
     }
     if (id >= kCmdRecentFirst && id <= kCmdRecentLast) {
@@ -405,6 +424,9 @@ void CMainFrame::runCommand(int id) {
         }
         case kCmdSearchFile:
             scan();
+            break;
+        case kCmdSearch:
+            openSearchDialog(false);
             break;
         case kCmdShowAll:
             catalog.historyPushList(kMasterList);

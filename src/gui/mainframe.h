@@ -35,6 +35,10 @@ class CMainFrame : public QMainWindow {
     // Opens the start catalog and shows the first page.
     void start(const std::string& commandLineCatalog);
     void runCommand(int id);
+    // Runs the saved search at `position` into a new view and shows it.
+    void runSavedSearch(int32_t position);
+    // The search dialog; `managed` opens it with the saved searches shown.
+    void openSearchDialog(bool managed);
     void updateCommandStates();
 
     QAction* action(int id) const { return actions_.value(id); }

@@ -1,0 +1,93 @@
+// The saved searches in the window: the View menu's entries and the saved-searches page.
+#include <QFile>
+#include <QMenuBar>
+
+#include "gui/searchdialog.h"
+#include "windowfixture.h"
+
+namespace varnel {
+namespace {
+
+using test::WindowFixture;
+
+struct SavedSearchesTest : WindowFixture {
+    void SetUp() override {
+        // The page's template lives beside the program.
+        QFile::copy(VARNEL_SOURCE_DIR "/data/2.html", QString::fromStdString(dir.file("2.html")));
+    }
+    QMenu* viewMenu() {
+        for (QAction* a : frame->menuBar()->actions())
+            if (a->menu() && a->text() == "View(&V)") return a->menu();
+        return nullptr;
+    }
+    // The menu's saved-search entries, as the user reads them.
+    std::vector<std::string> menuSearches() {
+        std::vector<std::string> out;
+        for (QAction* a : viewMenu()->actions()) {
+            const int id = a->data().toInt();
+            if (id >= kCmdSavedSearchFirst && id <= kCmdSavedSearchLast)
+                out.push_back(a->text().toStdString());
+        }
+        return out;
+    }
+    void choose(const std::string& text) {
+        for (QAction* a : viewMenu()->actions())
+            if (a->text().toStdString() == text) a->trigger();
+        ticks(2);
+    }
+    int shownRecords() {
+        return session->catalog.recordCount(session->catalog.currentList());
+    }
+};
+
+TEST_F(SavedSearchesTest, TheViewMenuFollowsTheListAndRunsItsEntries) {
+    startWith(20);
+    ASSERT_NE(viewMenu(), nullptr);
+    EXPECT_EQ(menuSearches(), (std::vector<std::string>{"Softwares ", "MultiMedia files",
+                                                        "Music files", "Html documents"}));
+    choose("Music files");
+    EXPECT_EQ(shownRecords(), 10);
+    EXPECT_EQ(cell(0, kColName), "song0000.mp3");
+
+    // A new search is in the menu at once, an "&" in its name shown as written; a removed
+    // one is gone and the entries behind it move up.
+    session->searches.addSavedSearch("Pictures & more", "*.jpg", "/photos/", 0);
+    session->searches.removeSavedSearch("Softwares ");
+    EXPECT_EQ(menuSearches(), (std::vector<std::string>{"MultiMedia files", "Music files",
+                                                        "Html documents", "Pictures && more"}));
+    choose("Pictures && more");
+    EXPECT_EQ(shownRecords(), 10);
+    EXPECT_EQ(cell(0, kColName), "pic0010.jpg");
+    // The page of saved searches was written from the new list.
+    QFile page(QString::fromStdString(dir.file("4.html")));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(page.readAll().contains("Pictures &amp; more"));
+
+    for (int k = 0; k < 10; ++k)
+        session->searches.addSavedSearch("extra " + std::to_string(k), "*", "", 0);
+    EXPECT_EQ(menuSearches().size(), 10u);  // the first ten only
+}
+
+// View > Search: the dialog's Find lists its records in a new view, and its temporary saved
+// search leaves neither the list nor the menu behind.
+TEST_F(SavedSearchesTest, SearchFromTheViewMenuShowsTheFoundFiles) {
+    startWith(20);
+    bool answered = false;
+    QTimer::singleShot(50, [&] {
+        auto* dialog = qobject_cast<CSearchDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        dialog->findChild<QComboBox*>("findType")->setEditText("*.JPG");
+        dialog->findChild<QPushButton*>("find")->click();
+        answered = true;
+    });
+    frame->action(kCmdSearch)->trigger();
+    ticks(2);
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(shownRecords(), 10);
+    EXPECT_EQ(cell(0, kColName), "pic0010.jpg");
+    EXPECT_EQ(session->searches.count(), 4);
+    EXPECT_EQ(menuSearches().size(), 4u);
+}
+
+}  // namespace
+}  // namespace varnel
