@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTcpServer>
+#include <QTextBrowser>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEngineView>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "fileops/previewcopy.h"
 #include "gui/previewpane.h"
 #include "gui/resultpagepane.h"
+#include "gui/texthtmlview.h"
 #include "remote/ftpnames.h"
 #include "support/ftptestserver.h"
 #include "windowfixture.h"
@@ -222,6 +224,48 @@ TEST_F(PreviewWindow, SavedSearchesPageHandsItsLinksOnAndHasNoBrowserMenu) {
     // A page whose title is "OK" says the page is done.
     QTest::mouseClick(input, Qt::LeftButton, Qt::NoModifier, QPoint(30, 200));
     ASSERT_TRUE(QTest::qWaitFor([&] { return oks == 1; }, kLoadTimeoutMs));
+}
+
+// Where WebEngine cannot start the text browser stands in, with the same rules for links.
+TEST(TextHtmlView, AsksBeforeEveryLinkAndFollowsLocalPagesOnly) {
+    test::TempDir dir;
+    test::writeFile(dir.file("4.html"),
+                    "<title>Searches</title><p><a href=\"murrel://2\">two</a> "
+                    "<a href=\"http://example.com/\">away</a> <a href=\"done.html\">done</a>");
+    test::writeFile(dir.file("done.html"), "<title>OK</title>");
+    QWidget host;
+    HtmlViewOptions options;
+    options.contextMenu = false;
+    std::unique_ptr<HtmlView> view = makeTextHtmlView(options, &host);
+    std::vector<std::string> asked;
+    view->navigate = [&](const QUrl& url) {
+        asked.push_back(url.toString().toStdString());
+        return !url.toString().startsWith(QStringLiteral("murrel:"));
+    };
+    std::vector<std::string> titles;
+    view->titleChanged = [&](const QString& title) { titles.push_back(title.toStdString()); };
+    view->widget()->resize(400, 300);
+    host.show();
+    view->load(QUrl::fromLocalFile(QString::fromStdString(dir.file("4.html"))));
+    EXPECT_EQ(view->widget()->contextMenuPolicy(), Qt::NoContextMenu);
+
+    auto* browser = qobject_cast<QTextBrowser*>(view->widget());
+    ASSERT_NE(browser, nullptr);
+    auto click = [&](const QString& text) {
+        const QTextCursor at = browser->document()->find(text);
+        QTextCursor middle(browser->document());
+        middle.setPosition((at.selectionStart() + at.selectionEnd()) / 2);
+        QTest::mouseClick(browser->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          browser->cursorRect(middle).center());
+    };
+    click(QStringLiteral("two"));
+    click(QStringLiteral("away"));
+    EXPECT_EQ(view->title().toStdString(), "Searches");
+    click(QStringLiteral("done"));
+    ASSERT_EQ(asked.size(), 4u);
+    EXPECT_EQ(asked[1], "murrel://0.0.0.2");
+    EXPECT_EQ(asked[2], "http://example.com/");
+    EXPECT_EQ(titles, (std::vector<std::string>{"Searches", "OK"}));
 }
 
 }  // namespace
