@@ -89,7 +89,11 @@ int runLs(CliContext& ctx, const std::vector<std::string>& args) {
 
 // A point in time as the search dialog reads its pickers: a wall-clock time of the local
 // time zone. Accepts YYYY-MM-DD, YYYY-MM-DDTHH:MM[:SS] or a decimal file time (UTC).
-std::optional<uint64_t> parseTime(const std::string& text) {
+// A file time, or a local wall-clock time YYYY-MM-DD[THH:MM[:SS]]. A day without a time of
+// day means its first moment, or with `endOfDay` its last, so "--to 2024-07-15" keeps that
+// day's files. A time that no clock shows (February 30, an hour skipped by summer time) is
+// refused, not rolled into another.
+std::optional<uint64_t> parseTime(const std::string& text, bool endOfDay) {
     uint64_t raw = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), raw);
     if (error == std::errc() && end == text.data() + text.size() && text.size() > 10) return raw;
@@ -98,11 +102,20 @@ std::optional<uint64_t> parseTime(const std::string& text) {
     if (std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &local.year, &local.month, &local.day,
                     &consumed) != 3)
         return std::nullopt;
-    if (text[static_cast<size_t>(consumed)] == 'T' &&
-        std::sscanf(text.c_str() + consumed, "T%2d:%2d:%2d", &local.hour, &local.minute,
-                    &local.second) < 2)
-        return std::nullopt;
-    return fileTimeFromLocal(local);
+    const bool wholeDay = static_cast<size_t>(consumed) == text.size();
+    if (!wholeDay) {
+        int rest = 0;
+        if (std::sscanf(text.c_str() + consumed, "T%2d:%2d%n:%2d%n", &local.hour, &local.minute,
+                        &rest, &local.second, &rest) < 2 ||
+            static_cast<size_t>(consumed + rest) != text.size())
+            return std::nullopt;
+    } else if (endOfDay) {
+        local.hour = 23;
+        local.minute = local.second = 59;
+    }
+    const uint64_t time = fileTimeFromLocal(local);
+    if (time == 0 || !(localFromFileTime(time) == local)) return std::nullopt;
+    return wholeDay && endOfDay ? time + (kFileTimeSecond - 1) : time;
 }
 
 int runSearch(CliContext& ctx, const std::vector<std::string>& args) {
@@ -121,7 +134,7 @@ int runSearch(CliContext& ctx, const std::vector<std::string>& args) {
             days = std::atoi(a[++k].c_str());
             if (days < 0) return fail("--days takes a count of days");
         } else if ((a[k] == "--from" || a[k] == "--to") && hasValue) {
-            std::optional<uint64_t> t = parseTime(a[k + 1]);
+            std::optional<uint64_t> t = parseTime(a[k + 1], a[k] == "--to");
             if (!t)
                 return fail("bad time " + a[k + 1] + " (YYYY-MM-DD[THH:MM[:SS]] or a file time)");
             (a[k] == "--from" ? from : to) = *t;
@@ -138,7 +151,9 @@ int runSearch(CliContext& ctx, const std::vector<std::string>& args) {
     Searching s(ctx);
     const char* kTemporary = "Varnel system Search";
     if (!s.searches.addSavedSearch(kTemporary, types, folder, days, from, to))
-        return fail("the saved-search list has no room for this search");
+        return fail(
+            "cannot run the search: a saved search is named \"Varnel system Search\" or the "
+            "saved-search list is full");
     s.search.runSavedSearch(s.searches.count() - 1, -1);
     s.searches.removeSavedSearch(kTemporary);
     return printList(ctx.catalog, ctx.catalog.currentList(), options.countOnly);

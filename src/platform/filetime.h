@@ -7,6 +7,7 @@
 namespace varnel {
 
 inline constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
+inline constexpr uint64_t kFileTimeSecond = 10000000;
 
 inline uint64_t fileTimeFromTimespec(const timespec& ts) {
     // Times before 1601 cannot be stored; they become 0.

@@ -158,6 +158,17 @@ TEST(CliQuery, RangeTimesAreLocalTimes) {
         cli({"-d", catalog, "search", "--from", "2024-01-15T10:00", "--to", "2024-07-15T10:00:00"});
     EXPECT_EQ(found.exitCode, 0) << found.err;
     EXPECT_EQ(found.out, line(winterStart) + line(summerEnd));
+
+    // A day alone ends with the day: the last second of the 15th of July is in, the next
+    // midnight out. Dates no clock shows, and trailing text, are refused.
+    const uint64_t lastOfDay = test::utcFileTime(2024, 7, 16, 3, 59, 59) + second - 1;
+    test::writeFile(dir.file("in.tsv"), line(lastOfDay) + line(lastOfDay + 1));
+    ASSERT_EQ(cli({"-d", catalog, "make", dir.file("in.tsv")}).exitCode, 0);
+    found = cli({"-d", catalog, "search", "--from", "2024-07-15", "--to", "2024-07-15"});
+    EXPECT_EQ(found.out, line(lastOfDay));
+    for (const char* bad : {"2024-02-30", "2024-01-15x", "2024-13-01", "2024-03-10T02:30"})
+        EXPECT_NE(cli({"-d", catalog, "search", "--from", bad, "--to", "2024-07-15"}).exitCode, 0)
+            << bad;
 }
 
 // Export writes this catalog's FTP sites into the other file and leaves this one alone.
