@@ -276,8 +276,7 @@ void applyCatalogImage(Catalog& catalog, CatalogImage&& image) {
     catalog.siteNodes() = image.siteNodes;
     catalog.setSiteNodeCount(image.siteNodeCount);
     catalog.history() = image.history;
-    // A catalog opens on its records: the saved-searches page (0) is a place one goes to.
-    catalog.page().viewMode = image.viewMode == 0 ? 1 : image.viewMode;
+    catalog.page().viewMode = image.viewMode;
     for (int list = 0; list < kListCount; ++list) catalog.setGenerationStamp(list, 0);
     catalog.assumePoolsCompact();
     catalog.setGeneration(kOpenedGeneration);
