@@ -28,6 +28,7 @@
 #include "gui/mainview.h"
 #include "gui/rowmenu.h"
 #include "gui/searchdialog.h"
+#include "query/resultpage.h"
 #include "gui/sharecommands.h"
 #include "gui/windowstate.h"
 #include "scan/changemonitor.h"
@@ -73,8 +74,12 @@ CMainFrame::CMainFrame(AppSession& session, GuiPrompt& prompt)
     };
     prompt_.setStatusPane(this, [this](const QString& text) { message_->setText(text); });
     session_.fileCommands.rebuildRecentMenu = [this] { rebuildRecentMenu(); };
-    // The menu names searches by position: it follows every change of the list.
-    session_.savedSearchesChanged = [this] { rebuildSavedSearchMenu(); };
+    // The menu and the searches page name searches by position: both follow every change.
+    session_.savedSearchesChanged = [this] {
+        rebuildSavedSearchMenu();
+        view_->showResultPage(session_.workspace.paths().resultPage);
+    };
+    connectResultPage();
     resize(1000, 680);
     CWindowState::restore(*this, view_->layoutOptions(), *view_->fileList()->header());
 }
@@ -330,9 +335,37 @@ void CMainFrame::runSavedSearch(int32_t position) {
 
 void CMainFrame::openSearchDialog(bool managed) {
     if (session_.services.catalogBusy()) return;
+    const int32_t columns = session_.workspace.settings().pageColumnCount;
     CSearchDialog::OpenSearchDialog(this, session_.searches,
                                     session_.workspace.settings().pageColumnCount, prompt_, managed,
                                     [this](int32_t position) { runSavedSearch(position); });
+    // "exit" may have changed the page's column count.
+    if (session_.workspace.settings().pageColumnCount != columns) {
+        session_.refreshSearchPage();
+        view_->showResultPage(session_.workspace.paths().resultPage);
+    }
+}
+
+// The searches page: a page left by another run may list other searches, so it is written
+// from this run's list before it is first shown. Its links act once the click is over, since a
+// dialog must not open inside the browser's navigation call.
+void CMainFrame::connectResultPage() {
+    session_.refreshSearchPage();
+    view_->showResultPage(session_.workspace.paths().resultPage);
+    view_->resultPageNavigate = [this](const std::string& url) {
+        if (classifyResultPageLink(url).kind == ResultPageLink::LoadPage) return true;
+        QTimer::singleShot(0, this, [this, url] {
+            if (session_.services.catalogBusy()) return;
+            bool cancel = true;
+            onResultPageNavigate(url, cancel, session_.catalog, session_.search, prompt_,
+                                 [this] { openSearchDialog(true); });
+            view_->page().requestRefresh();
+            updateCommandStates();
+        });
+        return false;
+    };
+    // A page that titles itself "ok" is done: back to the file list.
+    view_->resultPageTitleOk = [this] { view_->setViewMode(1); };
 }
 
 void CMainFrame::runCommand(int id) {

@@ -71,6 +71,7 @@ class CMainFrame : public QMainWindow {
     void buildStatusBar();
     void rebuildRecentMenu();
     void rebuildSavedSearchMenu();
+    void connectResultPage();
     void goTo(const std::string& text);
     void navigateTo(std::string text, bool typed);
     void scan();

@@ -89,5 +89,43 @@ TEST_F(SavedSearchesTest, SearchFromTheViewMenuShowsTheFoundFiles) {
     EXPECT_EQ(menuSearches().size(), 4u);
 }
 
+// The searches page: written from this run's list at start, its links run searches (with a word
+// for a catalog too small to search) and open the dialog with its saved searches shown.
+TEST_F(SavedSearchesTest, ThePageOfSavedSearchesRunsThemAndOpensTheDialog) {
+    startWith(20);
+    QFile page(QString::fromStdString(dir.file("4.html")));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(page.readAll().contains("murrel://3"));
+    CMainView* view = frame->mainView();
+    ASSERT_TRUE(view->resultPageNavigate);
+    EXPECT_TRUE(view->resultPageNavigate("file://" + dir.file("4.html")));
+
+    test::BoxAnswerer ok(QMessageBox::Ok);
+    EXPECT_FALSE(view->resultPageNavigate("murrel://0.0.0.2"));  // as the browser hands it on
+    QTest::qWait(200);
+    ticks(2);
+    EXPECT_EQ(ok.texts, std::vector<std::string>{"Your local search cach is NULL,Please Select "
+                                                 "Tools->Search File to add file to cach"});
+    EXPECT_EQ(session->catalog.page().viewMode, 1);
+    EXPECT_EQ(shownRecords(), 10);
+    EXPECT_EQ(cell(0, kColName), "song0000.mp3");
+
+    bool managedShown = false;
+    QTimer::singleShot(100, [&] {
+        auto* dialog = qobject_cast<CSearchDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        managedShown = dialog->findChild<QPushButton*>("manage")->text() == "Save<<";
+        dialog->reject();
+    });
+    EXPECT_FALSE(view->resultPageNavigate("file:///x/go.cgi"));
+    QTest::qWait(400);
+    EXPECT_TRUE(managedShown);
+
+    view->setViewMode(0);
+    ASSERT_TRUE(view->resultPageTitleOk);
+    view->resultPageTitleOk();
+    EXPECT_EQ(session->catalog.page().viewMode, 1);
+}
+
 }  // namespace
 }  // namespace varnel
