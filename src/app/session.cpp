@@ -33,6 +33,7 @@ AppSession::AppSession(const std::string& programDir, Prompt& prompt, RemoteDial
     services.ftp = &ftp;
     services.listingCache = &listings.cache();
     connectCatalogMerge(database, catalog, scannedFolders);
+    catalog.page().viewMode = 1;  // the window opens on the file list
     searches.onChanged = [this] {
         refreshSearchPage();
         if (savedSearchesChanged) savedSearchesChanged();
