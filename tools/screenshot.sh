@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# docs/screenshot.png: the window on a catalog of a made-up home folder and an FTP site,
-# drawn by Qt's offscreen platform (no display needed).
+# docs/screenshot.png: the window on a catalog of a made-up home folder and an FTP site, and
+# docs/search.png: the search dialog over the preview of a page; drawn by Qt's offscreen
+# platform (no display needed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${VARNEL_BUILD_DIR:-build}  # the build folder that holds src/varnel and src/varnel-cli
@@ -37,3 +38,22 @@ done
 HOME="$work/home/ann" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
     QT_QPA_PLATFORM=offscreen TZ=UTC \
     "$build/src/varnel" --screenshot docs/screenshot.png "$work/catalog.fdb"
+
+# The preview needs a real file: a letter written into the made-up home, catalogued there.
+letters="$work/home/ann/Documents/letters"
+cat >"$letters/club.html" <<'HTML'
+<html><head><title>Letter to the club</title></head>
+<body style="font-family: serif; margin: 2em">
+<h2>To the members of the rowing club</h2>
+<p>Dear friends,</p>
+<p>the spring regatta moves to <b>Saturday, 12 April</b>. Boats go on the water at nine; the
+clubhouse opens at eight for coffee and the draw of the crews.</p>
+<ul><li>Bring your licence.</li><li>Lunch is on the terrace.</li></ul>
+<p>With best wishes,<br>Ann</p>
+</body></html>
+HTML
+printf '%s/\tclub.html\tLetter to the club\t133600000000000000\t512\n' "$letters" >>"$work/records.tsv"
+"$build/src/varnel-cli" -d "$work/search.fdb" make "$work/records.tsv" >/dev/null
+HOME="$work/home/ann" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" \
+    QT_QPA_PLATFORM=offscreen TZ=UTC \
+    "$build/src/varnel" --screenshot-search "$letters/club.html" docs/search.png "$work/search.fdb"

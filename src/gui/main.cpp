@@ -9,13 +9,12 @@
 
 #include "app/association.h"
 #include "app/session.h"
-#include "gui/columnheader.h"
-#include "gui/foldertree.h"
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
 #include "gui/logindialog.h"
 #include "gui/mainframe.h"
 #include "gui/mainview.h"
+#include "gui/screenshots.h"
 #include "platform/programdir.h"
 
 namespace {
@@ -54,7 +53,7 @@ int main(int argc, char** argv) {
     varnel::chooseIconTheme();
 
     std::string catalogPath;
-    QString screenshot;
+    QString screenshot, searchScreenshot, previewName;
     bool quitAfterFirstPage = false;  // for the start-up benchmark
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quit-after-first-page") == 0) {
@@ -64,6 +63,12 @@ int main(int argc, char** argv) {
         // For the documentation: the window as it first shows, saved as a picture.
         if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc) {
             screenshot = QString::fromLocal8Bit(argv[++i]);
+            continue;
+        }
+        // The search dialog over the preview of the first file the address NAME lists.
+        if (std::strcmp(argv[i], "--screenshot-search") == 0 && i + 2 < argc) {
+            previewName = QString::fromLocal8Bit(argv[++i]);
+            searchScreenshot = QString::fromLocal8Bit(argv[++i]);
             continue;
         }
         if (std::strcmp(argv[i], "--install-association") == 0) {
@@ -79,7 +84,8 @@ int main(int argc, char** argv) {
     }
 
     // Each start points the association at this program, wherever it now lives.
-    if (screenshot.isEmpty() && !quitAfterFirstPage) installAssociation(false);
+    if (screenshot.isEmpty() && searchScreenshot.isEmpty() && !quitAfterFirstPage)
+        installAssociation(false);
     varnel::GuiPrompt prompt;
     varnel::GuiRemoteDialogs dialogs;
     varnel::AppSession session(varnel::programDirectory(), prompt, dialogs);
@@ -92,25 +98,9 @@ int main(int argc, char** argv) {
         // Once the first page has been painted.
         QTimer::singleShot(0, &frame, [] { QApplication::exit(0); });
     }
-    if (!screenshot.isEmpty()) {
-        // The picture shows the folder pane opened at the home folder and the list sorted by
-        // a header click on Size, largest first.
-        QTimer::singleShot(600, &frame, [&frame] {
-            varnel::CFolderTree& tree = *frame.mainView()->folderPane();
-            if (QTreeWidgetItem* home = tree.topLevelItem(0)) {
-                tree.expandItem(home);
-                for (int k = 0; k < home->childCount(); ++k)
-                    if (home->child(k)->text(0) == QStringLiteral("Music"))
-                        tree.expandItem(home->child(k));
-            }
-            frame.mainView()->columnHeader()->sort().headerClick(varnel::kColSize);
-        });
-        QTimer::singleShot(1200, &frame, [&frame, screenshot] {
-            const bool saved = frame.grab().save(screenshot);
-            std::fprintf(stderr, saved ? "varnel: saved %s\n" : "varnel: cannot save %s\n",
-                         screenshot.toLocal8Bit().constData());
-            QApplication::exit(saved ? 0 : 1);
-        });
-    }
+    if (!screenshot.isEmpty()) varnel::takeWindowScreenshot(frame, screenshot);
+    if (!searchScreenshot.isEmpty())
+        varnel::takeSearchScreenshot(frame, session.searches, prompt, previewName,
+                                     searchScreenshot);
     return app.exec();
 }
