@@ -220,6 +220,29 @@ void CatalogSearch::fillSubstring(int list, const char* wordText, bool searchNot
     catalog_.setRecordCount(list, n);
 }
 
+void CatalogSearch::refineWord(int list, const char* wordText) {
+    folded_.refresh(catalog_);
+    const std::string word = folded(wordText);
+    const WildcardPattern exact("*" + word + "*");
+    const size_t longCandidate = 500;
+    std::string candidate;
+    const int32_t count = catalog_.recordCount(list);
+    int32_t n = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        candidate.assign(folded_.folders() + catalog_.folderOffset(list, i));
+        candidate.append(folded_.names() + catalog_.nameOffset(list, i));
+        // As fillSubstring: the matcher's own answer for texts long enough to reach its limits.
+        bool hit = candidate.size() >= longCandidate ? exact.matches(candidate)
+                                                     : candidate.find(word) != std::string::npos;
+        if (!hit) hit = std::strstr(folded_.notes() + catalog_.noteOffset(list, i), word.c_str());
+        if (hit) {
+            if (n != i) catalog_.copyRecord(list, n, list, i);
+            ++n;
+        }
+    }
+    catalog_.setRecordCount(list, n);
+}
+
 void CatalogSearch::fillPattern(int list, const WildcardPattern& pattern) {
     // Only records holding the pattern's longest literal can match: find those first.
     const std::string literal(pattern.longestLiteral());

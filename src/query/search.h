@@ -20,6 +20,10 @@ class CatalogSearch {
     // master-list order: a folder name lists that folder; a text with `*` or `?` is matched
     // against folder + name; a plain word is looked for in folder + name and in the note.
     void patternFill(int list, const char* text);
+    // Keeps in `list` (filled by patternFill with a plain word that `word` contains) the
+    // records patternFill would find for `word`: a longer word finds a subset, so only the
+    // list is looked at, not the catalog.
+    void refineWord(int list, const char* word);
 
     // Runs saved search `index` into `list`, or into a new search-result list that becomes
     // the current view when `list` is negative. 0 when there is no such saved search.
