@@ -24,6 +24,7 @@ class AddressEdit : public QLineEdit {
                 emit bar_.entered(text());
                 return;
             case Qt::Key_Escape:
+                emit bar_.escaped();
                 if (bar_.viewAddress) setText(bar_.viewAddress());
                 selectAll();
                 return;
@@ -60,6 +61,7 @@ CAddressBar::CAddressBar(QWidget* parent) : QComboBox(parent) {
     // then go there. Paths are case-sensitive, so is the offer.
     completer()->setCompletionMode(QCompleter::PopupCompletion);
     completer()->setCaseSensitivity(Qt::CaseSensitive);
+    connect(lineEdit(), &QLineEdit::textEdited, this, &CAddressBar::typed);
 }
 
 void CAddressBar::setEntries(const QStringList& entries) {

@@ -21,6 +21,10 @@ class CAddressBar : public QComboBox {
   signals:
     // Return in the bar, with the bar's text.
     void entered(const QString& text);
+    // The user changed the text (typing, deleting, pasting), not the program.
+    void typed(const QString& text);
+    // Escape, before the bar takes back the shown view's address.
+    void escaped();
 };
 
 }  // namespace varnel

@@ -30,6 +30,7 @@
 #include "gui/searchdialog.h"
 #include "query/resultpage.h"
 #include "gui/sharecommands.h"
+#include "gui/typedsearchbar.h"
 #include "gui/windowstate.h"
 #include "scan/changemonitor.h"
 #include "scan/scancommand.h"
@@ -66,7 +67,11 @@ CMainFrame::CMainFrame(AppSession& session, GuiPrompt& prompt)
     view_->statusOut = [this](const QString& text) {
         if (message_->text() != text) message_->setText(text);
     };
-    view_->addressOut = [this](const QString& text) { address_->setEditText(text); };
+    // While the user types a search, the bar is theirs: the page shows what it finds.
+    view_->addressOut = [this](const QString& text) {
+        if (address_->currentText() == text || typedSearch_->typing()) return;
+        address_->setEditText(text);
+    };
     view_->command = [this](int id) { runCommand(id); };
     view_->syncMenuChecks = [this] {
         showKeyLocks();
@@ -162,6 +167,7 @@ void CMainFrame::buildToolBar() {
     row->addWidget(address_);
     connect(address_, &CAddressBar::entered, this, &CMainFrame::onAddressEnter);
     connect(address_, qOverload<int>(&QComboBox::activated), this, &CMainFrame::onAddressPicked);
+    typedSearch_ = new CTypedSearchBar(session_, *address_, *view_, this);
     fillAddressBar();
 }
 
@@ -250,10 +256,12 @@ void CMainFrame::goTo(const std::string& text) {
 }
 
 void CMainFrame::onAddressEnter() {
+    typedSearch_->leaveTypedView();
     navigateTo(toBytes(address_->currentText()), true);
 }
 
 void CMainFrame::onAddressPicked(int index) {
+    typedSearch_->leaveTypedView();
     navigateTo(toBytes(address_->itemText(index)), false);
 }
 

@@ -23,6 +23,7 @@ class CMainView;
 class CFileOperations;
 class CRowMenu;
 class CShareCommands;
+class CTypedSearchBar;
 class GuiPrompt;
 class GuiRemoteDialogs;
 
@@ -85,6 +86,7 @@ class CMainFrame : public QMainWindow {
     CShareCommands* shareCommands_;
     CFileOperations* fileOperations_;
     CAddressBar* address_;
+    CTypedSearchBar* typedSearch_ = nullptr;
     GuiRemoteDialogs* loginDialogs_ = nullptr;
     QLabel* message_;
     QLabel* lockPanes_[3] = {};
