@@ -220,20 +220,36 @@ void CatalogSearch::fillSubstring(int list, const char* wordText, bool searchNot
     catalog_.setRecordCount(list, n);
 }
 
+namespace {
+
+// Whether `word` occurs in folder + name, the two texts read as one.
+bool inFolderAndName(std::string_view folder, std::string_view name, std::string_view word) {
+    if (name.find(word) != std::string_view::npos || folder.find(word) != std::string_view::npos)
+        return true;
+    // Across the seam: the folder's last bytes and the name's first ones.
+    const size_t reach = word.size() - 1;
+    if (reach == 0 || folder.empty() || name.empty()) return false;
+    std::string seam(folder.substr(folder.size() - std::min(reach, folder.size())));
+    seam.append(name.substr(0, std::min(reach, name.size())));
+    return seam.find(word) != std::string::npos;
+}
+
+}  // namespace
+
 void CatalogSearch::refineWord(int list, const char* wordText) {
     folded_.refresh(catalog_);
     const std::string word = folded(wordText);
     const WildcardPattern exact("*" + word + "*");
     const size_t longCandidate = 500;
-    std::string candidate;
     const int32_t count = catalog_.recordCount(list);
     int32_t n = 0;
     for (int32_t i = 0; i < count; ++i) {
-        candidate.assign(folded_.folders() + catalog_.folderOffset(list, i));
-        candidate.append(folded_.names() + catalog_.nameOffset(list, i));
+        const std::string_view folder = folded_.folders() + catalog_.folderOffset(list, i);
+        const std::string_view name = folded_.names() + catalog_.nameOffset(list, i);
         // As fillSubstring: the matcher's own answer for texts long enough to reach its limits.
-        bool hit = candidate.size() >= longCandidate ? exact.matches(candidate)
-                                                     : candidate.find(word) != std::string::npos;
+        bool hit = folder.size() + name.size() >= longCandidate
+                       ? exact.matches(std::string(folder) + std::string(name))
+                       : inFolderAndName(folder, name, word);
         if (!hit) hit = std::strstr(folded_.notes() + catalog_.noteOffset(list, i), word.c_str());
         if (hit) {
             if (n != i) catalog_.copyRecord(list, n, list, i);
