@@ -148,9 +148,11 @@ void CSearchDialog::buildCriteria() {
     const std::pair<QRadioButton*, DateChoice> radios[] = {{dayRadio_, DateChoice::Days},
                                                            {monthRadio_, DateChoice::Months},
                                                            {rangeRadio_, DateChoice::Range}};
-    for (auto [radio, choice] : radios)
-        connect(radio, &QRadioButton::clicked, this,
+    for (const auto& radio : radios) {
+        const DateChoice choice = radio.second;
+        connect(radio.first, &QRadioButton::clicked, this,
                 [this, choice] { showDateControls(dateControlsFor(choice)); });
+    }
     for (QWidget* w : std::initializer_list<QWidget*>{dayCount_, monthCount_, start_, end_})
         w->installEventFilter(this);
 
