@@ -74,7 +74,7 @@ bool isImage(std::string_view head) {
         startsWith(head, std::string_view("II*\0", 4)) ||
         startsWith(head, std::string_view("MM\0*", 4)))
         return true;
-    if (startsWith(head, "RIFF") && head.substr(8, 4) == "WEBP") return true;
+    if (startsWith(head, "RIFF") && head.size() >= 12 && head.substr(8, 4) == "WEBP") return true;
     // "BM" alone starts many a text; a bitmap's info header has one of a few sizes.
     if (startsWith(head, "BM") && head.size() >= 18) {
         const auto byte = [&](size_t k) { return static_cast<unsigned char>(head[k]); };

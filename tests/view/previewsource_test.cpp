@@ -28,6 +28,9 @@ TEST(PreviewKind, ContentDecidesBeforeTheName) {
     EXPECT_EQ(previewKindOf("cars.txt", "BMW and others, a list of cars\n", false),
               PreviewKind::Text);
     EXPECT_EQ(previewKindOf("empty", "", false), PreviewKind::Text);
+    // A container's magic cut short is no picture (and no reason to read past the bytes).
+    EXPECT_EQ(previewKindOf("a.webp", "RIFF\n", false), PreviewKind::Text);
+    EXPECT_EQ(previewKindOf("a", "RIFF\x10\0\0\0WEBPVP8 "s, true), PreviewKind::Image);
 }
 
 TEST(PreviewKind, TextIsUtf8OrLatin1WithoutStrayControls) {
