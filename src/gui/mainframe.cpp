@@ -348,18 +348,19 @@ void CMainFrame::openSearchDialog(bool managed) {
                                     session_.workspace.settings().pageColumnCount, prompt_, managed,
                                     [this](int32_t position) { runSavedSearch(position); });
     // "exit" may have changed the page's column count.
-    if (session_.workspace.settings().pageColumnCount != columns) {
-        session_.refreshSearchPage();
-        view_->showResultPage(session_.workspace.paths().resultPage);
-    }
+    if (session_.workspace.settings().pageColumnCount != columns) rewriteSearchPage();
+}
+
+void CMainFrame::rewriteSearchPage() {
+    session_.refreshSearchPage();
+    view_->showResultPage(session_.workspace.paths().resultPage);
 }
 
 // The searches page: a page left by another run may list other searches, so it is written
 // from this run's list before it is first shown. Its links act once the click is over, since a
 // dialog must not open inside the browser's navigation call.
 void CMainFrame::connectResultPage() {
-    session_.refreshSearchPage();
-    view_->showResultPage(session_.workspace.paths().resultPage);
+    rewriteSearchPage();
     view_->resultPageNavigate = [this](const std::string& url) {
         if (classifyResultPageLink(url).kind == ResultPageLink::LoadPage) return true;
         QTimer::singleShot(0, this, [this, url] {

@@ -73,6 +73,8 @@ class CMainFrame : public QMainWindow {
     void rebuildRecentMenu();
     void rebuildSavedSearchMenu();
     void connectResultPage();
+    // Writes the searches page from the list as it is and has the pane load it when shown.
+    void rewriteSearchPage();
     void goTo(const std::string& text);
     void navigateTo(std::string text, bool typed);
     void scan();

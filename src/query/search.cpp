@@ -18,6 +18,9 @@ namespace {
 
 constexpr size_t kWorkingText = kTextSize - 1;
 constexpr uint64_t kDay = 86400ULL * 10000000ULL;  // in file-time units
+// A word search counts a match only while the word's occurrences fit the wildcard matcher's
+// table: only folder + name texts this long can break that, and those get the matcher's answer.
+constexpr size_t kLongCandidate = 500;
 
 std::string folded(std::string_view text) {
     std::string out(text.substr(0, kWorkingText));
@@ -197,10 +200,7 @@ void CatalogSearch::fillSubstring(int list, const char* wordText, bool searchNot
     const WordLocator locator(folded_, word);
     std::vector<StringHits> notes;
     if (searchNotes) notes.emplace_back(folded_.notes(), folded_.notesSize(), word);
-    // A match counts only while the word's occurrences fit the matcher's table: only texts of
-    // several hundred bytes can break that, and those are checked in full.
     const WildcardPattern exact("*" + word + "*");
-    const size_t longCandidate = 500;
 
     const int32_t count = catalog_.recordCount(kMasterList);
     int32_t n = 0;
@@ -211,7 +211,7 @@ void CatalogSearch::fillSubstring(int list, const char* wordText, bool searchNot
         if (hit) {
             const char* folder = folded_.folders() + folderAt;
             const char* name = folded_.names() + nameAt;
-            if (std::strlen(folder) + std::strlen(name) >= longCandidate)
+            if (std::strlen(folder) + std::strlen(name) >= kLongCandidate)
                 hit = exact.matches(std::string(folder) + name);
         }
         if (!hit && searchNotes) hit = notes[0].contains(catalog_.noteOffset(kMasterList, r));
@@ -240,14 +240,13 @@ void CatalogSearch::refineWord(int list, const char* wordText) {
     folded_.refresh(catalog_);
     const std::string word = folded(wordText);
     const WildcardPattern exact("*" + word + "*");
-    const size_t longCandidate = 500;
     const int32_t count = catalog_.recordCount(list);
     int32_t n = 0;
     for (int32_t i = 0; i < count; ++i) {
         const std::string_view folder = folded_.folders() + catalog_.folderOffset(list, i);
         const std::string_view name = folded_.names() + catalog_.nameOffset(list, i);
         // As fillSubstring: the matcher's own answer for texts long enough to reach its limits.
-        bool hit = folder.size() + name.size() >= longCandidate
+        bool hit = folder.size() + name.size() >= kLongCandidate
                        ? exact.matches(std::string(folder) + std::string(name))
                        : inFolderAndName(folder, name, word);
         if (!hit) hit = std::strstr(folded_.notes() + catalog_.noteOffset(list, i), word.c_str());
