@@ -81,7 +81,8 @@ bool readPool(ByteSource& source, StringPool& pool, const char* name, std::strin
         return failWith(why, std::string("missing ") + name + " pool length");
     if (used > source.remaining())
         return failWith(why, std::string(name) + " pool is larger than the file");
-    growBuffer(pool.bytes, std::max<size_t>(kInitialPoolSize, size_t{used} + kTextSize));
+    // Room for what the file holds and one more text; appends double it from there.
+    growBuffer(pool.bytes, size_t{used} + kTextSize);
     if (!source.read(pool.bytes.get(), used))
         return failWith(why, std::string("cannot read the ") + name + " pool");
     if (used > 0 && pool.bytes[used - 1] != 0)
