@@ -14,11 +14,18 @@ void FoldedPools::extend(Copy& copy, const StringPool& pool) {
     copy.covered = pool.used;
 }
 
+const TrigramIndex& FoldedPools::indexed(Copy& copy) {
+    copy.index.update(copy.bytes.data(), copy.covered);
+    return copy.index;
+}
+
 void FoldedPools::refresh(Catalog& catalog) {
     catalog.flushPendingStrings();
     if (epoch_ != catalog.textEpoch()) {
         epoch_ = catalog.textEpoch();
         names_.covered = folders_.covered = notes_.covered = 0;
+        names_.index.clear();
+        folders_.index.clear();
     }
     extend(names_, catalog.namePool());
     extend(folders_, catalog.folderPool());

@@ -9,6 +9,7 @@
 
 #include "catalog/tables.h"
 #include "query/savedsearch.h"
+#include "query/trigramindex.h"
 #include "query/wildcard.h"
 #include "remote/ftpnames.h"
 
@@ -28,24 +29,26 @@ std::string folded(std::string_view text) {
     return out;
 }
 
-// One bit per pool byte, set at the start of every string that holds the word.
+// One bit per pool byte, set at the start of every string that holds the word. With an index,
+// only the blocks it names and the unindexed tail are searched.
 class StringHits {
   public:
-    StringHits(const char* pool, uint32_t size, std::string_view word)
+    StringHits(const char* pool, uint32_t size, std::string_view word,
+               const TrigramIndex* index = nullptr)
         : pool_(pool), bits_((size_t{size} + 64) / 64, 0), word_(word) {
-        const char* end = pool + size;
-        for (const char* p = pool; p < end;) {
-            const char* hit = static_cast<const char*>(
-                memmem(p, static_cast<size_t>(end - p), word.data(), word.size()));
-            if (!hit) break;
-            const char* start =
-                static_cast<const char*>(memrchr(pool, 0, static_cast<size_t>(hit - pool)));
-            uint32_t offset = start ? static_cast<uint32_t>(start - pool) + 1 : 0;
-            bits_[offset >> 6] |= uint64_t{1} << (offset & 63);
-            const char* stop =
-                static_cast<const char*>(std::memchr(hit, 0, static_cast<size_t>(end - hit)));
-            p = stop ? stop + 1 : end;
+        if (!index || !index->usable(word)) {
+            markRange(0, size);
+            return;
         }
+        const uint32_t indexed = index->indexedSize();
+        for (uint32_t block : index->candidateBlocks(word)) {
+            const uint64_t from = uint64_t{block} * TrigramIndex::kBlockBytes;
+            markRange(textStartFrom(static_cast<uint32_t>(from), indexed),
+                      textStartFrom(static_cast<uint32_t>(
+                                        std::min<uint64_t>(from + TrigramIndex::kBlockBytes, indexed)),
+                                    indexed));
+        }
+        markRange(indexed, size);
     }
     // Whether the text at `offset` holds the word. Offsets into the middle of a string (only
     // in files written elsewhere) are searched directly.
@@ -56,6 +59,30 @@ class StringHits {
     }
 
   private:
+    // The first text that starts at or after `at`: `at` itself or just after a NUL.
+    uint32_t textStartFrom(uint32_t at, uint32_t end) const {
+        if (at == 0 || at >= end || pool_[at - 1] == 0) return std::min(at, end);
+        const void* nul = std::memchr(pool_ + at, 0, end - at);
+        return nul ? static_cast<uint32_t>(static_cast<const char*>(nul) - pool_) + 1 : end;
+    }
+    // Marks the strings of pool[from, to) that hold the word; `from` starts a string.
+    void markRange(uint32_t from, uint32_t to) {
+        const char* begin = pool_ + from;
+        const char* end = pool_ + to;
+        for (const char* p = begin; p < end;) {
+            const char* hit = static_cast<const char*>(
+                memmem(p, static_cast<size_t>(end - p), word_.data(), word_.size()));
+            if (!hit) break;
+            const char* start =
+                static_cast<const char*>(memrchr(begin, 0, static_cast<size_t>(hit - begin)));
+            const uint32_t offset = static_cast<uint32_t>((start ? start + 1 : begin) - pool_);
+            bits_[offset >> 6] |= uint64_t{1} << (offset & 63);
+            const char* stop =
+                static_cast<const char*>(std::memchr(hit, 0, static_cast<size_t>(end - hit)));
+            p = stop ? stop + 1 : end;
+        }
+    }
+
     const char* pool_;
     std::vector<uint64_t> bits_;
     std::string_view word_;
@@ -89,11 +116,11 @@ std::unordered_map<uint32_t, uint64_t> foldersEndingInWordStart(const char* pool
 // beginning.
 class WordLocator {
   public:
-    WordLocator(const FoldedPools& pools, std::string_view word)
+    WordLocator(FoldedPools& pools, std::string_view word)
         : pools_(pools),
           word_(word),
-          names_(pools.names(), pools.namesSize(), word),
-          folders_(pools.folders(), pools.foldersSize(), word) {
+          names_(pools.names(), pools.namesSize(), word, &pools.nameIndex()),
+          folders_(pools.folders(), pools.foldersSize(), word, &pools.folderIndex()) {
         if (word.size() >= 2)
             spans_ = foldersEndingInWordStart(pools.folders(), pools.foldersSize(), word);
     }

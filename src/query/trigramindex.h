@@ -1,0 +1,47 @@
+#pragma once
+// Which parts of a folded text pool may hold a word: every three-byte sequence of the pool's
+// texts is listed with the blocks (kBlockBytes of pool, by where a text starts) it occurs in.
+// A word of three bytes or more can only be in blocks listed under each of its trigrams, so a
+// rare word is found by looking at a handful of blocks instead of the whole pool.
+//
+// Trigrams are hashed into kBuckets lists; a collision only adds blocks to look at, never
+// loses one. Lists are block numbers, delta-coded in variable-length bytes. Texts appended
+// after the last build form an unindexed tail that callers search directly; the index is
+// built again when that tail grows past an eighth of what is indexed.
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace varnel {
+
+class TrigramIndex {
+  public:
+    static constexpr uint32_t kBlockBytes = 256;
+    static constexpr uint32_t kBuckets = 1u << 20;
+    // Pools smaller than this are searched whole: faster than building anything.
+    static constexpr uint32_t kMinIndexedBytes = 4096;
+
+    // Brings the index up to `size` bytes of `pool` (whole texts, each ending in a NUL):
+    // rebuilt when the unindexed tail has grown too long, else left as it is.
+    void update(const char* pool, uint32_t size);
+    void clear();
+
+    // Bytes [0, indexedSize()) are indexed; the rest is the tail.
+    uint32_t indexedSize() const { return indexed_; }
+    // Whether `word` can be answered through the index at all.
+    bool usable(std::string_view word) const { return indexed_ > 0 && word.size() >= 3; }
+    // The blocks that may hold `word` (usable(word) must hold), ascending. Block k holds the
+    // texts that start in pool bytes [k * kBlockBytes, (k + 1) * kBlockBytes).
+    std::vector<uint32_t> candidateBlocks(std::string_view word) const;
+    size_t memoryBytes() const;
+
+  private:
+    void build(const char* pool, uint32_t size);
+    std::vector<uint32_t> blocksOf(uint32_t bucket) const;
+
+    uint32_t indexed_ = 0;
+    std::vector<uint32_t> starts_;  // bucket b's list: bytes [starts_[b], starts_[b + 1])
+    std::vector<uint8_t> lists_;
+};
+
+}  // namespace varnel
