@@ -78,8 +78,10 @@ struct Folder {
 
 class Generator {
   public:
-    Generator(const std::string& root, uint64_t seed, TreeStats& stats)
-        : root_(root.back() == '/' ? root : root + "/"), rng_(seed), stats_(stats) {}
+    // With `visit`, files are handed to it instead of made (nothing touches the disk).
+    Generator(const std::string& root, uint64_t seed, TreeStats& stats,
+              const TreeVisit* visit = nullptr)
+        : root_(root.back() == '/' ? root : root + "/"), rng_(seed), stats_(stats), visit_(visit) {}
 
     bool run(int64_t files, std::string& error);
 
@@ -94,6 +96,7 @@ class Generator {
     std::string root_;
     Rng rng_;
     TreeStats& stats_;
+    const TreeVisit* visit_;
     std::vector<Folder> folders_;
     std::unordered_set<std::string> planned_;
 };
@@ -211,6 +214,7 @@ std::string Generator::fileName(const Folder& folder, int64_t k) {
 
 // Makes the folder and those above it that are not there yet, counting each one made.
 bool Generator::makeFolder(const std::string& path, std::string& error) {
+    if (visit_) return true;
     for (size_t end = path.find('/', root_.size() - 1); end != std::string::npos;
          end = path.find('/', end + 1)) {
         const std::string folder = path.substr(0, end + 1);
@@ -226,12 +230,6 @@ bool Generator::makeFolder(const std::string& path, std::string& error) {
 }
 
 bool Generator::makeFile(const std::string& folder, const std::string& name, std::string& error) {
-    const std::string path = folder + name;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = "cannot create " + path + ": " + std::strerror(errno);
-        return false;
-    }
     uint64_t size;
     const uint64_t kind = rng_.below(1000);
     if (kind < 2)
@@ -244,6 +242,17 @@ bool Generator::makeFile(const std::string& folder, const std::string& name, std
         size = rng_.below(20u << 20);
     const int64_t second = kFirstSecond + static_cast<int64_t>(rng_.below(kSpanSeconds));
     const timespec times[2] = {{second, 0}, {second, static_cast<long>(rng_.below(1000000000))}};
+    const bool catalogued = folder.size() + name.size() < kTextSize && size < k4GiB;
+    if (visit_) {
+        if (catalogued) (*visit_)(folder, name, fileTimeFromTimespec(times[1]), size);
+        return true;
+    }
+    const std::string path = folder + name;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = "cannot create " + path + ": " + std::strerror(errno);
+        return false;
+    }
     const bool ok = ::ftruncate(fd, static_cast<off_t>(size)) == 0 && ::futimens(fd, times) == 0;
     ::close(fd);
     if (!ok) {
@@ -252,15 +261,15 @@ bool Generator::makeFile(const std::string& folder, const std::string& name, std
     }
     ++stats_.files;
     if (folder.size() >= kTextSize) return true;  // below a folder the scan never reaches
-    if (folder.size() + name.size() >= kTextSize) {
-        ++stats_.longPaths;
-    } else if (size >= k4GiB) {
-        ++stats_.largeFiles;
-    } else {
+    if (catalogued) {
         ++stats_.catalogued;
         stats_.checksum +=
             recordChecksum(folder.c_str(), name.c_str(), fileTimeFromTimespec(times[1]),
                            static_cast<uint32_t>(size));
+    } else if (folder.size() + name.size() >= kTextSize) {
+        ++stats_.longPaths;
+    } else {
+        ++stats_.largeFiles;
     }
     return true;
 }
@@ -308,6 +317,12 @@ bool generateTree(const std::string& root, int64_t files, TreeStats& stats, std:
                   uint64_t seed) {
     stats = TreeStats{};
     return Generator(root, seed, stats).run(files, error);
+}
+
+void listTree(const std::string& root, int64_t files, const TreeVisit& visit, uint64_t seed) {
+    TreeStats stats;
+    std::string error;
+    Generator(root, seed, stats, &visit).run(files, error);
 }
 
 }  // namespace varnel::bench

@@ -7,6 +7,7 @@
 // one chain of folders deeper than a 2048-byte working text. The same
 // count and seed always give the same tree. Files are sparse: the tree costs inodes, not space.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace varnel::bench {
@@ -31,5 +32,12 @@ uint64_t recordChecksum(const char* folder, const char* name, uint64_t time, uin
 // `error` set, when the file system refuses.
 bool generateTree(const std::string& root, int64_t files, TreeStats& stats, std::string& error,
                   uint64_t seed = kDefaultTreeSeed);
+
+// The files a scan of that tree would catalogue, handed to `visit` in the order they are made,
+// without touching the disk: the same catalog shape for benchmarks that only query.
+using TreeVisit = std::function<void(const std::string& folder, const std::string& name,
+                                     uint64_t fileTime, uint64_t size)>;
+void listTree(const std::string& root, int64_t files, const TreeVisit& visit,
+              uint64_t seed = kDefaultTreeSeed);
 
 }  // namespace varnel::bench

@@ -3,6 +3,7 @@
 // search over a million records folds each text once, not once per query. Appended texts
 // are folded on the next refresh; a rewritten pool is folded again whole. The folded names
 // and folders carry trigram indexes, built by the first word search that can use them.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -26,6 +27,9 @@ class FoldedPools {
     // Indexes of the folded names and folders as they are now (built or extended on demand).
     const TrigramIndex& nameIndex() { return indexed(names_); }
     const TrigramIndex& folderIndex() { return indexed(folders_); }
+    size_t indexMemoryBytes() const {
+        return names_.index.memoryBytes() + folders_.index.memoryBytes();
+    }
 
   private:
     struct Copy {

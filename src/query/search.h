@@ -30,6 +30,8 @@ class CatalogSearch {
     int runSavedSearch(int32_t index, int list);
     // Empties `list` and fills it with the records `search` selects, in master-list order.
     void runSearch(const SavedSearch& search, int list);
+    // What the word index holds in memory now.
+    size_t indexMemoryBytes() const { return folded_.indexMemoryBytes(); }
 
     // The clock of age limits (the time-stamp file's), read once per search.
     std::function<uint64_t()> currentFileTime;
