@@ -7,8 +7,6 @@ namespace varnel {
 
 namespace {
 
-constexpr int kColumnCount = 5;
-
 uint32_t magicWord() {
     return uint32_t{static_cast<unsigned char>(kCatalogMagic[0])} |
            uint32_t{static_cast<unsigned char>(kCatalogMagic[1])} << 8 |
@@ -20,11 +18,6 @@ bool failWith(std::string& why, std::string text) {
     why = std::move(text);
     return false;
 }
-
-struct SegmentTable {
-    std::array<int32_t, kListCount> capacity{};
-    std::array<uint32_t, kListCount> start{};
-};
 
 // Segments must lie back to back from the column's base, each at least one element long.
 bool checkSegments(const SegmentTable& t, uint32_t base, uint32_t elementSize, const char* column,
@@ -118,45 +111,67 @@ bool hasTerminator(const char* text, size_t size) {
 
 }  // namespace
 
-bool decodeCatalog(ByteSource& source, CatalogImage& image, std::string& why) {
+bool decodeLayout(ByteSource& source, CatalogLayout& layout, std::string& why) {
     uint32_t magic;
     if (!source.readU32(magic) || magic != magicWord())
         return failWith(why, "not a catalog file (bad magic number)");
     std::array<uint32_t, kColumnCount> base{};
     for (uint32_t& b : base)
         if (!source.readU32(b)) return failWith(why, "truncated header");
-    std::array<SegmentTable, kColumnCount> tables{};
-    for (SegmentTable& t : tables) {
+    for (SegmentTable& t : layout.tables) {
         for (int32_t& c : t.capacity)
             if (!source.readI32(c)) return failWith(why, "truncated segment table");
         for (uint32_t& s : t.start)
             if (!source.readU32(s)) return failWith(why, "truncated segment table");
     }
-    const char* names[kColumnCount] = {"name", "note", "folder", "time-stamp", "size"};
-    const uint32_t sizes[kColumnCount] = {4, 4, 4, 8, 4};
-    ImageColumn<uint32_t>* offsetColumns[3] = {&image.name, &image.note, &image.folder};
-    size_t totals[kColumnCount];
     for (int c = 0; c < kColumnCount; ++c)
-        if (!checkSegments(tables[c], base[c], sizes[c], names[c], totals[c], why)) return false;
-    for (int c = 0; c < 3; ++c) offsetColumns[c]->total = totals[c];
-    image.time.total = totals[3];
-    image.size.total = totals[4];
+        if (!checkSegments(layout.tables[c], base[c], kColumnElementSizes[c], kColumnNames[c],
+                           layout.totals[c], why))
+            return false;
+    return true;
+}
+
+bool decodeCounts(ByteSource& source, std::array<int32_t, kListCount>& counts, std::string& why) {
+    for (int32_t& count : counts)
+        if (!source.readI32(count)) return failWith(why, "truncated record counts");
+    for (int list = 0; list < kListCount; ++list) {
+        if (counts[list] < 0)
+            return failWith(why, "negative record count in list " + std::to_string(list));
+    }
+    return true;
+}
+
+bool decodeCatalog(ByteSource& source, CatalogImage& image, std::string& why) {
+    CatalogLayout layout;
+    if (!decodeLayout(source, layout, why)) return false;
+    const auto& tables = layout.tables;
+    const char* const* names = kColumnNames.data();
+    ImageColumn<uint32_t>* offsetColumns[3] = {&image.name, &image.note, &image.folder};
+    for (int c = 0; c < 3; ++c) offsetColumns[c]->total = layout.totals[c];
+    image.time.total = layout.totals[3];
+    image.size.total = layout.totals[4];
     for (int c = 0; c < 3; ++c)
         if (!readColumn(source, *offsetColumns[c], tables[c], names[c], why)) return false;
     if (!readColumn(source, image.time, tables[3], names[3], why)) return false;
     if (!readColumn(source, image.size, tables[4], names[4], why)) return false;
 
-    for (int32_t& count : image.counts)
-        if (!source.readI32(count)) return failWith(why, "truncated record counts");
-    for (int list = 0; list < kListCount; ++list) {
-        if (image.counts[list] < 0)
-            return failWith(why, "negative record count in list " + std::to_string(list));
-    }
-
+    if (!decodeCounts(source, image.counts, why)) return false;
     if (!readPool(source, image.folderPool, "folder", why)) return false;
     if (!readPool(source, image.namePool, "name", why)) return false;
     if (!readPool(source, image.notePool, "note", why)) return false;
+    if (!decodeTail(source, image, why)) return false;
+    settleCounts(image.counts,
+                 {image.name.capacity, image.note.capacity, image.folder.capacity,
+                  image.time.capacity, image.size.capacity},
+                 image.history);
 
+    if (!checkOffsets(image.name, image.namePool, image.counts, "name", why)) return false;
+    if (!checkOffsets(image.folder, image.folderPool, image.counts, "folder", why)) return false;
+    if (!checkOffsets(image.note, image.notePool, image.counts, "note", why)) return false;
+    return true;
+}
+
+bool decodeTail(ByteSource& source, CatalogImage& image, std::string& why) {
     uint32_t siteBase;
     if (!source.readU32(siteBase)) return failWith(why, "truncated site table");
     if (!source.read(image.siteNodes.data(), sizeof image.siteNodes))
@@ -231,21 +246,21 @@ bool decodeCatalog(ByteSource& source, CatalogImage& image, std::string& why) {
     if (!source.read(exportText, exportLength)) return failWith(why, "truncated export folder");
     if (exportText[exportLength - 1] != 0) return failWith(why, "unterminated export folder");
     image.exportFolder.assign(exportText, strlen(exportText));
+    return true;
+}
 
+void settleCounts(std::array<int32_t, kListCount>& counts,
+                  const std::array<std::array<int32_t, kListCount>, kColumnCount>& capacities,
+                  const ViewHistory& history) {
     // A list whose count exceeds what it holds (a view saved by an older writer) is emptied.
     for (int list = 0; list < kListCount; ++list) {
-        int32_t held = std::min({image.name.capacity[list], image.note.capacity[list],
-                                 image.folder.capacity[list], image.time.capacity[list],
-                                 image.size.capacity[list]});
-        if (image.counts[list] > held) image.counts[list] = 0;
+        int32_t held = INT32_MAX;
+        for (const auto& capacity : capacities) held = std::min(held, capacity[list]);
+        if (counts[list] > held) counts[list] = 0;
     }
     // The current view is rebuilt from its entry when it is not the master list.
-    if (h.count > 0 && h.list[h.position] > kMasterList) image.counts[h.list[h.position]] = 0;
-
-    if (!checkOffsets(image.name, image.namePool, image.counts, "name", why)) return false;
-    if (!checkOffsets(image.folder, image.folderPool, image.counts, "folder", why)) return false;
-    if (!checkOffsets(image.note, image.notePool, image.counts, "note", why)) return false;
-    return true;
+    const ViewHistory& h = history;
+    if (h.count > 0 && h.list[h.position] > kMasterList) counts[h.list[h.position]] = 0;
 }
 
 namespace {
