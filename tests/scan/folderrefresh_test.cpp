@@ -4,12 +4,10 @@
 
 #include <filesystem>
 
-#include "catalog/workspace.h"
-#include "remote/ftpsession.h"
 #include "remote/listingcache.h"
 #include "scan/folderrefresh.h"
 #include "scantree.h"
-#include "support/remotedoubles.h"
+#include "support/ftpsessionrig.h"
 
 namespace varnel {
 namespace {
@@ -94,10 +92,7 @@ TEST(FolderRefresh, FolderThatCannotBeReadKeepsEverythingBelowIt) {
 // FTP session whose login dialog records each time it is shown.
 struct CachedSite : test::ScanFixture {
     ListingCache cache;
-    std::unique_ptr<FtpClient> client = makeCurlFtpClient();
-    test::ScriptedDialogs dialogs;
-    Settings settings;
-    FtpSession session{*client, prompt, dialogs, settings};
+    test::FtpSessionRig ftp;
     std::string program = path("program");
     std::string site = "ftp:\\\\example.org\\pub\\";
     std::string mirror = program + "/Ftp/example.org/pub/";
@@ -105,7 +100,7 @@ struct CachedSite : test::ScanFixture {
         makeFolder(program);
         services.programDir = program;
         services.listingCache = &cache;
-        services.ftp = &session;
+        services.ftp = &ftp.session;
     }
     void list(std::vector<FtpEntry> entries) {
         ASSERT_TRUE(cache.append("ftp://example.org/pub/", entries));
@@ -128,13 +123,10 @@ TEST(FolderRefresh, FtpFolderComesFromTheCacheOnlyAndKeepsItsMirrorInStep) {
     EXPECT_EQ(refreshFolders(t.services, t.site.c_str(), kSingleFolder, 0), 1);
     EXPECT_EQ(t.records(),
               (std::vector<Rec>{{t.site, "new.txt", "", 777, 7}, {t.site, "old.txt", "", 5, 5}}));
-    std::vector<std::string> left;
-    for (const auto& e : std::filesystem::directory_iterator(t.mirror))
-        left.push_back(e.path().filename());
-    EXPECT_EQ(left, std::vector<std::string>{"stays"});
+    EXPECT_EQ(test::namesInFolder(t.mirror), std::vector<std::string>{"stays"});
     EXPECT_TRUE(std::filesystem::exists(t.path("keep-me")));  // the link was not followed
     // The cache needs no server: no login dialog, whatever the session knows.
-    EXPECT_TRUE(t.dialogs.shown.empty());
+    EXPECT_TRUE(t.ftp.dialogs.shown.empty());
 }
 
 }  // namespace

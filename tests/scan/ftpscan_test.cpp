@@ -2,11 +2,6 @@
 // scan's connect loop against a port that refuses.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -14,18 +9,11 @@
 #include <mutex>
 #include <thread>
 
-#include "catalog/workspace.h"
-#include "platform/ftpclient.h"
 #include "remote/ftpnames.h"
-#include "remote/ftpsession.h"
 #include "remote/mirrorpaths.h"
-#include "scan/folderrefresh.h"
-#include "scan/scancommand.h"
-#include "scan/scanoptions.h"
 #include "scan/scanpaths.h"
 #include "scantree.h"
-#include "support/ftptestserver.h"
-#include "support/remotedoubles.h"
+#include "support/ftpsessionrig.h"
 
 namespace varnel {
 namespace {
@@ -66,14 +54,9 @@ constexpr auto kServerPatience = std::chrono::seconds(60);
 
 // A catalog and an FTP session for it, the mirror folders going to a temporary program
 // directory.
-struct FtpRig {
+struct FtpRig : test::FtpSessionRig {
     test::TempDir program;
     Catalog catalog;
-    test::LockedPrompt prompt;
-    test::ScriptedDialogs dialogs;
-    Settings settings;
-    std::unique_ptr<FtpClient> client = makeCurlFtpClient();
-    FtpSession session{*client, prompt, dialogs, settings};
     std::string watched;
     ScanServices services{catalog, prompt, program.path()};
     FtpRig() {
@@ -89,14 +72,22 @@ struct FtpRig {
         EXPECT_TRUE(!shown.cancelled() || progress) << "the server did not answer";
         return summary;
     }
+    // The scan command, its dialog answered with `form`; the workspace is the program's.
+    ScanCommandResult scanCommand(const ScanOptionsForm& form) {
+        test::AnsweredDialog dialog;
+        dialog.answer = form;
+        test::RecordingProgress progress;
+        return ScanCommand(services, workspace, dialog, progress, "");
+    }
     std::vector<Rec> records() { return test::readList(catalog, kMasterList); }
+    Workspace workspace{program.path(), {"/"}};
 };
 
 class FtpScan : public test::FtpServerTest {
   protected:
     void SetUp() override {
         FtpServerTest::SetUp();
-        rig.session.addSessionLogin(server->host, server->user, server->password);
+        rig.logIn(*server, {server->host});
         makeFolder(folder->local("sub/deeper"));
         makeFile(folder->local("a.txt"), 3, 1000);
         makeFile(folder->local("sub/b.txt"), 5, 3000);
@@ -152,7 +143,7 @@ TEST_F(FtpScan, CataloguesRescansAndKeepsTheRecordsOfARootItCannotList) {
 // A LIST listing shows a link as "name -> target": it is catalogued by its own name, as a
 // folder when it leads to one. A name holding "\\" (the catalog's separator) is counted.
 TEST_F(FtpScan, LinksByTheirOwnNamesAndNamesTheCatalogCannotStoreCounted) {
-    rig.session.addSessionLogin(server->listHost, server->user, server->password);
+    rig.logIn(*server, {server->listHost});
     std::filesystem::create_directory_symlink("sub", folder->local("linked folder"));
     std::filesystem::create_symlink("a.txt", folder->local("linked file"));
     makeFile(folder->local("back\\slash"), 1, 1000);
@@ -172,30 +163,12 @@ TEST_F(FtpScan, LinksByTheirOwnNamesAndNamesTheCatalogCannotStoreCounted) {
 TEST_F(FtpScan, ARefusedLoginScansNothing) {
     FtpRig fresh;
     fresh.dialogs.answer = [](LoginForm&) { return false; };
-    Workspace workspace(fresh.program.path(), {"/"});
-    test::AnsweredDialog dialog;
-    dialog.answer = ScanOptionsForm{url, "/tmp/"};
-    test::RecordingProgress progress;
-    const ScanCommandResult result = ScanCommand(fresh.services, workspace, dialog, progress, "");
-    EXPECT_EQ(result.outcome, ScanOutcome::Refused);
+    EXPECT_EQ(fresh.scanCommand({url, "/tmp/"}).outcome, ScanOutcome::Refused);
     EXPECT_EQ(fresh.prompt.told(), std::vector<std::string>{kLoginFirstText});
     EXPECT_EQ(fresh.records().size(), 0u);
     // The texts are kept for the next time.
-    EXPECT_EQ(workspace.scanFolders(), url);
-    EXPECT_EQ(workspace.excludeFolders(), "/tmp/");
-}
-
-// A loopback port nothing listens on.
-std::string refusingHost() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+    EXPECT_EQ(fresh.workspace.scanFolders(), url);
+    EXPECT_EQ(fresh.workspace.excludeFolders(), "/tmp/");
 }
 
 // A server that is down is asked about once a second and given up after three tries in a
@@ -203,9 +176,9 @@ std::string refusingHost() {
 // the summary names them. Cancel during the pause ends the wait at once.
 TEST(FtpScanDeadServer, GivenUpAfterThreeTriesWithItsFoldersKept) {
     FtpRig rig;
-    const std::string host = refusingHost();
-    rig.session.addSessionLogin(host, "user", "password");
-    const std::string site = "ftp:\\\\" + host + "\\pub\\";
+    const test::LocalPort refusing(false);
+    rig.session.addSessionLogin(refusing.host, "user", "password");
+    const std::string site = "ftp:\\\\" + refusing.host + "\\pub\\";
     const std::string before = rig.program.path() + "/before/";
     const std::string after = rig.program.path() + "/after/";
     makeFolder(before);
@@ -247,13 +220,8 @@ TEST_F(FtpScan, ARefusedPasswordIsAskedAgainNotRetried) {
         form.password = ++shown == 1 ? "wrong" : server->password;
         return true;
     };
-    Workspace workspace(fresh.program.path(), {"/"});
-    test::AnsweredDialog dialog;
-    dialog.answer = ScanOptionsForm{url, ""};
-    test::RecordingProgress progress;
     const size_t log = server->logSize();
-    const ScanCommandResult result = ScanCommand(fresh.services, workspace, dialog, progress, "");
-    EXPECT_EQ(result.outcome, ScanOutcome::Scanned);
+    EXPECT_EQ(fresh.scanCommand({url, ""}).outcome, ScanOutcome::Scanned);
     EXPECT_EQ(shown, 2);
     EXPECT_NE(message.find("530"), std::string::npos) << message;
     EXPECT_EQ(test::countLines(server->logSince(log), "mlsd PASS"), 2);

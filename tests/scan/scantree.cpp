@@ -36,17 +36,4 @@ ScanSummary ScanFixture::scan(const std::string& roots, const std::string& exclu
     return scanFolders(services, r.data(), r.length(), x.data(), x.length(), 0, progress);
 }
 
-std::vector<Rec> recordsIn(const std::vector<Rec>& records, const std::string& folder) {
-    std::vector<Rec> out;
-    for (const Rec& r : records)
-        if (r.folder == folder) out.push_back(r);
-    return out;
-}
-
-std::vector<std::string> namesOf(const std::vector<Rec>& records) {
-    std::vector<std::string> out;
-    for (const Rec& r : records) out.push_back(r.name);
-    return out;
-}
-
 }  // namespace varnel::test

@@ -42,10 +42,6 @@ struct ScanFixture {
     std::vector<Rec> records() { return readList(catalog, kMasterList); }
 };
 
-// The records of `folder`, in master order.
-std::vector<Rec> recordsIn(const std::vector<Rec>& records, const std::string& folder);
-std::vector<std::string> namesOf(const std::vector<Rec>& records);
-
 // The scan dialog answered by the test; without an answer it is edited, then cancelled.
 struct AnsweredDialog : ScanDialogs {
     std::optional<ScanOptionsForm> answer;

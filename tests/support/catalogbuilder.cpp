@@ -42,6 +42,33 @@ std::vector<Rec> readList(Catalog& catalog, int list) {
     return out;
 }
 
+void copyRecords(Catalog& catalog, int list, int from, const std::vector<int32_t>& indices) {
+    for (int32_t i : indices) {
+        const int32_t at = catalog.recordCount(list);
+        catalog.copyRecord(list, at, from, i);
+        catalog.setRecordCount(list, at + 1);
+    }
+}
+
+std::vector<Rec> recordsIn(const std::vector<Rec>& records, const std::string& folder) {
+    std::vector<Rec> out;
+    for (const Rec& r : records)
+        if (r.folder == folder) out.push_back(r);
+    return out;
+}
+
+std::vector<std::string> namesOf(const std::vector<Rec>& records) {
+    std::vector<std::string> out;
+    for (const Rec& r : records) out.push_back(r.name);
+    return out;
+}
+
+std::vector<std::string> pathsOf(const std::vector<Rec>& records) {
+    std::vector<std::string> out;
+    for (const Rec& r : records) out.push_back(r.folder + r.name);
+    return out;
+}
+
 std::vector<Rec> randomRecords(uint32_t seed, int count, int folders) {
     std::mt19937 rng(seed);
     auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<uint32_t>(n)); };

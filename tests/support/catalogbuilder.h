@@ -23,6 +23,14 @@ void appendRecords(Catalog& catalog, int list, const std::vector<Rec>& records);
 // Reads record i without leaving a pending note behind.
 Rec readRecord(Catalog& catalog, int list, int32_t i);
 std::vector<Rec> readList(Catalog& catalog, int list);
+// Appends to `list` the records `indices` of `from`, as the program fills a view.
+void copyRecords(Catalog& catalog, int list, int from, const std::vector<int32_t>& indices);
+
+// The records of `folder` (compared byte for byte), in list order; the names, or folder and
+// name joined, of records.
+std::vector<Rec> recordsIn(const std::vector<Rec>& records, const std::string& folder);
+std::vector<std::string> namesOf(const std::vector<Rec>& records);
+std::vector<std::string> pathsOf(const std::vector<Rec>& records);
 
 // Deterministic random records: `folders` distinct folders, names unique within a folder,
 // with odd bytes (blanks, 0x01, non-ASCII, backslashes) mixed in.

@@ -1,6 +1,7 @@
 #include "support/tempdir.h"
 
 #include <sys/resource.h>
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -36,6 +37,15 @@ void writeFile(const std::string& path, std::string_view bytes) {
 
 bool fileExists(const std::string& path) {
     return std::filesystem::exists(path);
+}
+
+std::vector<std::string> namesInFolder(const std::string& path) {
+    std::vector<std::string> names;
+    std::error_code missing;
+    for (const auto& entry : std::filesystem::directory_iterator(path, missing))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void withFileSizeLimit(size_t bytes, const std::function<void()>& write) {

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace varnel::test {
 
@@ -23,6 +24,8 @@ class TempDir {
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, std::string_view bytes);
 bool fileExists(const std::string& path);
+// The names in a folder, sorted; none when it is missing. Part files left behind show here.
+std::vector<std::string> namesInFolder(const std::string& path);
 
 // Runs `write` with files limited to `bytes`, so writes fail part way as on a full disk
 // (for root too); SIGXFSZ is ignored meanwhile.

@@ -37,7 +37,8 @@ class TimeZoneScope {
 };
 
 // The file time of a UTC calendar time.
-inline uint64_t utcFileTime(int year, int month, int day, int hour, int minute, int second = 0) {
+inline uint64_t utcFileTime(int year, int month, int day, int hour = 0, int minute = 0,
+                            int second = 0) {
     std::tm fields{};
     fields.tm_year = year - 1900;
     fields.tm_mon = month - 1;
