@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
-#include <random>
 
 #include "catalog/dbfile.h"
 #include "catalog/dbformat.h"
 #include "catalog/tables.h"
 #include "platform/filetime.h"
 #include "support/catalogbuilder.h"
+#include "support/littleendian.h"
 #include "support/scriptedprompt.h"
 #include "support/tempdir.h"
 
@@ -19,9 +19,12 @@ namespace varnel {
 namespace {
 
 using test::appendRecords;
+using test::le32;
+using test::putU32;
 using test::readFile;
 using test::readList;
 using test::Rec;
+using test::u32At;
 using test::writeFile;
 
 // A catalog with its file layer, the way the program holds them.
@@ -33,16 +36,12 @@ struct Fixture {
     Fixture() {
         db.clockSeconds = [] { return int64_t{0}; };
     }
+    // Writes the catalog to `name` in the fixture's folder: the file's bytes.
+    std::string save(const char* name, const char* exportFolder = nullptr) {
+        EXPECT_EQ(db.writeCatalogFile(dir.file(name), exportFolder), 1) << name;
+        return readFile(dir.file(name));
+    }
 };
-
-uint32_t u32At(const std::string& bytes, size_t at) {
-    uint32_t v;
-    std::memcpy(&v, bytes.data() + at, 4);
-    return v;
-}
-void putU32(std::string& bytes, size_t at, uint32_t v) {
-    std::memcpy(bytes.data() + at, &v, 4);
-}
 
 // Names the first differing offset instead of printing two whole files.
 void expectSameBytes(const std::string& a, const std::string& b) {
@@ -68,8 +67,7 @@ constexpr size_t kEmptyFileSize = kHeaderSize + 200 * (4 + 4 + 4 + 8 + 4) + 800 
 
 TEST(CatalogFile, EmptyCatalogHasEveryFixedRow) {
     Fixture f;
-    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("empty.fdb"), nullptr), 1);
-    std::string bytes = readFile(f.dir.file("empty.fdb"));
+    const std::string bytes = f.save("empty.fdb");
     ASSERT_EQ(bytes.size(), kEmptyFileSize);
     EXPECT_EQ(bytes.substr(0, 4), "VRNL");
     const uint32_t elementSize[5] = {4, 4, 4, 8, 4};
@@ -81,11 +79,9 @@ TEST(CatalogFile, EmptyCatalogHasEveryFixedRow) {
             ASSERT_EQ(u32At(bytes, starts + 4 * list), base + elementSize[c] * list);
         }
     }
+    // The folder and name pools empty, the note pool with its shared blank note.
     size_t pools = kHeaderSize + 200 * 24 + 800;
-    EXPECT_EQ(u32At(bytes, pools), 0u);      // folder pool
-    EXPECT_EQ(u32At(bytes, pools + 4), 0u);  // name pool
-    EXPECT_EQ(u32At(bytes, pools + 8), 3u);  // note pool
-    EXPECT_EQ(bytes.substr(pools + 12, 3), std::string("\0 \0", 3));
+    EXPECT_EQ(bytes.substr(pools, 15), le32(0) + le32(0) + le32(3) + std::string("\0 \0", 3));
     size_t sites = pools + 15;
     EXPECT_EQ(bytes.substr(sites + 4 + 4, 5), std::string("root\0", 5));
     EXPECT_EQ(u32At(bytes, sites + 4 + 36), 0u);  // the root shows the master list
@@ -110,8 +106,7 @@ TEST(CatalogFile, WriteReadWriteIsByteIdenticalWhateverTheBaseWords) {
     child.parent = Catalog::siteParentRef(0);
     std::strcpy(child.name, "child");
     f.catalog.setSiteNodeCount(2);
-    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
-    const std::string written = readFile(f.dir.file("a.fdb"));
+    const std::string written = f.save("a.fdb");
     std::string bytes = written;
     const uint32_t delta[5] = {0x1234, 0x77770000, 0xFFFFFFF0, 8, 0x10};
     for (int c = 0; c < 5; ++c) {
@@ -136,8 +131,7 @@ TEST(CatalogFile, WriteReadWriteIsByteIdenticalWhateverTheBaseWords) {
         EXPECT_STREQ(g.catalog.history().address[0].data(), "/data/");
         EXPECT_EQ(g.catalog.history().sortOrder[0], 2);
         EXPECT_EQ(Catalog::siteParentIndex(g.catalog.siteNodes()[1]), 0);
-        ASSERT_EQ(g.db.writeCatalogFile(f.dir.file("b.fdb"), nullptr), 1);
-        expectSameBytes(written, readFile(f.dir.file("b.fdb")));
+        expectSameBytes(written, g.save("b.fdb"));
         EXPECT_TRUE(g.prompt.told.empty());
     }
 }
@@ -147,15 +141,13 @@ TEST(CatalogFile, WriteReadWriteIsByteIdenticalWhateverTheBaseWords) {
 TEST(CatalogFile, SavingTheDefaultKeepsABackupAndAFailedSaveChangesNothing) {
     Fixture f;
     appendRecords(f.catalog, kMasterList, {{"/x/", "first", "", 1, 1}});
-    ASSERT_EQ(f.db.writeCatalogFile(f.db.defaultCatalogPath(), nullptr), 1);
-    const std::string first = readFile(f.db.defaultCatalogPath());
+    const std::string first = f.save("save.fdb");  // the default catalog
     appendRecords(f.catalog, kMasterList, {{"/x/", "second", "", 2, 2}});
-    ASSERT_EQ(f.db.writeCatalogFile(f.db.defaultCatalogPath(), nullptr), 1);
-    const std::string second = readFile(f.db.defaultCatalogPath());
+    const std::string second = f.save("save.fdb");
     EXPECT_EQ(readFile(f.dir.file("backup.fdb")), first);
     EXPECT_NE(second, first);
     // Saving elsewhere makes no backup.
-    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("other.fdb"), nullptr), 1);
+    f.save("other.fdb");
     EXPECT_EQ(readFile(f.dir.file("backup.fdb")), first);
 
     appendRecords(f.catalog, kMasterList, test::randomRecords(8, 3000, 20));
@@ -180,13 +172,12 @@ TEST(CatalogFile, DerivedViewsAreNotSavedAsBrokenLists) {
     for (int32_t i = 0; i < 40; ++i) f.catalog.copyRecord(view, i, kMasterList, i * 2);
     f.catalog.setRecordCount(view, 40);
     f.catalog.historyPush(view, "", -1, -1, 0);
-    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
+    std::string bytes = f.save("a.fdb");
     Fixture g;
     ASSERT_EQ(g.db.openCatalog(f.dir.file("a.fdb")), 1);
     EXPECT_EQ(g.catalog.recordCount(view), 0);
 
     // A file from elsewhere that holds such a list: the list is emptied, the rest loads.
-    std::string bytes = readFile(f.dir.file("a.fdb"));
     putU32(bytes, countsOffset(bytes) + 4 * 150, 40);
     writeFile(f.dir.file("old.fdb"), bytes);
     Fixture h;
@@ -209,7 +200,7 @@ TEST(CatalogFile, DuplicatesKeepTheFirstRecordAndWarn) {
                    {"FTP:\\\\H\\P\\", "X", "again", 7, 7},
                    {"C:\\Music\\", "song.mp3", "windows", 8, 8},
                    {"c:\\music\\", "SONG.MP3", "again", 9, 9}});
-    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
+    f.save("a.fdb");
     ASSERT_EQ(f.prompt.told,
               std::vector<std::string>{"Some error found in Database,Your data may lost."});
     std::vector<std::string> notes;
@@ -218,7 +209,7 @@ TEST(CatalogFile, DuplicatesKeepTheFirstRecordAndWarn) {
 
     // Names that differ only in letter case survive a save and a reload without a word.
     f.prompt.told.clear();
-    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("a.fdb"), nullptr), 1);
+    f.save("a.fdb");
     ASSERT_EQ(f.db.openCatalog(f.dir.file("a.fdb")), 1);
     EXPECT_EQ(f.catalog.recordCount(kMasterList), 6);
     EXPECT_TRUE(f.prompt.told.empty());
@@ -228,8 +219,7 @@ TEST(CatalogFile, BadFilesAreRefusedAndChangeNothing) {
     Fixture f;
     std::vector<Rec> records = test::randomRecords(4, 200, 8);
     appendRecords(f.catalog, kMasterList, records);
-    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("good.fdb"), nullptr), 1);
-    const std::string good = readFile(f.dir.file("good.fdb"));
+    const std::string good = f.save("good.fdb");
 
     // A wrong magic, oversized and negative capacities, a gap between segments, a name
     // offset past its pool.
@@ -263,8 +253,7 @@ TEST(CatalogFile, TextsTooLongForTheWorkingBuffersAreRefusedOrEmptied) {
     Fixture f;
     const std::string a(1500, 'a'), b(1500, 'b');
     appendRecords(f.catalog, kMasterList, {{"/x/", a, a, 1, 1}, {"/x/", b, b, 2, 2}});
-    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("good.fdb"), nullptr), 1);
-    const std::string good = readFile(f.dir.file("good.fdb"));
+    const std::string good = f.save("good.fdb");
     auto joined = [&](size_t from) {
         std::string bytes = good;
         const size_t at = bytes.find(a + '\0' + b, from);
@@ -295,8 +284,7 @@ TEST(CatalogFile, TruncatedFilesAreRefusedWithAReason) {
     Fixture f;
     appendRecords(f.catalog, kMasterList, test::randomRecords(6, 60, 4));
     f.catalog.historyPush(kMasterList, "*", -1, 0, 0);
-    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("good.fdb"), nullptr), 1);
-    const std::string good = readFile(f.dir.file("good.fdb"));
+    const std::string good = f.save("good.fdb");
     for (size_t length = 0; length < good.size();
          length += (length < kHeaderSize + 2000 ? 7 : 61)) {
         CatalogImage image;
@@ -316,14 +304,10 @@ TEST(CatalogFile, AnUnreadableDefaultCatalogIsMovedAsideNotOverwritten) {
     ASSERT_EQ(f.prompt.told.size(), 2u);
     EXPECT_EQ(f.prompt.told[0], "File Can't be opened");
     EXPECT_NE(f.prompt.told[1].find("save.fdb.unreadable-"), std::string::npos);
-    int moved = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(f.dir.path())) {
-        if (entry.path().filename().string().rfind("save.fdb.unreadable-", 0) == 0) {
-            EXPECT_EQ(readFile(entry.path()), "this is not a catalog");
-            ++moved;
-        }
-    }
-    EXPECT_EQ(moved, 1);
+    const std::vector<std::string> left = test::namesInFolder(f.dir.path());
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].rfind("save.fdb.unreadable-", 0), 0u) << left[0];
+    EXPECT_EQ(readFile(f.dir.file(left[0])), "this is not a catalog");
     // A missing default catalog simply starts empty.
     Fixture g;
     EXPECT_EQ(g.db.openCatalog(g.db.defaultCatalogPath()), 1);
@@ -336,42 +320,37 @@ TEST(CatalogFile, AnUnreadableDefaultCatalogIsMovedAsideNotOverwritten) {
 TEST(CatalogFile, AKillDuringASaveLeavesTheOldOrTheNewFile) {
     test::TempDir dir;
     const std::string path = dir.file("save.fdb");
-    std::vector<Rec> a = test::randomRecords(21, 30000, 200),
-                     b = test::randomRecords(22, 20000, 100);
-    {
+    struct Silent {
         SilentPrompt prompt;
         Catalog catalog;
-        CatalogDatabase db(catalog, prompt, path);
-        appendRecords(catalog, kMasterList, b);
-        ASSERT_EQ(db.writeCatalogFile(path, nullptr), 1);
-    }
+        CatalogDatabase db;
+        Silent(const std::string& path, const std::vector<Rec>& records)
+            : db(catalog, prompt, path) {
+            appendRecords(catalog, kMasterList, records);
+        }
+    };
+    const std::vector<Rec> a = test::randomRecords(21, 30000, 200),
+                           b = test::randomRecords(22, 20000, 100);
+    ASSERT_EQ(Silent(path, b).db.writeCatalogFile(path, nullptr), 1);
     for (int round = 0; round < 100; ++round) {
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            SilentPrompt prompt;
-            Catalog catalog;
-            CatalogDatabase db(catalog, prompt, path);
-            appendRecords(catalog, kMasterList, a);
-            Catalog other;
-            CatalogDatabase otherDb(other, prompt, path);
-            appendRecords(other, kMasterList, b);
+            Silent one(path, a), other(path, b);
             for (;;) {
-                db.writeCatalogFile(path, nullptr);
-                otherDb.writeCatalogFile(path, nullptr);
+                one.db.writeCatalogFile(path, nullptr);
+                other.db.writeCatalogFile(path, nullptr);
             }
         }
         usleep(static_cast<useconds_t>(20000 + (round * 7919) % 40000));
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         for (const char* name : {"save.fdb", "backup.fdb"}) {
-            SilentPrompt prompt;
-            Catalog catalog;
-            CatalogDatabase db(catalog, prompt, dir.file("elsewhere.fdb"));
             if (std::string(name) == "backup.fdb" && !test::fileExists(dir.file(name))) continue;
-            ASSERT_EQ(db.readCatalogFile(dir.file(name)), 1)
-                << name << " after round " << round << ": " << db.lastError();
-            int32_t count = catalog.recordCount(kMasterList);
+            Silent reader(dir.file("elsewhere.fdb"), {});
+            ASSERT_EQ(reader.db.readCatalogFile(dir.file(name)), 1)
+                << name << " after round " << round << ": " << reader.db.lastError();
+            int32_t count = reader.catalog.recordCount(kMasterList);
             ASSERT_TRUE(count == 30000 || count == 20000) << count;
         }
     }
@@ -382,8 +361,8 @@ TEST(CatalogFile, AKillDuringASaveLeavesTheOldOrTheNewFile) {
 TEST(CatalogFile, AMissingDefaultCatalogOpensFromItsBackup) {
     Fixture f;
     appendRecords(f.catalog, kMasterList, {{"/x/", "kept", "", 1, 1}});
-    ASSERT_EQ(f.db.writeCatalogFile(f.db.defaultCatalogPath(), nullptr), 1);
-    ASSERT_EQ(f.db.writeCatalogFile(f.db.defaultCatalogPath(), nullptr), 1);
+    f.save("save.fdb");
+    f.save("save.fdb");  // the first save becomes the backup
     std::filesystem::remove(f.db.defaultCatalogPath());
     ASSERT_EQ(f.db.openCatalogOrDefault(nullptr), 1);
     EXPECT_EQ(readList(f.catalog, kMasterList).at(0).name, "kept");
@@ -404,8 +383,7 @@ TEST(CatalogFile, ExportAppendsTheFilesContents) {
                    {folder, "shrunk", "", 0, 6},
                    {folder, "three", "", 0, 3},
                    {folder, "gone", "", 0, 4}});
-    ASSERT_EQ(f.db.writeCatalogFile(f.dir.file("export.fdb"), "/target/"), 1);
-    std::string bytes = readFile(f.dir.file("export.fdb"));
+    const std::string bytes = f.save("export.fdb", "/target/");
     const size_t n = u32At(bytes, bytes.size() - 8), start = u32At(bytes, bytes.size() - 4);
     ASSERT_EQ(n, 2u);
     EXPECT_EQ(bytes.substr(start, 10), "1111122333");

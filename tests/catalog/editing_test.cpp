@@ -10,15 +10,12 @@
 namespace varnel {
 namespace {
 
-using test::appendRecord;
 using test::appendRecords;
 using test::readList;
 using test::Rec;
 
 std::vector<std::string> names(Catalog& c, int list) {
-    std::vector<std::string> out;
-    for (const Rec& r : readList(c, list)) out.push_back(r.name);
-    return out;
+    return test::namesOf(readList(c, list));
 }
 
 struct Selection {
@@ -32,10 +29,7 @@ struct Selection {
                        {"/B/", "ONE", "", 4, 4},
                        {"/c/", "four", "", 5, 5},
                        {"/A/", "One", "", 6, 6}});
-        for (int32_t i : {0, 2, 4}) {
-            catalog.copyRecord(kSelectionList, catalog.recordCount(kSelectionList), kMasterList, i);
-            catalog.setRecordCount(kSelectionList, catalog.recordCount(kSelectionList) + 1);
-        }
+        test::copyRecords(catalog, kSelectionList, kMasterList, {0, 2, 4});
         catalog.historyPushList(kMasterList);
     }
 };
@@ -69,8 +63,7 @@ TEST(SelectionCommands, DropAnsweredNoOrOnAnotherViewMakesANewResult) {
     // On a view that is not the master list nothing is asked.
     Selection t;
     int view = t.catalog.allocTempList(0);
-    for (int32_t i = 0; i < 6; ++i) t.catalog.copyRecord(view, i, kMasterList, 5 - i);
-    t.catalog.setRecordCount(view, 6);
+    test::copyRecords(t.catalog, view, kMasterList, {5, 4, 3, 2, 1, 0});
     t.catalog.historyPush(view, "*", -1, -1, 0);
     dropSelection(t.catalog, t.prompt);
     EXPECT_TRUE(t.prompt.asked.empty());

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 #include <filesystem>
+#include <functional>
 
 #include "catalog/dbfile.h"
 #include "catalog/editing.h"
@@ -17,6 +18,7 @@ namespace varnel {
 namespace {
 
 using test::appendRecords;
+using test::pathsOf;
 using test::readList;
 using test::Rec;
 
@@ -37,6 +39,14 @@ struct Program {
     std::string file(const char* name) { return dir.file(name); }
 };
 
+// Another program's catalog file, other.fdb: a file of an FTP site and a local one.
+std::string otherCatalog(Program& other, const char* siteFile) {
+    appendRecords(other.catalog, kMasterList,
+                  {{"ftp:\\\\site\\", siteFile, "", 1, 1}, {"/theirs/", "local-there", "", 1, 1}});
+    EXPECT_EQ(other.db.writeCatalogFile(other.file("other.fdb"), nullptr), 1);
+    return other.file("other.fdb");
+}
+
 TEST(CatalogCommands, RecentListHoldsFiveAndMovesListedOnesUp) {
     Program p;
     for (int k = 1; k <= 5; ++k) p.commands.addRecentCatalog("/c/" + std::to_string(k) + ".fdb");
@@ -56,20 +66,13 @@ TEST(CatalogCommands, RecentListHoldsFiveAndMovesListedOnesUp) {
 }
 
 TEST(CatalogCommands, ImportReplacesSitesAndKeepsLocalRecords) {
-    Program other;
-    appendRecords(
-        other.catalog, kMasterList,
-        {{"ftp:\\\\site\\", "imported.zip", "", 1, 1}, {"/theirs/", "local-there", "", 1, 1}});
-    ASSERT_EQ(other.db.writeCatalogFile(other.file("other.fdb"), nullptr), 1);
-
-    Program p;
+    Program other, p;
     appendRecords(p.catalog, kMasterList,
                   {{"/mine/", "local", "", 1, 1}, {"ftp:\\\\site\\", "old.zip", "", 2, 2}});
-    p.prompt.files = {other.file("other.fdb")};
+    p.prompt.files = {otherCatalog(other, "imported.zip")};
     p.commands.importCatalog();
-    std::vector<std::string> got;
-    for (const Rec& r : readList(p.catalog, kMasterList)) got.push_back(r.folder + r.name);
-    EXPECT_EQ(got, (std::vector<std::string>{"ftp:\\\\site\\imported.zip", "/mine/local"}));
+    EXPECT_EQ(pathsOf(readList(p.catalog, kMasterList)),
+              (std::vector<std::string>{"ftp:\\\\site\\imported.zip", "/mine/local"}));
     EXPECT_EQ(std::filesystem::file_size(p.file("import.fdb")), 0u);
     EXPECT_NE(p.db.confirmSave(), Answer::No);  // the merge changed the catalog
 }
@@ -77,28 +80,22 @@ TEST(CatalogCommands, ImportReplacesSitesAndKeepsLocalRecords) {
 // Export writes the open catalog's FTP sites into the chosen file and leaves the open
 // catalog, in memory and on disk, as it was.
 TEST(CatalogCommands, ExportWritesTheChosenFileAndLeavesTheOpenCatalogAlone) {
-    Program other;
-    appendRecords(other.catalog, kMasterList,
-                  {{"ftp:\\\\site\\", "old.zip", "", 1, 1}, {"/theirs/", "local-there", "", 1, 1}});
-    ASSERT_EQ(other.db.writeCatalogFile(other.file("other.fdb"), nullptr), 1);
-
-    Program p;
+    Program other, p;
+    p.prompt.files = {otherCatalog(other, "old.zip")};
     appendRecords(p.catalog, kMasterList,
                   {{"/mine/", "local", "", 1, 1}, {"ftp:\\\\site\\", "new.zip", "", 2, 2}});
     ASSERT_EQ(p.db.writeCatalogFile(p.db.openCatalogPath(), nullptr), 1);
     const std::string mineOnDisk = test::readFile(p.db.openCatalogPath());
     const std::vector<Rec> mine = readList(p.catalog, kMasterList);
     const int32_t generation = p.catalog.generation();
-    p.prompt.files = {other.file("other.fdb")};
     p.commands.exportCatalog();
 
     EXPECT_EQ(readList(p.catalog, kMasterList), mine);
     EXPECT_EQ(p.catalog.generation(), generation);
     EXPECT_EQ(test::readFile(p.db.openCatalogPath()), mineOnDisk);
     ASSERT_EQ(other.db.openCatalog(other.file("other.fdb")), 1);
-    std::vector<std::string> got;
-    for (const Rec& r : readList(other.catalog, kMasterList)) got.push_back(r.folder + r.name);
-    EXPECT_EQ(got, (std::vector<std::string>{"ftp:\\\\site\\new.zip", "/theirs/local-there"}));
+    EXPECT_EQ(pathsOf(readList(other.catalog, kMasterList)),
+              (std::vector<std::string>{"ftp:\\\\site\\new.zip", "/theirs/local-there"}));
     EXPECT_TRUE(p.prompt.told.empty());
 }
 
@@ -111,32 +108,29 @@ TEST(CatalogCommands, AFailedSaveStopsTheCommandThatAskedForIt) {
     p.db.openCatalogOrDefault(p.file("mine.fdb").c_str());
     appendRecords(p.catalog, kMasterList, test::randomRecords(8, 3000, 20));
     p.catalog.bumpGeneration();
-    auto expectUnchanged = [&](const char* command) {
-        EXPECT_EQ(p.db.openCatalogPath(), p.file("mine.fdb")) << command;
-        EXPECT_EQ(p.catalog.recordCount(kMasterList), 3000) << command;
-        ASSERT_FALSE(p.prompt.told.empty()) << command;
-        EXPECT_NE(p.prompt.told.back().find("could not be saved"), std::string::npos) << command;
-        EXPECT_EQ(p.prompt.asked.size(), 1u) << command;  // the save question was asked
-        p.prompt.told.clear();
-        p.prompt.asked.clear();
-    };
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"New", [&] { p.commands.newCatalog(); }},
+        {"Open",
+         [&] {
+             p.prompt.files = {p.file("recent.fdb")};
+             p.commands.openCatalogDialog();
+         }},
+        {"a recent entry", [&] { p.commands.loadRecentCatalog(0); }},
+        {"Close", [&] { p.commands.closeCatalog(); }},
+        {"exit", [&] { EXPECT_EQ(p.db.saveOnExit(), 0); }}};
     test::withFileSizeLimit(60000, [&] {
-        p.prompt.answers = {Answer::Yes};
-        p.commands.newCatalog();
-        expectUnchanged("New");
-        p.prompt.answers = {Answer::Yes};
-        p.prompt.files = {p.file("recent.fdb")};
-        p.commands.openCatalogDialog();
-        expectUnchanged("Open");
-        p.prompt.answers = {Answer::Yes};
-        p.commands.loadRecentCatalog(0);
-        expectUnchanged("a recent entry");
-        p.prompt.answers = {Answer::Yes};
-        p.commands.closeCatalog();
-        expectUnchanged("Close");
-        p.prompt.answers = {Answer::Yes};
-        EXPECT_EQ(p.db.saveOnExit(), 0);
-        expectUnchanged("exit");
+        for (const auto& [command, run] : commands) {
+            p.prompt.answers = {Answer::Yes};
+            run();
+            EXPECT_EQ(p.db.openCatalogPath(), p.file("mine.fdb")) << command;
+            EXPECT_EQ(p.catalog.recordCount(kMasterList), 3000) << command;
+            ASSERT_FALSE(p.prompt.told.empty()) << command;
+            EXPECT_NE(p.prompt.told.back().find("could not be saved"), std::string::npos)
+                << command;
+            EXPECT_EQ(p.prompt.asked.size(), 1u) << command;  // the save question was asked
+            p.prompt.told.clear();
+            p.prompt.asked.clear();
+        }
     });
     EXPECT_FALSE(test::fileExists(p.file("mine.fdb")));
 
@@ -162,8 +156,7 @@ TEST(CatalogCommands, ExtractionStaysInsideTheTargetFolder) {
                    {"C:\\Win\\", "d.txt", "", 0, 0}});
     ASSERT_EQ(p.db.writeCatalogFile(p.file("export.fdb"), "/wherever/"), 1);
     ASSERT_EQ(p.db.openCatalog(p.file("export.fdb")), 1);
-    for (int32_t i = 0; i < 4; ++i) p.catalog.copyRecord(kSelectionList, i, kMasterList, i);
-    p.catalog.setRecordCount(kSelectionList, 4);
+    test::copyRecords(p.catalog, kSelectionList, kMasterList, {0, 1, 2, 3});
 
     const std::string target = p.dir.path() + "/out";
     // A link planted on the way must not be followed.
@@ -182,10 +175,9 @@ TEST(CatalogCommands, ExtractionStaysInsideTheTargetFolder) {
     p.prompt.answers = {Answer::No, Answer::Yes};
     extractFiles(p.catalog, p.db, p.prompt);
     EXPECT_EQ(p.prompt.textRequests[0].text, "/wherever/");
-    EXPECT_EQ(p.prompt.asked,
-              (std::vector<std::string>{"Replace the existing file \"" + target + src + "a.txt\"?",
-                                        "Replace the existing file \"" + target + src +
-                                            "sub/b.txt\"?"}));
+    EXPECT_EQ(p.prompt.asked, (std::vector<std::string>{
+                                  "Replace the existing file \"" + target + src + "a.txt\"?",
+                                  "Replace the existing file \"" + target + src + "sub/b.txt\"?"}));
     EXPECT_EQ(test::readFile(target + src + "a.txt"), "mine");
     EXPECT_EQ(test::readFile(target + src + "sub/b.txt"), "bravo!");
     ASSERT_FALSE(p.prompt.told.empty());

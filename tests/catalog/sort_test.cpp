@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "catalog/sort.h"
 #include "catalog/tables.h"
@@ -40,6 +41,14 @@ TEST(RecordSort, AgreesWithAStraightforwardSort) {
     auto ci = [](const std::string& a, const std::string& b) {
         return compareIgnoringCase(a.c_str(), b.c_str());
     };
+    auto order3 = [](auto a, auto b) { return a < b ? -1 : a > b ? 1 : 0; };
+    // Each column's rule: below zero when a comes first in ascending order.
+    const std::function<int(const Rec&, const Rec&)> rules[5] = {
+        [&](const Rec& a, const Rec& b) { return ci(a.name, b.name); },
+        [&](const Rec& a, const Rec& b) { return ci(ext(a.name), ext(b.name)); },
+        [&](const Rec& a, const Rec& b) { return ci(a.folder, b.folder); },
+        [&](const Rec& a, const Rec& b) { return order3(a.time, b.time); },
+        [&](const Rec& a, const Rec& b) { return order3(int32_t(a.size), int32_t(b.size)); }};
     for (int32_t column = 0; column <= 4; ++column) {
         for (int32_t order : {kAscending, kDescending}) {
             int target = c.allocTempList(1);
@@ -50,26 +59,7 @@ TEST(RecordSort, AgreesWithAStraightforwardSort) {
             for (size_t i = 1; i < got.size(); ++i) {
                 const Rec& a = got[i - 1];
                 const Rec& b = got[i];
-                int cmp = 0;
-                switch (column) {
-                    case 0:
-                        cmp = ci(a.name, b.name);
-                        break;
-                    case 1:
-                        cmp = ci(ext(a.name), ext(b.name));
-                        break;
-                    case 2:
-                        cmp = ci(a.folder, b.folder);
-                        break;
-                    case 3:
-                        cmp = a.time < b.time ? -1 : a.time > b.time;
-                        break;
-                    case 4:
-                        cmp = int32_t(a.size) < int32_t(b.size) ? -1
-                                                                : int32_t(a.size) > int32_t(b.size);
-                        break;
-                }
-                if (order == kDescending) cmp = -cmp;
+                const int cmp = order == kDescending ? -rules[column](a, b) : rules[column](a, b);
                 ASSERT_LE(cmp, 0) << "column " << column << " order " << order << " at " << i;
                 if (column == 0 && cmp == 0) {
                     ASSERT_LE(ci(a.folder, b.folder), 0) << i;

@@ -10,6 +10,7 @@ namespace {
 
 using test::appendRecord;
 using test::appendRecords;
+using test::copyRecords;
 using test::readList;
 using test::Rec;
 
@@ -20,23 +21,20 @@ TEST(CatalogTables, DerivedListsReferToTheMasterUntilWrittenTo) {
     int view = c.allocTempList(0);
     EXPECT_TRUE(c.isDerived(view));
     EXPECT_EQ(c.searchResultList(), view);
-    c.copyRecord(view, 0, kMasterList, 1);
-    c.setRecordCount(view, 1);
+    copyRecords(c, view, kMasterList, {1});
     EXPECT_TRUE(c.isDerived(view));
     EXPECT_EQ(c.masterIndex(view, 0), 1u);
     EXPECT_STREQ(c.recordName(view, 0), "b");
 
     // A record from an owning list other than the master makes the view own its records.
-    c.copyRecord(view, 1, kSelectionList, 0);
-    c.setRecordCount(view, 2);
+    copyRecords(c, view, kSelectionList, {0});
     EXPECT_FALSE(c.isDerived(view));
     EXPECT_STREQ(c.recordName(view, 0), "b");
     EXPECT_STREQ(c.recordName(view, 1), "sel");
 
     // Editing a note read through a derived list edits the master record.
     int other = c.allocTempList(1);
-    c.copyRecord(other, 0, kMasterList, 0);
-    c.setRecordCount(other, 1);
+    copyRecords(c, other, kMasterList, {0});
     std::strcpy(c.recordNote(other, 0), "via view");
     c.flushPendingStrings();
     EXPECT_STREQ(c.recordNote(kMasterList, 0), "via view");
@@ -48,12 +46,10 @@ TEST(CatalogTables, CompactListsEmptiesUnreferencedAndKeepsFullLists) {
         appendRecord(c, kMasterList, {"/m/", std::to_string(i), "", 0, 0});
     appendRecord(c, 5, {"/x/", "orphan", "", 0, 0});
     int view = c.allocTempList(1);
-    c.copyRecord(view, 0, kMasterList, 3);
-    c.setRecordCount(view, 1);
+    copyRecords(c, view, kMasterList, {3});
     c.historyPush(view, "", -1, -1, 0);  // referenced: no address, no search
     int stale = c.allocTempList(1);
-    c.copyRecord(stale, 0, kMasterList, 4);
-    c.setRecordCount(stale, 1);
+    copyRecords(c, stale, kMasterList, {4});
     c.historyPush(stale, "", -1, -1, 0);
     c.compactLists(false);
     EXPECT_EQ(c.recordCount(5), 0);

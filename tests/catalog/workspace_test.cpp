@@ -10,21 +10,17 @@
 
 #include "platform/filetime.h"
 #include "platform/programdir.h"
+#include "support/littleendian.h"
 #include "support/tempdir.h"
 
 namespace varnel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::le32;
 using test::readFile;
 using test::TempDir;
 using test::writeFile;
-
-std::string le32(uint32_t v) {
-    std::string out;
-    for (int i = 0; i < 4; ++i) out.push_back(char((v >> (8 * i)) & 0xFF));
-    return out;
-}
 
 std::string textRow(std::string_view bytes) {
     return le32(uint32_t(bytes.size())) + std::string(bytes);
@@ -98,7 +94,7 @@ TEST(Workspace, FirstStartUsesDefaultsAndSavesThemAsHandBuiltBytesPrivately) {
     ASSERT_EQ(::stat(ws.paths().settingsFile.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
     // Only cfg.dat is left: no temporary file beside it.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(test::namesInFolder(dir.path()), std::vector<std::string>{"cfg.dat"});
     // The next start reads them back (the capacity is twice the record count).
     Workspace next(dir.path(), {"/"});
     Settings defaults;
@@ -191,7 +187,7 @@ TEST(Workspace, FailedSaveKeepsTheOldFile) {
     EXPECT_FALSE(written);
     EXPECT_NE(ws.lastError().find("cfg.dat"), std::string::npos) << ws.lastError();
     EXPECT_EQ(readFile(ws.paths().settingsFile), old);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    EXPECT_EQ(test::namesInFolder(dir.path()), std::vector<std::string>{"cfg.dat"});
 
     // A folder the user may not write to (root may write anywhere, so only for others).
     if (::geteuid() != 0) {
