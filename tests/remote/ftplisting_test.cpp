@@ -2,25 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
-
-#include "platform/filetime.h"
 #include "support/ftptestserver.h"  // PrintTo
+#include "support/timezone.h"
 
 namespace varnel {
 namespace {
 
-// The C library's calendar arithmetic as the reference.
-uint64_t utc(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-    std::tm t{};
-    t.tm_sec = second;
-    t.tm_min = minute;
-    t.tm_hour = hour;
-    t.tm_mday = day;
-    t.tm_mon = month - 1;
-    t.tm_year = year - 1900;
-    return fileTimeFromTimespec(timespec{timegm(&t), 0});
-}
+using test::utcFileTime;  // the C library's calendar arithmetic as the reference
 
 TEST(FtpListing, MlsdEntriesWithOddNamesAndExactTimes) {
     const auto parsed = parseMlsdListing(
@@ -34,22 +22,21 @@ TEST(FtpListing, MlsdEntriesWithOddNamesAndExactTimes) {
         "\r\n");
     EXPECT_EQ(parsed.rejectedLines, 0u);
     const std::vector<FtpEntry> expected = {
-        {"two  blanks .txt", false, 2047, utc(2019, 3, 4, 5, 6, 7)},
-        {"sub dir", true, 0, utc(2026, 12, 6, 8, 16) + 2500000},
+        {"two  blanks .txt", false, 2047, utcFileTime(2019, 3, 4, 5, 6, 7)},
+        {"sub dir", true, 0, utcFileTime(2026, 12, 6, 8, 16) + 2500000},
         {"Gr\xc3\xbc\xc3\x9f"
          "e",
-         false, UINT64_MAX, utc(2000, 2, 29, 23, 59, 59)},
+         false, UINT64_MAX, utcFileTime(2000, 2, 29, 23, 59, 59)},
         {"link", false, 3, 0},
     };
     EXPECT_EQ(parsed.entries, expected);
 }
 
 TEST(FtpListing, MlsdRefusesMalformedLinesAndUnsafeNames) {
-    for (const char* line :
-         {"type=file;size=12x; a", "type=file;size=99999999999999999999; a",
-          "type=file;modify=2026120608; a", "type=file;modify=20261306081600; a",
-          "type=file;modify=20261206081600.; a", "nospace", "type=file; ", "type=file; ../etc",
-          "type=file; a/b", "type=dir; .."}) {
+    for (const char* line : {"type=file;size=12x; a", "type=file;size=99999999999999999999; a",
+                             "type=file;modify=2026120608; a", "type=file;modify=20261306081600; a",
+                             "type=file;modify=20261206081600.; a", "nospace", "type=file; ",
+                             "type=file; ../etc", "type=file; a/b", "type=dir; .."}) {
         const auto parsed = parseMlsdListing(line);
         EXPECT_TRUE(parsed.entries.empty()) << line;
         EXPECT_EQ(parsed.rejectedLines, 1u) << line;
@@ -63,7 +50,7 @@ TEST(FtpListing, MlsdRefusesMalformedLinesAndUnsafeNames) {
 }
 
 TEST(FtpListing, UnixListInfersTheYearOfRecentFiles) {
-    const uint64_t now = utc(2026, 12, 6, 9, 0);
+    const uint64_t now = utcFileTime(2026, 12, 6, 9, 0);
     const auto parsed = parseListListing(
         "total 12\r\n"
         "drwxr-xr-x   2 owner group     4096 Dec 06 08:16 folder\r\n"
@@ -76,13 +63,13 @@ TEST(FtpListing, UnixListInfersTheYearOfRecentFiles) {
         now);
     EXPECT_EQ(parsed.rejectedLines, 0u);
     const std::vector<FtpEntry> expected = {
-        {"folder", true, 4096, utc(2026, 12, 6, 8, 16)},
-        {"tomorrow is a day of slack", false, 1234, utc(2026, 12, 7, 8, 16)},
-        {"two days ahead: last year", false, 1234, utc(2025, 12, 8, 8, 16)},
-        {" leading blank", false, 98765432, utc(2019, 3, 4)},
-        {"no group", false, 7, utc(2026, 1, 1)},
-        {"link", false, 9, utc(2026, 1, 2, 10, 0), true},  // a link, told apart later
-        {"owner named like a month", false, 5, utc(2024, 2, 29)},
+        {"folder", true, 4096, utcFileTime(2026, 12, 6, 8, 16)},
+        {"tomorrow is a day of slack", false, 1234, utcFileTime(2026, 12, 7, 8, 16)},
+        {"two days ahead: last year", false, 1234, utcFileTime(2025, 12, 8, 8, 16)},
+        {" leading blank", false, 98765432, utcFileTime(2019, 3, 4)},
+        {"no group", false, 7, utcFileTime(2026, 1, 1)},
+        {"link", false, 9, utcFileTime(2026, 1, 2, 10, 0), true},  // a link, told apart later
+        {"owner named like a month", false, 5, utcFileTime(2024, 2, 29)},
     };
     EXPECT_EQ(parsed.entries, expected);
 }
@@ -94,20 +81,20 @@ TEST(FtpListing, DosListWithTwoAndFourDigitYears) {
         "12-06-26  12:05PM                    0 noon.txt\r\n"
         "03-04-99  11:59PM                   17 last century\r\n"
         "03-04-2019  23:15             4294967296 big four-digit year\r\n",
-        utc(2026, 12, 6));
+        utcFileTime(2026, 12, 6));
     EXPECT_EQ(parsed.rejectedLines, 0u);
     const std::vector<FtpEntry> expected = {
-        {"folder name", true, 0, utc(2026, 12, 6, 8, 16)},
-        {"midnight.txt", false, 1234, utc(2026, 12, 6, 0, 5)},
-        {"noon.txt", false, 0, utc(2026, 12, 6, 12, 5)},
-        {"last century", false, 17, utc(1999, 3, 4, 23, 59)},
-        {"big four-digit year", false, 4294967296, utc(2019, 3, 4, 23, 15)},
+        {"folder name", true, 0, utcFileTime(2026, 12, 6, 8, 16)},
+        {"midnight.txt", false, 1234, utcFileTime(2026, 12, 6, 0, 5)},
+        {"noon.txt", false, 0, utcFileTime(2026, 12, 6, 12, 5)},
+        {"last century", false, 17, utcFileTime(1999, 3, 4, 23, 59)},
+        {"big four-digit year", false, 4294967296, utcFileTime(2019, 3, 4, 23, 15)},
     };
     EXPECT_EQ(parsed.entries, expected);
 }
 
 TEST(FtpListing, ListRefusesWhatIsNotAnEntry) {
-    const uint64_t now = utc(2026, 12, 6);
+    const uint64_t now = utcFileTime(2026, 12, 6);
     for (const char* line : {
              "-rw-r--r-- 1 o g 12 Dec 06 08:16",       // no name
              "-rw-r--r-- 1 o g 12 Dec 06 08:16 ",      // blank name

@@ -1,60 +1,26 @@
-#include "remote/ftpnames.h"
 #include "remote/ftpsession.h"
+#include "remote/ftpnames.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <thread>
 
-#include "catalog/tables.h"
-#include "catalog/workspace.h"
-#include "platform/faultyftp.h"
-#include "platform/filetime.h"
-#include "platform/ftplisting.h"
-#include "support/ftptestserver.h"
-#include "support/remotedoubles.h"
+#include "support/ftpsessionrig.h"
 #include "support/tempdir.h"
 
 namespace varnel {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using test::countLines;
+using test::LocalPort;
 using test::writeFile;
 
-// A loopback port that refuses connections (bound, not listening), or accepts them and
-// never says a word.
-struct LocalPort {
-    explicit LocalPort(bool listening) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-        if (listening) ::listen(fd, 8);
-        host = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
-    }
-    ~LocalPort() { ::close(fd); }
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    std::string host;
-};
-
 // A session with the fault-injecting client between it and libcurl.
-class FtpSessionTest : public test::FtpServerTest {
+class FtpSessionTest : public test::FtpServerTest, public test::FtpSessionRig {
   protected:
-    void login(const std::string& host) {
-        session.addSessionLogin(host, server->user, server->password);
-    }
+    void login(const std::string& host) { logIn(*server, {host}); }
     // A login to `port` whose progress is cancelled after `delay`; how long it went on after.
     std::chrono::nanoseconds loginCancelledAfter(const LocalPort& port,
                                                  std::chrono::milliseconds delay,
@@ -69,12 +35,6 @@ class FtpSessionTest : public test::FtpServerTest {
         EXPECT_EQ(session.LoginWithProgress("ftp://" + port.host + "/", progress), nullptr);
         return std::chrono::steady_clock::now() - cancelledAt;
     }
-    std::unique_ptr<FtpClient> curl = makeCurlFtpClient();
-    FaultyFtpClient client{*curl};
-    test::LockedPrompt prompt;
-    test::ScriptedDialogs dialogs;
-    Settings settings;
-    FtpSession session{client, prompt, dialogs, settings};
 };
 
 // A wrong password is not tried again: the session forgets it, the next attempt sends

@@ -8,13 +8,11 @@
 #include <filesystem>
 #include <thread>
 
-#include "catalog/workspace.h"
 #include "platform/filetime.h"
 #include "platform/ftplisting.h"
 #include "remote/ftpnames.h"
-#include "remote/ftpsession.h"
-#include "support/ftptestserver.h"
-#include "support/remotedoubles.h"
+#include "support/ftpsessionrig.h"
+#include "support/littleendian.h"
 #include "support/tempdir.h"
 
 namespace varnel {
@@ -24,12 +22,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 using test::countLines;
-
-std::string le32(uint32_t v) {
-    std::string out;
-    for (int i = 0; i < 4; ++i) out.push_back(char((v >> (8 * i)) & 0xFF));
-    return out;
-}
+using test::le32;
 
 // A cache record built by hand from the layout.
 std::string record(const std::string& url, const std::vector<FtpEntry>& entries) {
@@ -67,14 +60,9 @@ std::string catalogName(std::string url) {
     return url;
 }
 
-class ListingDownloadTest : public test::FtpServerTest {
+class ListingDownloadTest : public test::FtpServerTest, public test::FtpSessionRig {
   protected:
-    void login() { session.addSessionLogin(server->host, server->user, server->password); }
-    std::unique_ptr<FtpClient> client = makeCurlFtpClient();
-    test::LockedPrompt prompt;
-    test::ScriptedDialogs dialogs;
-    Settings settings;
-    FtpSession session{*client, prompt, dialogs, settings};
+    void login() { logIn(*server, {server->host}); }
     ListingDownloader downloads{session, prompt};
 };
 
@@ -168,8 +156,8 @@ TEST_F(ListingDownloadTest, HousekeepingEmptiesEverythingAfterLongIdleness) {
 TEST(ListingCache, RecordsGoWholeOrNotAtAllAndNamesAreNeverCut) {
     ListingCache cache;
     const std::string longName(300, 'L'), tooLong(2048, 'T');
-    ASSERT_TRUE(cache.append("ftp://h/a/", {{longName, false, 0x123456789, 42},
-                                            {tooLong, false, 1, 1}}));
+    ASSERT_TRUE(
+        cache.append("ftp://h/a/", {{longName, false, 0x123456789, 42}, {tooLong, false, 1, 1}}));
     CachedListing back;
     ASSERT_TRUE(cache.find("FTP://H/A/", &back));
     ASSERT_EQ(back.entries.size(), 1u);

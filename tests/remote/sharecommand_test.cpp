@@ -5,16 +5,14 @@
 #include <filesystem>
 
 #include "catalog/tables.h"
-#include "catalog/workspace.h"
 #include "fileops/fileopscontext.h"
 #include "remote/foldersharing.h"
-#include "remote/ftpsession.h"
 #include "remote/shareaccount.h"
 #include "remote/sharecommand.h"
 #include "remote/shareservice.h"
 #include "scan/scanservices.h"
 #include "support/catalogbuilder.h"
-#include "support/remotedoubles.h"
+#include "support/ftpsessionrig.h"
 #include "support/smbtestserver.h"
 #include "support/tempdir.h"
 
@@ -25,7 +23,7 @@ using test::readFile;
 using test::Rec;
 using test::writeFile;
 
-struct ShareCommand : test::SmbServerTest {
+struct ShareCommand : test::SmbServerTest, test::FtpSessionRig {
     void SetUp() override {
         SmbServerTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
@@ -39,11 +37,6 @@ struct ShareCommand : test::SmbServerTest {
     }
     test::TempDir mine;
     Catalog catalog;
-    test::LockedPrompt prompt;
-    test::ScriptedDialogs dialogs;
-    Settings settings;
-    std::unique_ptr<FtpClient> client = makeCurlFtpClient();
-    FtpSession session{*client, prompt, dialogs, settings};
     ScanServices services{catalog, prompt, ""};
     test::RecordingProgress progress;
     std::unique_ptr<NetUserShares> service;
