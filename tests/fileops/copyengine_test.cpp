@@ -2,15 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <random>
 
-#include "catalog/workspace.h"
-#include "platform/faultyftp.h"
-#include "remote/ftpsession.h"
-#include "support/ftptestserver.h"
-#include "support/remotedoubles.h"
+#include "support/ftpsessionrig.h"
 #include "support/tempdir.h"
 
 namespace varnel {
@@ -18,6 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::fileExists;
+using test::namesInFolder;
 using test::readFile;
 using test::writeFile;
 
@@ -28,15 +24,6 @@ void expectCopyError(const std::vector<std::string>& told, std::string_view reas
     EXPECT_NE(told[0].find(reason), std::string::npos) << told[0];
 }
 
-// What a folder holds besides `expected`: no hidden part file may stay behind.
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string randomBytes(size_t size, uint32_t seed) {
     std::mt19937 rng(seed);
     std::string bytes(size, '\0');
@@ -45,19 +32,11 @@ std::string randomBytes(size_t size, uint32_t seed) {
 }
 
 // A session logged in to every host of `server`, when there is one.
-struct Rig {
+struct Rig : test::FtpSessionRig {
     explicit Rig(const test::FtpTestServer* server) {
-        if (!server) return;
-        for (const std::string& host :
-             {server->host, server->listHost, server->dropHost, server->shortHost})
-            session.addSessionLogin(host, server->user, server->password);
+        if (server)
+            logIn(*server, {server->host, server->listHost, server->dropHost, server->shortHost});
     }
-    std::unique_ptr<FtpClient> curl = makeCurlFtpClient();
-    FaultyFtpClient client{*curl};
-    test::LockedPrompt prompt;
-    test::ScriptedDialogs dialogs;
-    Settings settings;
-    FtpSession session{client, prompt, dialogs, settings};
     test::RecordingProgress progress;
     CopyEngine engine{session, prompt, progress};
 };
@@ -133,7 +112,7 @@ TEST_F(CopyEngineTest, CancelDuringTheSecondOfThreeFilesBothWays) {
                           from = download ? folder->local() : local.path() + "/";
         EXPECT_EQ(readFile(to + "a.bin"), readFile(from + "a.bin")) << download;
         // Nothing of the cut file stays, under its name or a temporary one.
-        EXPECT_EQ(namesIn(to), std::vector<std::string>{"a.bin"}) << download;
+        EXPECT_EQ(namesInFolder(to), std::vector<std::string>{"a.bin"}) << download;
     }
 }
 
@@ -175,7 +154,8 @@ TEST_F(CopyEngineTest, UploadReportsRefusedWritesAndBrokenLines) {
     reader.session.addSessionLogin(server->host, "anonymous", "");  // may only read
     EXPECT_FALSE(reader.engine.CopyFiles(folder->url(server->host), {local.file("big.bin")}, 1));
     // The server's reply is the reason, not the local file.
-    EXPECT_NE(reader.engine.lastError().find("550"), std::string::npos) << reader.engine.lastError();
+    EXPECT_NE(reader.engine.lastError().find("550"), std::string::npos)
+        << reader.engine.lastError();
     EXPECT_EQ(reader.engine.lastError().find("Cannot read"), std::string::npos);
     EXPECT_FALSE(fileExists(folder->local("big.bin")));
 
@@ -207,7 +187,7 @@ TEST_F(CopyEngineTest, DownloadFailuresLeaveWhatWasThere) {
     EXPECT_NE(rig.engine.lastError().find("524288 of its 1048576 bytes"), std::string::npos)
         << rig.engine.lastError();
     EXPECT_EQ(readFile(local.file("big.bin")), "the good old copy");
-    EXPECT_EQ(namesIn(local.path()), (std::vector<std::string>{"big.bin", "gone.bin"}));
+    EXPECT_EQ(namesInFolder(local.path()), (std::vector<std::string>{"big.bin", "gone.bin"}));
     // Replacing a file with one the server does not have leaves the old one alone.
     rig.prompt.answers = {Answer::Yes};
     EXPECT_FALSE(

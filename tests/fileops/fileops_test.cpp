@@ -1,28 +1,25 @@
 // Copy and paste, delete and rename on real files and the test FTP server, through the
 // catalog records that stand for them. After each operation the catalog must say what a
 // fresh look at the folder says.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
 
 #include "catalog/tables.h"
-#include "catalog/workspace.h"
 #include "fileops/deletefiles.h"
 #include "fileops/fileopscontext.h"
 #include "fileops/paste.h"
 #include "fileops/renamefiles.h"
 #include "fileops/selectiontext.h"
 #include "remote/ftpnames.h"
-#include "remote/ftpsession.h"
 #include "remote/listingcache.h"
 #include "scan/folderrefresh.h"
 #include "scan/scanservices.h"
 #include "support/catalogbuilder.h"
-#include "support/ftptestserver.h"
-#include "support/remotedoubles.h"
+#include "support/ftpsessionrig.h"
 #include "support/tempdir.h"
 
 namespace varnel {
@@ -34,7 +31,7 @@ using test::readFile;
 using test::Rec;
 using test::writeFile;
 
-struct Files : test::FtpServerTest {
+struct Files : test::FtpServerTest, test::FtpSessionRig {
     void SetUp() override {
         FtpServerTest::SetUp();
         ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
@@ -55,14 +52,14 @@ struct Files : test::FtpServerTest {
     }
     // Brings one folder's records up to date, as a fresh look would.
     void catalogue(const std::string& where) {
-        ASSERT_EQ(refreshFolders(services, where.c_str(), kSingleFolder, IsFtpName(where.c_str())), 1)
+        ASSERT_EQ(refreshFolders(services, where.c_str(), kSingleFolder, IsFtpName(where.c_str())),
+                  1)
             << where;
     }
     std::vector<Rec> recordsIn(const std::string& where) {
-        std::vector<Rec> out;
-        for (const Rec& r : test::readList(catalog, kMasterList))
-            if (r.folder == where) out.push_back(r);
-        std::sort(out.begin(), out.end(), [](const Rec& x, const Rec& y) { return x.name < y.name; });
+        std::vector<Rec> out = test::recordsIn(test::readList(catalog, kMasterList), where);
+        std::sort(out.begin(), out.end(),
+                  [](const Rec& x, const Rec& y) { return x.name < y.name; });
         return out;
     }
     // The records of `where` equal what a refresh of the folder finds now.
@@ -80,11 +77,6 @@ struct Files : test::FtpServerTest {
 
     test::TempDir mine, theirs, data;
     Catalog catalog;
-    test::LockedPrompt prompt;
-    test::ScriptedDialogs dialogs;
-    Settings settings;
-    std::unique_ptr<FtpClient> client = makeCurlFtpClient();
-    FtpSession session{*client, prompt, dialogs, settings};
     ListingCache cache;
     ScanServices services{catalog, prompt, ""};
     test::RecordingProgress progress;
@@ -143,7 +135,7 @@ TEST_F(Files, DeleteTrashesLocalFilesAndKeepsTheRecordsOfWhatStays) {
     catalogue(site());
     // A session logged in anonymously: it may read, not delete.
     test::ScriptedDialogs readerDialogs;
-    FtpSession reader{*client, prompt, readerDialogs, settings};
+    FtpSession reader{client, prompt, readerDialogs, settings};
     reader.addSessionLogin(server->host, "anonymous", "");
     services.ftp = &reader;
     select(local(), {"a.txt", "b.bin", "c d.txt"});

@@ -23,11 +23,7 @@ struct PreviewCopy : test::FtpServerTest {
     std::vector<std::string> mirrorFolder() {
         std::string path;
         EXPECT_TRUE(PreviewCopyPath(dir.path(), folder->url(server->host, "x"), path));
-        std::vector<std::string> names;
-        if (!fs::exists(fs::path(path).parent_path())) return names;
-        for (const auto& entry : fs::directory_iterator(fs::path(path).parent_path()))
-            names.push_back(entry.path().filename().string());
-        return names;
+        return test::namesInFolder(fs::path(path).parent_path());
     }
     test::TempDir dir;
     std::unique_ptr<FtpClient> client = makeCurlFtpClient();
