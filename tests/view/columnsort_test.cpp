@@ -22,11 +22,7 @@ struct ColumnFixture : test::PageFixture {
         show(10);
     }
     std::vector<std::string> names() {
-        std::vector<std::string> out;
-        const int list = catalog.currentList();
-        for (int32_t i = 0; i < catalog.recordCount(list); ++i)
-            out.push_back(catalog.recordName(list, i));
-        return out;
+        return test::namesOf(test::readList(catalog, catalog.currentList()));
     }
     void selectRecord(int row) {
         page.SelectRow(row, false, false);

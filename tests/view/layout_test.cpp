@@ -14,27 +14,21 @@ namespace {
 TEST(Layout, PanesFollowTheFlagsAndTheViewMode) {
     LayoutOptions options;
     ViewLayout l = LayoutView(1000, 600, 25, 1, options);
-    EXPECT_EQ(l.selectedTab, 0);
     EXPECT_EQ(l.folderTree, (ViewRect{0, 0, 177, 600}));
     EXPECT_EQ(l.verticalSplitter, (ViewRect{177, 0, 3, 600}));
     EXPECT_EQ(l.tabs, (ViewRect{180, 0, 820, 600}));
-    EXPECT_EQ(l.mainPane, (ViewRect{180, 25, 805, 575}));
     EXPECT_EQ(l.scrollBar, (ViewRect{985, 25, 15, 575}));
-    EXPECT_TRUE(l.fileListShown);
-
-    // The preview takes the same place, without the scroll bar.
-    l = LayoutView(1000, 600, 25, 2, options);
-    EXPECT_EQ(l.selectedTab, 1);
-    EXPECT_FALSE(l.fileListShown);
-    EXPECT_TRUE(l.previewShown);
-    EXPECT_EQ(l.mainPane, (ViewRect{180, 25, 820, 575}));
-    // So does the saved-searches page, on the third tab.
-    l = LayoutView(1000, 600, 25, 0, options);
-    EXPECT_EQ(l.viewMode, 0);
-    EXPECT_EQ(l.selectedTab, 2);
-    EXPECT_TRUE(l.resultPageShown);
-    EXPECT_FALSE(l.fileListShown || l.previewShown);
-    EXPECT_EQ(l.mainPane, (ViewRect{180, 25, 820, 575}));
+    // The file list, the preview and the saved-searches page take the same place, on a tab
+    // each; only the file list leaves room for the scroll bar.
+    for (const auto& [mode, tab, width] : {std::tuple{1, 0, 805}, {2, 1, 820}, {0, 2, 820}}) {
+        l = LayoutView(1000, 600, 25, mode, options);
+        EXPECT_EQ(l.viewMode, mode);
+        EXPECT_EQ(l.selectedTab, tab);
+        EXPECT_EQ(l.mainPane, (ViewRect{180, 25, width, 575})) << mode;
+        EXPECT_EQ(l.fileListShown, mode == 1);
+        EXPECT_EQ(l.previewShown, mode == 2);
+        EXPECT_EQ(l.resultPageShown, mode == 0);
+    }
 
     // No folder pane: the whole width; the height (and so the page size) is unchanged.
     options.folderPaneShown = false;

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <filesystem>
 
 #include "pagescreen.h"
@@ -29,16 +28,7 @@ TEST(PageTexts, SizesAreGroupedByThousandsAndUnsigned) {
 }
 
 TEST(PageTexts, TimeIsLocalWithTwoBlanks) {
-    tm local{};
-    local.tm_year = 2003 - 1900;
-    local.tm_mon = 11;
-    local.tm_mday = 5;
-    local.tm_hour = 9;
-    local.tm_min = 7;
-    local.tm_isdst = -1;
-    const time_t t = mktime(&local);
-    const uint64_t fileTime = kUnixEpochAsFileTime + static_cast<uint64_t>(t) * 10000000;
-    EXPECT_EQ(timeText(fileTime), "2003-12-05  09:07");
+    EXPECT_EQ(timeText(fileTimeFromLocal({2003, 12, 5, 9, 7})), "2003-12-05  09:07");
 }
 
 TEST(PageTexts, PageSizeIsTwoRowsLessAndCapped) {
