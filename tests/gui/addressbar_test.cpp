@@ -1,6 +1,10 @@
 // The address bar as a user meets it: it follows the view on the page, Return goes to exactly
-// what was typed, Escape and a click behave as in other programs' address bars.
+// what was typed, Escape and a click behave as in other programs' address bars, and typing
+// searches: results follow the typing in one view, Escape brings the view before back, and
+// typing during a scan waits for the catalog without blocking.
+#include "gui/addressbar.h"
 #include "app/addresshistory.h"
+#include "gui/typedsearchbar.h"
 #include "windowfixture.h"
 
 namespace varnel {
@@ -8,39 +12,33 @@ namespace {
 
 using test::WindowFixture;
 
-std::string barText(CMainFrame& frame) {
-    return frame.addressBar()->currentText().toStdString();
-}
-
 // Each Enter is a view of its own; Back, Forward and All move between them, and the bar
 // shows the view's address each time.
 TEST_F(WindowFixture, AddressesBackForwardAndAllAndTheBarFollowsTheView) {
     startWith(100);
-    typeAddress(QStringLiteral("/photos/"));
+    typeAddress("/photos/");
     EXPECT_EQ(status(), "file listed:50");
     EXPECT_EQ(cell(0, kColName), "pic0050.jpg");
     EXPECT_TRUE(frame->action(kCmdBack)->isEnabled());
     EXPECT_FALSE(frame->action(kCmdForward)->isEnabled());
-    typeAddress(QStringLiteral("*song001*"));
+    typeAddress("*song001*");
     EXPECT_EQ(status(), "file listed:10");
     EXPECT_EQ(session->catalog.history().count, 3);
 
-    frame->action(kCmdBack)->trigger();
-    ticks(1);
+    trigger(kCmdBack);
     EXPECT_EQ(status(), "file listed:50");
-    EXPECT_EQ(barText(*frame), "/photos/");
+    EXPECT_EQ(address(), "/photos/");
     EXPECT_TRUE(frame->action(kCmdForward)->isEnabled());
-    frame->action(kCmdForward)->trigger();
-    ticks(1);
+    trigger(kCmdForward);
     EXPECT_EQ(status(), "file listed:10");
-    EXPECT_EQ(barText(*frame), "*song001*");
+    EXPECT_EQ(address(), "*song001*");
     frame->runCommand(kCmdShowAll);
     ticks(1);
-    EXPECT_EQ(barText(*frame), "*");
-    EXPECT_EQ(session->catalog.recordCount(session->catalog.currentList()), 100);
+    EXPECT_EQ(address(), "*");
+    EXPECT_EQ(shownRecords(), 100);
 
     // The bar's list: newest first, each once.
-    typeAddress(QStringLiteral("/photos/"));
+    typeAddress("/photos/");
     QComboBox* bar = frame->addressBar();
     ASSERT_EQ(bar->count(), 2);
     EXPECT_EQ(bar->itemText(0).toStdString(), "/photos/");
@@ -61,14 +59,14 @@ TEST_F(WindowFixture, ReturnGoesToTheTypedTextNotToALongerOrOtherCaseEntry) {
     EXPECT_EQ(edit->text().toStdString(), "/music/");  // nothing filled in behind the cursor
     QTest::keyClick(edit, Qt::Key_Return);
     ticks(2);
-    EXPECT_EQ(barText(*frame), "/music/");
-    EXPECT_EQ(session->catalog.recordCount(session->catalog.currentList()), 10);
+    EXPECT_EQ(address(), "/music/");
+    EXPECT_EQ(shownRecords(), 10);
     EXPECT_EQ(historyEntries(history).front(), "/music/");
 }
 
 TEST_F(WindowFixture, EscapeRestoresTheViewAddressAndAClickSelectsTheBar) {
     startWith(20);
-    typeAddress(QStringLiteral("/photos/"));
+    typeAddress("/photos/");
     QLineEdit* edit = frame->addressBar()->lineEdit();
     edit->setFocus();
     edit->end(false);
@@ -87,6 +85,58 @@ TEST_F(WindowFixture, EscapeRestoresTheViewAddressAndAClickSelectsTheBar) {
     EXPECT_EQ(edit->selectedText().toStdString(), "/photos/");
     QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, middle);
     EXPECT_FALSE(edit->hasSelectedText());
+}
+
+struct TypedSearchWindow : WindowFixture {
+    QLineEdit* edit() { return frame->addressBar()->lineEdit(); }
+    void typeOver(const char* text) {
+        edit()->setFocus();
+        edit()->selectAll();
+        QTest::keyClicks(edit(), text);
+    }
+    // Waits out the pause after the last key, and a little more.
+    bool shownBecomes(int count) {
+        return QTest::qWaitFor([&] { return shownRecords() == count; }, 3000);
+    }
+};
+
+TEST_F(TypedSearchWindow, ResultsFollowTypingAndEscapeGoesBack) {
+    startWith(40);  // song0000..song0019 and pic0020..pic0039
+    const int32_t before = session->catalog.history().position;
+    typeOver("song001");
+    ASSERT_TRUE(shownBecomes(10));
+    EXPECT_EQ(cell(0, kColName), "song0010.mp3");
+    QTest::keyClicks(edit(), "7");
+    ASSERT_TRUE(shownBecomes(1));
+    EXPECT_EQ(cell(0, kColName), "song0017.mp3");
+    QTest::keyClick(edit(), Qt::Key_Backspace);
+    ASSERT_TRUE(shownBecomes(10));
+    EXPECT_EQ(session->catalog.history().position, before + 1);  // one view for all the typing
+
+    QTest::keyClick(edit(), Qt::Key_Escape);
+    EXPECT_EQ(shownRecords(), 40);
+    EXPECT_EQ(session->catalog.history().position, before);
+    EXPECT_EQ(edit()->text(), "*");
+
+    // Return keeps the results as one Back step, as any address does.
+    typeOver("pic003");
+    ASSERT_TRUE(shownBecomes(10));
+    QTest::keyClick(edit(), Qt::Key_Return);
+    ticks(2);
+    EXPECT_EQ(shownRecords(), 10);
+    EXPECT_EQ(session->catalog.history().position, before + 1);
+    EXPECT_STREQ(session->catalog.history().address[before + 1].data(), "pic003");
+}
+
+TEST_F(TypedSearchWindow, TypingDuringAScanWaitsForTheCatalog) {
+    startWith(40);
+    session->services.setCatalogBusy(true);
+    typeOver("pic0021");
+    // The window goes on (events are handled) while the search waits.
+    QTest::qWait(3 * CTypedSearchBar::kPauseMs);
+    EXPECT_EQ(shownRecords(), 40);
+    session->services.setCatalogBusy(false);
+    EXPECT_TRUE(shownBecomes(1));
 }
 
 }  // namespace

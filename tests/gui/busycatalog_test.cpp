@@ -62,34 +62,19 @@ TEST_F(WindowFixture, ScanWhileTheWindowIsResizedAndMaximized) {
         for (int f = 0; f < 100; ++f)
             test::writeFile(folder + "/page" + std::to_string(f) + ".html", "<title>t</title>");
     }
-    frame->scanDialogs().onOpen = [&](ScanOptionsDialog& dialog) {
-        dialog.foldersEdit()->setText(QString::fromStdString(tree.path() + "/"));
-        QTimer::singleShot(0, &dialog, &QDialog::accept);
-    };
+    const std::function<void()> moves[] = {
+        [&] { frame->resize(700, 420); }, [&] { frame->showMaximized(); },
+        [&] { frame->showNormal(); }, [&] { frame->resize(1000, 700); }};
     int steps = 0;
     QTimer resizer;
     QObject::connect(&resizer, &QTimer::timeout, [&] {
         if (!frame->progress().dialog()->isVisible() || steps == 8) return;
-        switch (steps++ % 4) {
-            case 0:
-                frame->resize(700, 420);
-                break;
-            case 1:
-                frame->showMaximized();
-                break;
-            case 2:
-                frame->showNormal();
-                break;
-            default:
-                frame->resize(1000, 700);
-                break;
-        }
+        moves[steps++ % 4]();
         ticks(1);  // the timer's tick too, with its update of the command states
     });
     resizer.start(1);
-    frame->action(kCmdSearchFile)->trigger();
+    scan(tree.path() + "/");
     resizer.stop();
-    ticks(2);
     EXPECT_EQ(status(), "file listed:2100");
     EXPECT_FALSE(frame->progress().dialog()->isVisible());
     const int rows = list()->topLevelItemCount();

@@ -4,13 +4,8 @@
 
 #include <QDir>
 
-#include <chrono>
-#include <filesystem>
-#include <thread>
-
 #include "app/addresshistory.h"
 #include "remote/mirrorpaths.h"
-#include "support/ftptestserver.h"
 #include "windowfixture.h"
 
 namespace varnel {
@@ -20,6 +15,12 @@ using test::BoxAnswerer;
 using test::WindowFixture;
 
 struct TreeWindow : WindowFixture {
+    void SetUp() override {
+        for (const char* f : {"a", "a/x", "B", "c"}) ::mkdir(disk.file(f).c_str(), 0755);
+        test::writeFile(disk.file("a/song.mp3"), "12345");
+        test::writeFile(disk.file("a/notes.txt"), "1");
+        startWith(4);
+    }
     test::TempDir disk;
     CFolderTree* tree() { return frame->mainView()->folderPane(); }
     std::vector<std::string> childNames(QTreeWidgetItem* item) {
@@ -28,77 +29,61 @@ struct TreeWindow : WindowFixture {
             out.push_back(item->child(k)->text(0).toStdString());
         return out;
     }
-    // A point on the item's text: a deep item's row reaches past the narrow pane.
-    QPoint textOf(QTreeWidgetItem* item) {
+    // A click on the item's text: a deep item's row reaches past the narrow pane.
+    void clickFolder(QTreeWidgetItem* item, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        tree()->scrollToItem(item);
         const QRect r = tree()->visualItemRect(item);
-        return {r.x() + 6, r.center().y()};
-    }
-    std::string address() { return frame->addressBar()->currentText().toStdString(); }
-    void makeDisk() {
-        for (const char* f : {"a", "a/x", "B", "c"}) ::mkdir(disk.file(f).c_str(), 0755);
-        test::writeFile(disk.file("a/song.mp3"), "12345");
-        test::writeFile(disk.file("a/notes.txt"), "1");
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, mods, {r.x() + 6, r.center().y()});
+        ticks(1);
     }
 };
 
 TEST_F(TreeWindow, TopLevelExpandingAndALocalFolderFromTheAddressBar) {
-    makeDisk();
-    startWith(4);
     ASSERT_GE(tree()->topLevelItemCount(), 2);
     EXPECT_EQ(tree()->topLevelItem(0)->text(0).toStdString(), "Home");
     EXPECT_EQ(CFolderTree::itemPath(tree()->topLevelItem(0)), QDir::homePath().toStdString() + "/");
     EXPECT_EQ(tree()->topLevelItem(1)->text(0).toStdString(), "/");
 
-    typeAddress(QString::fromStdString(disk.file("a/")));
+    typeAddress(disk.file("a/"));
     EXPECT_EQ(tree()->selectedPath(), disk.file("a/"));
-    EXPECT_EQ(status(), "file listed:2");  // read from the disk into the catalog
-    EXPECT_EQ(cell(0, kColName) + cell(1, kColName), cell(0, kColName) == "song.mp3"
-                                                         ? "song.mp3notes.txt"
-                                                         : "notes.txtsong.mp3");
+    EXPECT_EQ(status(), "file listed:2");                  // read from the disk into the catalog
+    EXPECT_EQ(rowOf("song.mp3") + rowOf("notes.txt"), 1);  // rows 0 and 1, in either order
     EXPECT_EQ(address(), disk.file("a/"));
     QTreeWidgetItem* parent = tree()->currentItem()->parent();
     EXPECT_EQ(childNames(parent), (std::vector<std::string>{"a", "B", "c"}));
     EXPECT_EQ(childNames(tree()->currentItem()), std::vector<std::string>{"x"});
 
     // A folder of the catalog that this disk lacks is shown from the catalog.
-    typeAddress(QStringLiteral("/photos/"));
+    typeAddress("/photos/");
     EXPECT_EQ(status(), "file listed:2");
     EXPECT_EQ(cell(0, kColName), "pic0002.jpg");
 
     // Back and Forward select the view's folder in the tree.
-    typeAddress(QString::fromStdString(disk.file("B/")));
+    typeAddress(disk.file("B/"));
     EXPECT_EQ(tree()->selectedPath(), disk.file("B/"));
     frame->action(kCmdBack)->trigger();
-    frame->action(kCmdBack)->trigger();
-    ticks(1);
+    trigger(kCmdBack);
     EXPECT_EQ(tree()->selectedPath(), disk.file("a/"));
     EXPECT_EQ(address(), disk.file("a/"));
     frame->action(kCmdForward)->trigger();
-    frame->action(kCmdForward)->trigger();
-    ticks(1);
+    trigger(kCmdForward);
     EXPECT_EQ(tree()->selectedPath(), disk.file("B/"));
     EXPECT_EQ(status(), "file listed:0");
 
     // Selecting by hand lists the folder; a click on the selected folder opens it again.
-    tree()->scrollToItem(parent->child(0));
-    const QPoint r = textOf(parent->child(0));
-    QTest::mouseClick(tree()->viewport(), Qt::LeftButton, Qt::NoModifier, r);
-    ticks(1);
+    clickFolder(parent->child(0));
     EXPECT_EQ(status(), "file listed:2");
     EXPECT_EQ(address(), disk.file("a/"));
     test::writeFile(disk.file("a/late.txt"), "22");
-    QTest::mouseClick(tree()->viewport(), Qt::LeftButton, Qt::NoModifier, r);
-    ticks(1);
+    clickFolder(parent->child(0));
     EXPECT_EQ(status(), "file listed:3");
 }
 
 TEST_F(TreeWindow, MissingFolderIsNamedThenItsNearestAncestorShows) {
-    makeDisk();
-    startWith(4);
     const std::string missing = disk.file("a/gone/deeper/");
     {
         BoxAnswerer answer(QMessageBox::Ok);
-        typeAddress(QString::fromStdString(missing));
+        typeAddress(missing);
         EXPECT_EQ(answer.texts, std::vector<std::string>{missing});
         EXPECT_EQ(answer.titles, std::vector<std::string>{"Folder not found"});
     }
@@ -107,11 +92,9 @@ TEST_F(TreeWindow, MissingFolderIsNamedThenItsNearestAncestorShows) {
 }
 
 TEST_F(TreeWindow, BrowseFolderSelectsTheRecordsFolder) {
-    makeDisk();
-    startWith(4);
-    typeAddress(QString::fromStdString(disk.file("a/")));
+    typeAddress(disk.file("a/"));
     tree()->setCurrentItem(tree()->topLevelItem(0));
-    typeAddress(QStringLiteral("*.txt"));
+    typeAddress("*.txt");
     clickRow(0);
     test::PopupChooser choose(QStringLiteral("&Browse folder"));
     rightClickRow(0);
@@ -119,51 +102,39 @@ TEST_F(TreeWindow, BrowseFolderSelectsTheRecordsFolder) {
     EXPECT_TRUE(tree()->hasFocus());
 }
 
+// The site's mirror folder is there before the window starts, so the pane lists the site.
 struct FtpTreeWindow : TreeWindow {
     void SetUp() override {
-        server = test::FtpTestServer::get();
-        ASSERT_NE(server, nullptr) << "run through ctest, whose fixture starts the FTP server";
-        folder = std::make_unique<test::ServerFolder>(
-            *server, ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        ASSERT_NO_FATAL_FAILURE(useFtpServer());
+        test::writeFile(site->local("a.txt"), "aaa");
+        std::string mirror;
+        ASSERT_TRUE(MakeMirrorFolders(dir.path(), addressToName(siteUrl()), mirror));
+        TreeWindow::SetUp();
     }
-    const test::FtpTestServer* server = nullptr;
-    std::unique_ptr<test::ServerFolder> folder;
 };
 
 TEST_F(FtpTreeWindow, SiteFolderLogsInOrWithCtrlStaysOffline) {
-    test::writeFile(folder->local("a.txt"), "aaa");
-    const std::string url = folder->url(server->host);
-    std::string mirror;
-    ASSERT_TRUE(MakeMirrorFolders(dir.path(), addressToName(url), mirror));
     int logins = 0;
-    dialogs.onOpen = [&](QDialog& shown) {
+    dialogs.onOpen = [&](QDialog& dialog) {
         ++logins;
-        auto& dialog = dynamic_cast<LoginDialog&>(shown);
-        dialog.userBox()->setEditText(QString::fromStdString(server->user));
-        QTest::keyClicks(dialog.passwordEdit(), QString::fromStdString(server->password));
+        test::typeLogin(dialog, *server, server->password);
         dialog.accept();
     };
-    startWith(4);
-    QTreeWidgetItem* site = tree()->topLevelItem(tree()->topLevelItemCount() - 1);
-    ASSERT_EQ(CFolderTree::itemPath(site), dir.path() + "/Ftp/" +
-                                               site->text(0).toStdString() + "/");
-    site->setExpanded(true);
-    ASSERT_EQ(site->childCount(), 1);
-    QTreeWidgetItem* item = site->child(0);
-    tree()->scrollToItem(item);
+    QTreeWidgetItem* sites = tree()->topLevelItem(tree()->topLevelItemCount() - 1);
+    ASSERT_EQ(CFolderTree::itemPath(sites),
+              dir.path() + "/Ftp/" + sites->text(0).toStdString() + "/");
+    sites->setExpanded(true);
+    ASSERT_EQ(sites->childCount(), 1);
 
     // With Ctrl: the cached listing only (none yet), no login.
-    QTest::mouseClick(tree()->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      textOf(item));
-    ticks(1);
+    clickFolder(sites->child(0), Qt::ControlModifier);
     EXPECT_EQ(logins, 0);
     EXPECT_EQ(status(), "file listed:0");
-    EXPECT_EQ(address(), url);
+    EXPECT_EQ(address(), siteUrl());
 
-    QTest::mouseClick(tree()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      textOf(item));
+    clickFolder(sites->child(0));
     EXPECT_EQ(logins, 1);
-    ASSERT_TRUE(tickUntilStatus("Directory information transfer complete:\"" + url + "\""));
+    ASSERT_TRUE(listingArrives(siteUrl()));
     EXPECT_EQ(cell(0, kColName), "a.txt");
 }
 

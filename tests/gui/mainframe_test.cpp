@@ -6,13 +6,9 @@
 #include <filesystem>
 
 #include <QAction>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QScrollBar>
 #include <QTabBar>
-#include <QTextBrowser>
 
-#include "gui/splitterbar.h"
 #include "windowfixture.h"
 
 namespace varnel {
@@ -21,7 +17,7 @@ namespace {
 using test::BoxAnswerer;
 using test::WindowFixture;
 
-TEST_F(WindowFixture, OpensTheDefaultCatalogOnOnePageOfRows) {
+TEST_F(WindowFixture, OpensTheDefaultCatalogOnOnePageOfRowsThatTheScrollBarAndKeysMove) {
     startWith(1000);
     FilePage& page = frame->mainView()->page();
     ASSERT_GT(page.pageSize(), 5);
@@ -31,14 +27,13 @@ TEST_F(WindowFixture, OpensTheDefaultCatalogOnOnePageOfRows) {
     EXPECT_EQ(cell(0, kColType), "MP3 audio");
     EXPECT_EQ(cell(0, kColSize), "1");
     EXPECT_EQ(status(), "file listed:1000");
-    EXPECT_EQ(frame->mainView()->pageScrollBar()->maximum(), 1000);
+    QScrollBar* bar = frame->mainView()->pageScrollBar();
+    EXPECT_EQ(bar->maximum(), 1000);
     EXPECT_EQ(frame->mainView()->tabs()->tabText(0).toStdString(), "result");
     EXPECT_EQ(frame->windowTitle().toStdString(), "save.fdb - Varnel");
     // Nothing to go back to yet, nothing selected.
-    EXPECT_FALSE(frame->action(kCmdBack)->isEnabled());
-    EXPECT_FALSE(frame->action(kCmdForward)->isEnabled());
-    EXPECT_FALSE(frame->action(kCmdKeep)->isEnabled());
-    EXPECT_FALSE(frame->action(kCmdClose)->isEnabled());
+    for (int command : {kCmdBack, kCmdForward, kCmdKeep, kCmdClose})
+        EXPECT_FALSE(frame->action(command)->isEnabled()) << command;
 
     // The lock panes follow the keyboard lights; a keyboard without a light reads as off.
     test::TempDir leds;
@@ -48,12 +43,23 @@ TEST_F(WindowFixture, OpensTheDefaultCatalogOnOnePageOfRows) {
     test::writeFile(leds.file("input3::numlock/brightness"), "0\n");
     frame->setKeyLightsFolder(leds.path());
     ticks(1);
-    auto pane = [&](const char* name) {
-        return frame->findChild<QLabel*>(QString::fromLatin1(name))->text().toStdString();
-    };
-    EXPECT_EQ(pane("CAP"), "CAP");
-    EXPECT_EQ(pane("NUM"), "");
-    EXPECT_EQ(pane("SCRL"), "");
+    std::string panes;
+    for (const char* pane : {"CAP", "NUM", "SCRL"})
+        panes += test::child<QLabel>(*frame, pane)->text().toStdString() + "|";
+    EXPECT_EQ(panes, "CAP|||");
+
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    ticks(1);
+    EXPECT_EQ(cell(0, kColName), "song0001.mp3");
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    ticks(1);
+    EXPECT_EQ(page.topIndex(), 1 + page.pageSize() - 1);
+    EXPECT_EQ(bar->value(), page.pageSize());
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_End);
+    ticks(1);
+    EXPECT_EQ(page.focusIndex(), 999);
+    EXPECT_EQ(status(), "Select 1 file,total size:1,000");
 }
 
 TEST_F(WindowFixture, ACatalogNamedAtStartOpensInsteadOfTheDefault) {
@@ -64,37 +70,14 @@ TEST_F(WindowFixture, ACatalogNamedAtStartOpensInsteadOfTheDefault) {
 
     frame.reset();
     session.reset();
-    SilentPrompt silent;
-    Catalog other(64);
-    test::appendRecord(other, kMasterList, test::Rec{"/x/", "only.txt", "", 0, 7});
-    CatalogDatabase db(other, silent, dir.file("other.fdb"));
-    ASSERT_EQ(db.writeCatalogFile(dir.file("other.fdb"), nullptr), 1);
+    test::writeCatalog(dir.file("other.fdb"), {{"/x/", "only.txt", "", 0, 7}});
     open(dir.file("other.fdb"));
     EXPECT_EQ(status(), "file listed:1");
     EXPECT_EQ(frame->windowTitle().toStdString(), "other.fdb - Varnel");
     EXPECT_TRUE(frame->action(kCmdClose)->isEnabled());
 }
 
-TEST_F(WindowFixture, ScrollBarAndKeysMoveThePage) {
-    startWith(1000);
-    QScrollBar* bar = frame->mainView()->pageScrollBar();
-    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    ticks(1);
-    EXPECT_EQ(cell(0, kColName), "song0001.mp3");
-    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    ticks(1);
-    const int size = frame->mainView()->page().pageSize();
-    EXPECT_EQ(frame->mainView()->page().topIndex(), 1 + size - 1);
-    EXPECT_EQ(bar->value(), size);
-
-    list()->setFocus();
-    QTest::keyClick(list(), Qt::Key_End);
-    ticks(1);
-    EXPECT_EQ(frame->mainView()->page().focusIndex(), 999);
-    EXPECT_EQ(status(), "Select 1 file,total size:1,000");
-}
-
-TEST_F(WindowFixture, ClicksSelectAndEnableTheSelectionCommands) {
+TEST_F(WindowFixture, ClicksSelectAndTabsFolderPaneAndKeysSwitchWhatIsShown) {
     startWith(100);
     clickRow(2);
     EXPECT_TRUE(list()->topLevelItem(2)->isSelected());
@@ -107,41 +90,38 @@ TEST_F(WindowFixture, ClicksSelectAndEnableTheSelectionCommands) {
     EXPECT_EQ(status(), "Select 3 file,total size:14");
     // The address bar shows the folder of a single selected record.
     clickRow(0);
-    EXPECT_EQ(frame->addressBar()->currentText().toStdString(), "/music/");
-}
+    EXPECT_EQ(address(), "/music/");
 
-TEST_F(WindowFixture, TabsFolderPaneAndKeysSwitchWhatIsShown) {
-    startWith(100);
-    frame->mainView()->page().scroll(ScrollCode::ThumbTrack, 40);
+    CMainView* view = frame->mainView();
+    view->page().scroll(ScrollCode::ThumbTrack, 40);
     ticks(1);
-    frame->mainView()->tabs()->setCurrentIndex(1);
+    view->tabs()->setCurrentIndex(1);
     EXPECT_FALSE(list()->isVisible());
-    EXPECT_FALSE(frame->mainView()->pageScrollBar()->isVisible());
-    EXPECT_TRUE(frame->mainView()->previewPane()->isVisible());
-    frame->mainView()->tabs()->setCurrentIndex(0);
+    EXPECT_FALSE(view->pageScrollBar()->isVisible());
+    EXPECT_TRUE(view->previewPane()->isVisible());
+    view->tabs()->setCurrentIndex(0);
     EXPECT_TRUE(list()->isVisible());
     EXPECT_EQ(cell(0, kColName), "song0040.mp3");
 
     // Without the folder pane the list takes the width; the page keeps its size.
-    const int size = frame->mainView()->page().pageSize();
+    const int size = view->page().pageSize();
     const int width = list()->width();
-    frame->action(kCmdDirectory)->trigger();
-    ticks(1);
-    EXPECT_FALSE(frame->mainView()->folderPane()->isVisible());
+    trigger(kCmdDirectory);
+    EXPECT_FALSE(view->folderPane()->isVisible());
     EXPECT_EQ(list()->width(), width + 180);
-    EXPECT_EQ(frame->mainView()->page().pageSize(), size);
+    EXPECT_EQ(view->page().pageSize(), size);
 
     // Keys reach their commands; row 3 of the page is record 43.
     clickRow(3);
     QTest::keyClick(frame.get(), Qt::Key_BracketRight, Qt::ControlModifier);  // Down
     ticks(1);
-    EXPECT_EQ(frame->mainView()->page().focusIndex(), 44);
+    EXPECT_EQ(view->page().focusIndex(), 44);
     QTest::keyClick(frame.get(), Qt::Key_BracketLeft, Qt::ControlModifier);  // Up
     ticks(1);
-    EXPECT_EQ(frame->mainView()->page().focusIndex(), 43);
+    EXPECT_EQ(view->page().focusIndex(), 43);
     QTest::keyClick(frame.get(), Qt::Key_P, Qt::ControlModifier);
-    EXPECT_TRUE(frame->mainView()->previewPane()->isVisible());
-    EXPECT_EQ(frame->mainView()->tabs()->currentIndex(), 1);
+    EXPECT_TRUE(view->previewPane()->isVisible());
+    EXPECT_EQ(view->tabs()->currentIndex(), 1);
 }
 
 // A scan through the dialogs is in busycatalog_test.cpp; here the dialog's folder button
@@ -158,12 +138,8 @@ TEST_F(WindowFixture, ScanDialogsFolderButtonReplacesTheField) {
 TEST_F(WindowFixture, ClosingAsksToSaveAndCancelKeepsTheWindow) {
     startWith(20);
     clickRow(0);
-    {
-        BoxAnswerer answer(QMessageBox::Yes);  // dropped from the catalog itself
-        frame->action(kCmdDrop)->trigger();
-        ASSERT_EQ(answer.texts.size(), 1u);
-    }
-    ticks(1);
+    // Dropped from the catalog itself.
+    ASSERT_EQ(test::boxTexts(QMessageBox::Yes, [&] { trigger(kCmdDrop); }).size(), 1u);
     EXPECT_EQ(status(), "file listed:19");
     {
         BoxAnswerer answer(QMessageBox::Cancel);

@@ -19,7 +19,6 @@
 #include "gui/resultpagepane.h"
 #include "gui/texthtmlview.h"
 #include "remote/ftpnames.h"
-#include "support/ftptestserver.h"
 #include "windowfixture.h"
 
 namespace varnel {
@@ -32,13 +31,9 @@ struct PreviewWindow : test::WindowFixture {
     // `folder` (the test's own files folder when empty).
     void startWithFiles(const std::vector<std::string>& names, std::string folder = "") {
         if (folder.empty()) folder = files() + "/";
-        SilentPrompt silent;
-        Catalog catalog(64);
-        for (const std::string& name : names)
-            test::appendRecord(catalog, kMasterList, test::Rec{folder, name, "x", 0, 1});
-        CatalogDatabase db(catalog, silent, dir.file("save.fdb"));
-        ASSERT_EQ(db.writeCatalogFile(dir.file("save.fdb"), nullptr), 1);
-        open("");
+        std::vector<test::Rec> records;
+        for (const std::string& name : names) records.push_back({folder, name, "x", 0, 1});
+        startWith(records);
     }
     std::string files() {
         const std::string path = dir.file("files");
@@ -144,14 +139,12 @@ TEST_F(PreviewWindow, TextKeepsItsLinesAndPicturesShrinkToThePane) {
 }
 
 TEST_F(PreviewWindow, FtpFilesAreShownFromTheirFetchedCopyAndOfflineByName) {
-    const test::FtpTestServer* server = test::FtpTestServer::get();
-    ASSERT_NE(server, nullptr) << "run through ctest, whose fixture starts the FTP server";
-    test::ServerFolder folder(*server, "PreviewFtp");
-    test::writeFile(folder.local("remote.txt"), "on the\nserver\n");
-    test::writeFile(folder.local("other.txt"), "x");
-    std::string site = folder.url(server->host);
-    SwapFtpSeparators(site);
-    startWithFiles({"remote.txt", "other.txt"}, site);
+    ASSERT_NO_FATAL_FAILURE(useFtpServer());
+    test::writeFile(site->local("remote.txt"), "on the\nserver\n");
+    test::writeFile(site->local("other.txt"), "x");
+    std::string catalogued = siteUrl();
+    SwapFtpSeparators(catalogued);
+    startWithFiles({"remote.txt", "other.txt"}, catalogued);
     session->ftp.addSessionLogin(server->host, server->user, server->password);
 
     // The pane says it is fetching, then shows the copy.
@@ -161,7 +154,7 @@ TEST_F(PreviewWindow, FtpFilesAreShownFromTheirFetchedCopyAndOfflineByName) {
                                 kLoadTimeoutMs));
     EXPECT_EQ(pane()->textView()->toPlainText().toStdString(), "on the\nserver\n");
     std::string copy;
-    ASSERT_TRUE(PreviewCopyPath(dir.path(), folder.url(server->host, "remote.txt"), copy));
+    ASSERT_TRUE(PreviewCopyPath(dir.path(), siteUrl("remote.txt"), copy));
     EXPECT_EQ(test::readFile(copy), "on the\nserver\n");
 
     // Offline, nothing is fetched: the name and type are all there is to show.
@@ -169,7 +162,7 @@ TEST_F(PreviewWindow, FtpFilesAreShownFromTheirFetchedCopyAndOfflineByName) {
     ASSERT_TRUE(previewShown(1));
     EXPECT_EQ(pane()->currentWidget(), pane()->infoView());
     EXPECT_EQ(pane()->infoView()->text().toStdString().rfind("other.txt\n", 0), 0u);
-    ASSERT_TRUE(PreviewCopyPath(dir.path(), folder.url(server->host, "other.txt"), copy));
+    ASSERT_TRUE(PreviewCopyPath(dir.path(), siteUrl("other.txt"), copy));
     EXPECT_FALSE(test::fileExists(copy));
 }
 

@@ -8,12 +8,14 @@
 namespace varnel {
 namespace {
 
+using test::Texts;
 using test::WindowFixture;
 
 struct SavedSearchesTest : WindowFixture {
     void SetUp() override {
         // The page's template lives beside the program.
         QFile::copy(VARNEL_SOURCE_DIR "/data/2.html", QString::fromStdString(dir.file("2.html")));
+        startWith(20);
     }
     QMenu* viewMenu() {
         for (QAction* a : frame->menuBar()->actions())
@@ -21,8 +23,8 @@ struct SavedSearchesTest : WindowFixture {
         return nullptr;
     }
     // The menu's saved-search entries, as the user reads them.
-    std::vector<std::string> menuSearches() {
-        std::vector<std::string> out;
+    Texts menuSearches() {
+        Texts out;
         for (QAction* a : viewMenu()->actions()) {
             const int id = a->data().toInt();
             if (id >= kCmdSavedSearchFirst && id <= kCmdSavedSearchLast)
@@ -35,16 +37,13 @@ struct SavedSearchesTest : WindowFixture {
             if (a->text().toStdString() == text) a->trigger();
         ticks(2);
     }
-    int shownRecords() {
-        return session->catalog.recordCount(session->catalog.currentList());
-    }
+    std::string searchesPage() { return test::readFile(dir.file("4.html")); }
 };
 
 TEST_F(SavedSearchesTest, TheViewMenuFollowsTheListAndRunsItsEntries) {
-    startWith(20);
     ASSERT_NE(viewMenu(), nullptr);
-    EXPECT_EQ(menuSearches(), (std::vector<std::string>{"Softwares ", "MultiMedia files",
-                                                        "Music files", "Html documents"}));
+    EXPECT_EQ(menuSearches(),
+              (Texts{"Softwares ", "MultiMedia files", "Music files", "Html documents"}));
     choose("Music files");
     EXPECT_EQ(shownRecords(), 10);
     EXPECT_EQ(cell(0, kColName), "song0000.mp3");
@@ -53,15 +52,13 @@ TEST_F(SavedSearchesTest, TheViewMenuFollowsTheListAndRunsItsEntries) {
     // one is gone and the entries behind it move up.
     session->searches.addSavedSearch("Pictures & more", "*.jpg", "/photos/", 0);
     session->searches.removeSavedSearch("Softwares ");
-    EXPECT_EQ(menuSearches(), (std::vector<std::string>{"MultiMedia files", "Music files",
-                                                        "Html documents", "Pictures && more"}));
+    EXPECT_EQ(menuSearches(),
+              (Texts{"MultiMedia files", "Music files", "Html documents", "Pictures && more"}));
     choose("Pictures && more");
     EXPECT_EQ(shownRecords(), 10);
     EXPECT_EQ(cell(0, kColName), "pic0010.jpg");
     // The page of saved searches was written from the new list.
-    QFile page(QString::fromStdString(dir.file("4.html")));
-    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(page.readAll().contains("Pictures &amp; more"));
+    EXPECT_NE(searchesPage().find("Pictures &amp; more"), std::string::npos);
 
     for (int k = 0; k < 10; ++k)
         session->searches.addSavedSearch("extra " + std::to_string(k), "*", "", 0);
@@ -71,18 +68,13 @@ TEST_F(SavedSearchesTest, TheViewMenuFollowsTheListAndRunsItsEntries) {
 // View > Search: the dialog's Find lists its records in a new view, and its temporary saved
 // search leaves neither the list nor the menu behind.
 TEST_F(SavedSearchesTest, SearchFromTheViewMenuShowsTheFoundFiles) {
-    startWith(20);
-    bool answered = false;
-    QTimer::singleShot(50, [&] {
-        auto* dialog = qobject_cast<CSearchDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        dialog->findChild<QComboBox*>("findType")->setEditText("*.JPG");
-        dialog->findChild<QPushButton*>("find")->click();
-        answered = true;
+    test::ModalAnswerer<CSearchDialog> user([](CSearchDialog& dialog) {
+        test::child<QComboBox>(dialog, "findType")->setEditText("*.JPG");
+        test::child<QPushButton>(dialog, "find")->click();
     });
-    frame->action(kCmdSearch)->trigger();
-    ticks(2);
-    ASSERT_TRUE(answered);
+    trigger(kCmdSearch);
+    ticks(1);
+    ASSERT_EQ(user.seen, 1);
     EXPECT_EQ(shownRecords(), 10);
     EXPECT_EQ(cell(0, kColName), "pic0010.jpg");
     EXPECT_EQ(session->searches.count(), 4);
@@ -92,10 +84,7 @@ TEST_F(SavedSearchesTest, SearchFromTheViewMenuShowsTheFoundFiles) {
 // The searches page: written from this run's list at start, its links run searches (with a word
 // for a catalog too small to search) and open the dialog with its saved searches shown.
 TEST_F(SavedSearchesTest, ThePageOfSavedSearchesRunsThemAndOpensTheDialog) {
-    startWith(20);
-    QFile page(QString::fromStdString(dir.file("4.html")));
-    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(page.readAll().contains("murrel://3"));
+    EXPECT_NE(searchesPage().find("murrel://3"), std::string::npos);
     CMainView* view = frame->mainView();
     ASSERT_TRUE(view->resultPageNavigate);
     EXPECT_TRUE(view->resultPageNavigate("file://" + dir.file("4.html")));
@@ -104,18 +93,16 @@ TEST_F(SavedSearchesTest, ThePageOfSavedSearchesRunsThemAndOpensTheDialog) {
     EXPECT_FALSE(view->resultPageNavigate("murrel://0.0.0.2"));  // as the browser hands it on
     QTest::qWait(200);
     ticks(2);
-    EXPECT_EQ(ok.texts, std::vector<std::string>{"Your local search cach is NULL,Please Select "
-                                                 "Tools->Search File to add file to cach"});
+    EXPECT_EQ(ok.texts, Texts{"Your local search cach is NULL,Please Select "
+                              "Tools->Search File to add file to cach"});
     EXPECT_EQ(session->catalog.page().viewMode, 1);
     EXPECT_EQ(shownRecords(), 10);
     EXPECT_EQ(cell(0, kColName), "song0000.mp3");
 
     bool managedShown = false;
-    QTimer::singleShot(100, [&] {
-        auto* dialog = qobject_cast<CSearchDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        managedShown = dialog->findChild<QPushButton*>("manage")->text() == "Save<<";
-        dialog->reject();
+    test::ModalAnswerer<CSearchDialog> user([&](CSearchDialog& dialog) {
+        managedShown = test::child<QPushButton>(dialog, "manage")->text() == "Save<<";
+        dialog.reject();
     });
     EXPECT_FALSE(view->resultPageNavigate("file:///x/go.cgi"));
     QTest::qWait(400);

@@ -15,7 +15,9 @@
 namespace varnel {
 namespace {
 
-using test::BoxAnswerer;
+using test::boxTexts;
+using test::child;
+using test::Texts;
 using Found = std::set<std::string>;  // "folder<TAB>name" of each record
 
 constexpr uint64_t kHour = 36000000000ULL;
@@ -31,26 +33,22 @@ struct SearchDialogTest : ::testing::Test {
 
     void SetUp() override {
         const uint64_t now = systemFileTime();
-        Catalog catalog(64);
         const uint64_t winter = test::utcFileTime(2024, 1, 15, 15, 0);  // 10:00 in New York
         const uint64_t summer = test::utcFileTime(2024, 7, 15, 14, 0);  // 10:00 in New York
-        test::appendRecords(catalog, kMasterList,
-                            {{"/music/", "new.mp3", "", now - 2 * kHour, 1},
-                             {"/music/", "Week.MP3", "", now - 3 * kDay - 2 * kHour, 2},
-                             {"/music/", "old.mp3", "", now - 40 * kDay, 3},
-                             {"/music/", "older.mp3", "", now - 70 * kDay, 4},
-                             {"/music/", "future.mp3", "", now + kDay, 5},
-                             {"/music/sub/", "deep.mp3", "", now - 10 * kDay, 6},
-                             {"/photos/", "a.jpg", "", now - 2 * kHour, 7},
-                             {"/photos/", "b.JPG", "", now - 20 * kDay, 8},
-                             {"/photos/", "track.mp3", "", now - 50 * kDay, 9},
-                             {"/archive/", "before.mp3", "", winter - kSecond, 10},
-                             {"/archive/", "winter.mp3", "", winter, 11},
-                             {"/archive/", "summer.doc", "", summer, 12},
-                             {"/archive/", "after.doc", "", summer + kSecond, 13}});
-        SilentPrompt silent;
-        CatalogDatabase db(catalog, silent, dir.file("save.fdb"));
-        ASSERT_EQ(db.writeCatalogFile(dir.file("save.fdb"), nullptr), 1);
+        ASSERT_NO_FATAL_FAILURE(test::writeCatalog(
+            dir.file("save.fdb"), {{"/music/", "new.mp3", "", now - 2 * kHour, 1},
+                                   {"/music/", "Week.MP3", "", now - 3 * kDay - 2 * kHour, 2},
+                                   {"/music/", "old.mp3", "", now - 40 * kDay, 3},
+                                   {"/music/", "older.mp3", "", now - 70 * kDay, 4},
+                                   {"/music/", "future.mp3", "", now + kDay, 5},
+                                   {"/music/sub/", "deep.mp3", "", now - 10 * kDay, 6},
+                                   {"/photos/", "a.jpg", "", now - 2 * kHour, 7},
+                                   {"/photos/", "b.JPG", "", now - 20 * kDay, 8},
+                                   {"/photos/", "track.mp3", "", now - 50 * kDay, 9},
+                                   {"/archive/", "before.mp3", "", winter - kSecond, 10},
+                                   {"/archive/", "winter.mp3", "", winter, 11},
+                                   {"/archive/", "summer.doc", "", summer, 12},
+                                   {"/archive/", "after.doc", "", summer + kSecond, 13}}));
         session = std::make_unique<AppSession>(dir.path(), prompt, dialogs);
         session->openStartCatalog("");
     }
@@ -104,15 +102,8 @@ struct SearchDialogTest : ::testing::Test {
     }
 };
 
-template <class Widget>
-Widget* child(QWidget& dialog, const char* name) {
-    auto* widget = dialog.findChild<Widget*>(QString::fromLatin1(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-}
-
 void click(QWidget& dialog, const char* name) {
-    QWidget* widget = child<QWidget>(dialog, name);
+    QWidget* widget = child(dialog, name);
     // A radio button takes clicks on its indicator and text, which start at its left edge.
     const QPoint at = qobject_cast<QRadioButton*>(widget) ? QPoint(8, widget->height() / 2)
                                                           : widget->rect().center();
@@ -120,7 +111,7 @@ void click(QWidget& dialog, const char* name) {
 }
 
 void type(QWidget& dialog, const char* name, const QString& text) {
-    QWidget* widget = child<QWidget>(dialog, name);
+    QWidget* widget = child(dialog, name);
     auto* edit = qobject_cast<QLineEdit*>(widget);
     if (auto* combo = qobject_cast<QComboBox*>(widget)) edit = combo->lineEdit();
     ASSERT_NE(edit, nullptr) << name;
@@ -143,42 +134,30 @@ std::vector<std::string> lines(QWidget& dialog) {
     return out;
 }
 
-// Enabled flags of the day edit, the month edit and the start picker, as "dme" letters.
-std::string enabled(QWidget& dialog) {
-    std::string out;
-    out += child<QWidget>(dialog, "dayCount")->isEnabled() ? 'd' : '-';
-    out += child<QWidget>(dialog, "monthCount")->isEnabled() ? 'm' : '-';
-    out += child<QWidget>(dialog, "rangeStart")->isEnabled() ? 'r' : '-';
-    if (child<QWidget>(dialog, "rangeEnd")->isEnabled() != (out[2] == 'r')) out += '!';
-    return out;
-}
-
-std::string checkedRadio(QWidget& dialog) {
+// The checked date radio ("none" when none is), then which of the day edit, the month edit
+// and the range pickers are enabled: "dayRadio d--".
+std::string dates(QWidget& dialog) {
+    std::string out = "none ";
     for (const char* name : {"dayRadio", "monthRadio", "rangeRadio"})
-        if (child<QRadioButton>(dialog, name)->isChecked()) return name;
-    return "none";
+        if (child<QRadioButton>(dialog, name)->isChecked()) out = name + std::string(" ");
+    out += child(dialog, "dayCount")->isEnabled() ? 'd' : '-';
+    out += child(dialog, "monthCount")->isEnabled() ? 'm' : '-';
+    out += child(dialog, "rangeStart")->isEnabled() ? 'r' : '-';
+    if (child(dialog, "rangeEnd")->isEnabled() != (out.back() == 'r')) out += '!';
+    return out;
 }
 
 TEST_F(SearchDialogTest, CriteriaFirstAndTheSavedSearchesBehindSave) {
     auto dialog = open(false);
     EXPECT_EQ(dialog->windowTitle(), "search");
-    const std::pair<const char*, QRect> places[] = {
-        {"findType", {90, 10, 290, 22}},     {"inFolder", {90, 40, 260, 22}},
-        {"browseFolder", {350, 40, 30, 22}}, {"dayRadio", {20, 70, 70, 22}},
-        {"dayCount", {90, 70, 80, 22}},      {"monthRadio", {200, 70, 60, 22}},
-        {"monthCount", {260, 70, 80, 22}},   {"rangeRadio", {20, 100, 70, 22}},
-        {"rangeStart", {90, 100, 100, 22}},  {"rangeEnd", {260, 100, 100, 22}}};
-    for (const auto& [name, rect] : places)
-        EXPECT_EQ(child<QWidget>(*dialog, name)->geometry(), rect) << name;
-
     // Only the criteria and the three buttons below them are inside the dialog at first.
     auto* manage = child<QPushButton>(*dialog, "manage");
-    auto* name = child<QWidget>(*dialog, "searchName");
+    auto* name = child(*dialog, "searchName");
     EXPECT_EQ(manage->text(), "Save>>");
     EXPECT_EQ(dialog->height(), name->y() - 10);
     for (const char* button : {"find", "cancel", "manage"})
-        EXPECT_LE(child<QWidget>(*dialog, button)->geometry().bottom(), dialog->height());
-    EXPECT_FALSE(child<QWidget>(*dialog, "columns")->isVisible());
+        EXPECT_LE(child(*dialog, button)->geometry().bottom(), dialog->height());
+    EXPECT_FALSE(child(*dialog, "columns")->isVisible());
     EXPECT_EQ(lines(*dialog), (std::vector<std::string>{"Softwares ", "MultiMedia files",
                                                         "Music files", "Html documents"}));
 
@@ -189,7 +168,7 @@ TEST_F(SearchDialogTest, CriteriaFirstAndTheSavedSearchesBehindSave) {
     EXPECT_EQ(dialog->width(), width);
     EXPECT_EQ(dialog->pos(), corner);
     for (const char* inside : {"searchName", "savedSearches", "add", "exit"})
-        EXPECT_LE(child<QWidget>(*dialog, inside)->geometry().bottom(), dialog->height()) << inside;
+        EXPECT_LE(child(*dialog, inside)->geometry().bottom(), dialog->height()) << inside;
     click(*dialog, "manage");
     EXPECT_EQ(manage->text(), "Save>>");
     EXPECT_EQ(dialog->height(), name->y() - 10);
@@ -197,43 +176,38 @@ TEST_F(SearchDialogTest, CriteriaFirstAndTheSavedSearchesBehindSave) {
     // The result page's link opens it with the saved searches shown.
     auto managed = open(true);
     EXPECT_EQ(child<QPushButton>(*managed, "manage")->text(), "Save<<");
-    EXPECT_GT(managed->height(), child<QWidget>(*managed, "exit")->geometry().bottom());
+    EXPECT_GT(managed->height(), child(*managed, "exit")->geometry().bottom());
 }
 
 TEST_F(SearchDialogTest, RadiosEnableTheirControlsAndSavedCriteriaShowAsStored) {
     session->searches.modifySavedSearch("Music files", "*.mp3,*.wav", "", 60);
     session->searches.modifySavedSearch("Html documents", "*.htm", "/web/", 7);
     auto dialog = open(true);
-    EXPECT_EQ(checkedRadio(*dialog), "none");
-    EXPECT_EQ(enabled(*dialog), "---");
+    EXPECT_EQ(dates(*dialog), "none ---");
     click(*dialog, "dayRadio");
-    EXPECT_EQ(checkedRadio(*dialog), "dayRadio");
-    EXPECT_EQ(enabled(*dialog), "d--");
+    EXPECT_EQ(dates(*dialog), "dayRadio d--");
     click(*dialog, "monthRadio");
-    EXPECT_EQ(enabled(*dialog), "-m-");
+    EXPECT_EQ(dates(*dialog), "monthRadio -m-");
     click(*dialog, "rangeRadio");
-    EXPECT_EQ(checkedRadio(*dialog), "rangeRadio");
-    EXPECT_EQ(enabled(*dialog), "--r");
+    EXPECT_EQ(dates(*dialog), "rangeRadio --r");
 
     clickLine(*dialog, 2);
     EXPECT_EQ(child<QLineEdit>(*dialog, "searchName")->text(), "Music files");
     EXPECT_EQ(child<QComboBox>(*dialog, "findType")->currentText(), "*.mp3,*.wav");
-    EXPECT_EQ(checkedRadio(*dialog), "monthRadio");
     EXPECT_EQ(child<QLineEdit>(*dialog, "monthCount")->text(), "2");
-    EXPECT_EQ(enabled(*dialog), "-m-");
+    EXPECT_EQ(dates(*dialog), "monthRadio -m-");
 
     clickLine(*dialog, 3);
     EXPECT_EQ(child<QLineEdit>(*dialog, "inFolder")->text(), "/web/");
-    EXPECT_EQ(checkedRadio(*dialog), "dayRadio");
     EXPECT_EQ(child<QLineEdit>(*dialog, "dayCount")->text(), "7");
     EXPECT_EQ(child<QLineEdit>(*dialog, "monthCount")->text(), "0");
-    EXPECT_EQ(enabled(*dialog), "---");  // until the radio is clicked
+    EXPECT_EQ(dates(*dialog), "dayRadio ---");  // until the radio is clicked
     click(*dialog, "dayRadio");
-    EXPECT_EQ(enabled(*dialog), "d--");
+    EXPECT_EQ(dates(*dialog), "dayRadio d--");
 
     clickLine(*dialog, 0);
     EXPECT_EQ(child<QLineEdit>(*dialog, "searchName")->text(), "Softwares ");
-    EXPECT_EQ(checkedRadio(*dialog), "none");
+    EXPECT_EQ(dates(*dialog), "none ---");
 
     // "..." puts the chosen folder in, with its separator; Cancel leaves the field alone.
     std::vector<QString> answers = {QStringLiteral("/home/u/Music"), QString()};
@@ -255,12 +229,8 @@ TEST_F(SearchDialogTest, EditingTheListReachesCfgDat) {
     type(*dialog, "inFolder", "/music/");
     click(*dialog, "dayRadio");
     type(*dialog, "dayCount", "45");
-    {
-        BoxAnswerer answer(QMessageBox::Ok);
-        click(*dialog, "add");
-        ASSERT_EQ(answer.texts.size(), 1u);
-        EXPECT_EQ(answer.texts[0], "Please enter a number of days from 0 to 31.");
-    }
+    EXPECT_EQ(boxTexts(QMessageBox::Ok, [&] { click(*dialog, "add"); }),
+              Texts{"Please enter a number of days from 0 to 31."});
     EXPECT_EQ(lines(*dialog).size(), 4u);
     EXPECT_EQ(session->searches.count(), 4);
 
@@ -295,11 +265,7 @@ TEST_F(SearchDialogTest, EditingTheListReachesCfgDat) {
     // "exit" refuses a bad column count, then keeps a good one and closes without a search.
     auto* columns = child<QLineEdit>(*dialog, "columns");
     columns->setText(QStringLiteral("0"));
-    {
-        BoxAnswerer answer(QMessageBox::Ok);
-        click(*dialog, "exit");
-        EXPECT_EQ(answer.texts.size(), 1u);
-    }
+    EXPECT_EQ(boxTexts(QMessageBox::Ok, [&] { click(*dialog, "exit"); }).size(), 1u);
     EXPECT_TRUE(dialog->isVisible());
     columns->setText(QStringLiteral("3"));
     click(*dialog, "exit");
@@ -346,7 +312,7 @@ TEST_F(SearchDialogTest, FindListsWhatTheCommandLineSearchLists) {
 
     // A saved search holding Find's own name is neither run nor removed.
     session->searches.addSavedSearch("Varnel System Search", "*", "", 0);
-    BoxAnswerer answer(QMessageBox::Ok);
+    test::BoxAnswerer answer(QMessageBox::Ok);
     const Found none = find([](CSearchDialog& d) {
         click(d, "find");
         EXPECT_TRUE(d.isVisible());
@@ -380,8 +346,7 @@ TEST_F(SearchDialogTest, DateRangeRoundTripInNewYork) {
     const Found found = find([&](CSearchDialog& d) {
         click(d, "manage");
         clickLine(d, 4);
-        EXPECT_EQ(checkedRadio(d), "rangeRadio");
-        EXPECT_EQ(enabled(d), "---");
+        EXPECT_EQ(dates(d), "rangeRadio ---");
         EXPECT_EQ(child<QDateTimeEdit>(d, "rangeStart")->dateTime(), start);
         EXPECT_EQ(child<QDateTimeEdit>(d, "rangeEnd")->dateTime(), end);
         click(d, "find");

@@ -21,9 +21,9 @@ using test::writeFile;
 
 struct ShareWindow : test::WindowFixture {
     void SetUp() override {
-        server = test::SmbTestServer::get();
-        ASSERT_NE(server, nullptr) << "run the tests through ctest (it starts the smbd fixture)";
-        if (!server->skipped.empty()) GTEST_SKIP() << server->skipped;
+        smbd = test::SmbTestServer::get();
+        ASSERT_NE(smbd, nullptr) << "run the tests through ctest (it starts the smbd fixture)";
+        if (!smbd->skipped.empty()) GTEST_SKIP() << smbd->skipped;
         // The guest reaches the share folder as nobody.
         ::chmod(dir.path().c_str(), 0755);
         for (const char* name : {"a.txt", "b.txt", "c.txt"})
@@ -34,41 +34,24 @@ struct ShareWindow : test::WindowFixture {
             refreshFolders(session->services, (source.path() + "/").c_str(), kSingleFolder, 0), 1);
     }
     void TearDown() override {
-        if (server && server->skipped.empty())
-            test::runProcess({server->net, "-s", server->conf, "usershare", "delete", kShareName});
+        if (smbd && smbd->skipped.empty())
+            test::runProcess({smbd->net, "-s", smbd->conf, "usershare", "delete", kShareName});
     }
-    // Clicks the account dialog's OK once it is shown, after `fill` has typed into it.
-    void onAccountDialog(const std::function<void(CAccountDialog&)>& fill) {
-        QTimer::singleShot(20, [this, fill] {
-            auto* dialog = qobject_cast<CAccountDialog*>(QApplication::activeModalWidget());
-            if (!dialog) return onAccountDialog(fill);
-            fill(*dialog);
-            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-        });
-    }
-    int rowOf(const std::string& name) {
-        for (int row = 0; row < list()->topLevelItemCount(); ++row)
-            if (cell(row, kColName) == name) return row;
-        return -1;
-    }
-    const test::SmbTestServer* server = nullptr;
+    const test::SmbTestServer* smbd = nullptr;
     test::TempDir source;
 };
 
 TEST_F(ShareWindow, SharedFilesReachAGuestAndStopShareTakesTheShareAway) {
     const std::string shareFolder = dir.path() + "/share/";
-    typeAddress(QString::fromStdString(source.path() + "/"));
+    typeAddress(source.path() + "/");
     clickRow(rowOf("a.txt"));
     clickRow(rowOf("c.txt"), Qt::ControlModifier);
-    {
-        BoxAnswerer yes(QMessageBox::Yes);
-        frame->shareCommands()->share();
-        ASSERT_EQ(yes.texts.size(), 1u) << "no question, or a failure was shown";
-        EXPECT_EQ(yes.texts[0], "Copy these 2 files to share folder:\"" + shareFolder + "\"?");
-    }
+    // One question, no failure shown.
+    ASSERT_EQ(test::boxTexts(QMessageBox::Yes, [&] { frame->shareCommands()->share(); }),
+              test::Texts{"Copy these 2 files to share folder:\"" + shareFolder + "\"?"});
     // The selected rows, and only they, went into the share (their bytes and what a guest
     // reads: remote/sharecommand_test.cpp).
-    ASSERT_EQ(server->client(kShareName, "ls").exitCode, 0);
+    ASSERT_EQ(smbd->client(kShareName, "ls").exitCode, 0);
     EXPECT_TRUE(test::fileExists(shareFolder + "a.txt"));
     EXPECT_TRUE(test::fileExists(shareFolder + "c.txt"));
     EXPECT_FALSE(test::fileExists(shareFolder + "b.txt"));
@@ -76,29 +59,32 @@ TEST_F(ShareWindow, SharedFilesReachAGuestAndStopShareTakesTheShareAway) {
     // "share" shows the share folder's files.
     frame->runCommand(kCmdShare);
     ticks(2);
-    EXPECT_EQ(frame->addressBar()->currentText().toStdString(), shareFolder);
+    EXPECT_EQ(address(), shareFolder);
 
     frame->shareCommands()->stopShare();
-    EXPECT_NE(server->client(kShareName, "ls").exitCode, 0);
+    EXPECT_NE(smbd->client(kShareName, "ls").exitCode, 0);
     EXPECT_TRUE(test::fileExists(shareFolder + "a.txt"));
 }
 
 TEST_F(ShareWindow, TheAccountDialogRefusesAConfirmationThatDiffersOnlyInCase) {
     BoxAnswerer ok(QMessageBox::Ok);
-    onAccountDialog([this, &ok](CAccountDialog& dialog) {
-        EXPECT_EQ(dialog.windowTitle().toStdString(), "Set user account ");
-        EXPECT_EQ(dialog.userEdit()->text().toStdString(), "Guest");
-        EXPECT_EQ(dialog.confirmEdit()->text().toStdString(), "");
-        dialog.passwordEdit()->setText(QStringLiteral("Secret"));
-        dialog.confirmEdit()->setText(QStringLiteral("secret"));
-        // Once refused, the dialog is still open: the confirmation is typed again.
-        onAccountDialog([&ok](CAccountDialog& again) {
-            EXPECT_EQ(ok.texts, std::vector<std::string>{"password input error!"});
-            again.confirmEdit()->setText(QStringLiteral("Secret"));
-        });
+    test::ModalAnswerer<CAccountDialog> user([&](CAccountDialog& dialog) {
+        if (user.seen == 1) {
+            EXPECT_EQ(dialog.windowTitle().toStdString(), "Set user account ");
+            EXPECT_EQ(dialog.userEdit()->text().toStdString(), "Guest");
+            EXPECT_EQ(dialog.confirmEdit()->text().toStdString(), "");
+            dialog.passwordEdit()->setText(QStringLiteral("Secret"));
+            dialog.confirmEdit()->setText(QStringLiteral("secret"));
+        } else {
+            // Once refused, the dialog is still open: the confirmation is typed again.
+            EXPECT_EQ(ok.texts, test::Texts{"password input error!"});
+            dialog.confirmEdit()->setText(QStringLiteral("Secret"));
+        }
+        dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
     });
     frame->runCommand(kCmdShareUser);
-    EXPECT_EQ(ok.texts, std::vector<std::string>{"password input error!"});
+    EXPECT_EQ(user.seen, 2);
+    EXPECT_EQ(ok.texts, test::Texts{"password input error!"});
     EXPECT_EQ(session->workspace.settings().shareAccountName, "Guest");
     EXPECT_EQ(session->workspace.settings().shareAccountPassword, "Secret");
 }

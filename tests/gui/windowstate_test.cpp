@@ -53,57 +53,36 @@ TEST_F(WindowState, SizePlacePaneAndColumnWidthsComeBackOnTheNextRun) {
 
 // Answers the next file dialog with `choice` (Cancel when empty), keeping its title and the
 // folder it opened in.
-struct FileDialogAnswerer {
-    explicit FileDialogAnswerer(const QString& choice = QString()) {
-        timer.setInterval(20);
-        QObject::connect(&timer, &QTimer::timeout, [this, choice] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog) return;
-            timer.stop();
-            title = dialog->windowTitle().toStdString();
-            folder = dialog->directory().absolutePath().toStdString();
-            if (choice.isEmpty()) {
-                dialog->reject();
-                return;
-            }
-            // Typed into the name field, as a user would.
-            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(choice);
-            // The dialog's own checks wait for its folder listing, which comes later.
-            static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
-        });
-        timer.start();
-    }
-    QTimer timer;
+struct FileDialogAnswerer : test::ModalAnswerer<QFileDialog> {
+    explicit FileDialogAnswerer(const QString& choice = QString())
+        : ModalAnswerer([this, choice](QFileDialog& dialog) {
+              title = dialog.windowTitle().toStdString();
+              folder = dialog.directory().absolutePath().toStdString();
+              if (choice.isEmpty()) return dialog.reject();
+              // Typed into the name field, as a user would.
+              test::child<QLineEdit>(dialog, "fileNameEdit")->setText(choice);
+              // The dialog's own checks wait for its folder listing, which comes later.
+              static_cast<QDialog&>(dialog).done(QDialog::Accepted);
+          }) {}
     std::string title, folder;
 };
 
 TEST_F(WindowState, FileDialogsCarryTheirCommandAndStartWhereTheLastOneEnded) {
     startWith(10);
-    {
-        FileDialogAnswerer answer;
-        frame->runCommand(kCmdImport);
-        EXPECT_EQ(answer.title, "Import catalog");
-        EXPECT_EQ(answer.folder, QDir::homePath().toStdString());
-    }
-    const std::string other = dir.file("other.fdb");
+    const std::string home = QDir::homePath().toStdString(), other = dir.file("other.fdb");
     test::writeFile(other, "");
-    {
-        FileDialogAnswerer answer(QString::fromStdString(other));
-        BoxAnswerer box(QMessageBox::Ok);  // an empty file is no catalog to export into
-        frame->runCommand(kCmdExport);
-        EXPECT_EQ(answer.title, "Export catalog");
-    }
-    {
-        FileDialogAnswerer answer;
-        frame->runCommand(kCmdSaveAs);
-        EXPECT_EQ(answer.title, "Save catalog as");
-        EXPECT_EQ(answer.folder, dir.path());
-    }
-    {
-        FileDialogAnswerer answer;
-        frame->runCommand(kCmdOpen);
-        EXPECT_EQ(answer.title, "Open catalog");
-        EXPECT_EQ(answer.folder, dir.path());
+    BoxAnswerer box(QMessageBox::Ok);  // an empty file is no catalog to export into
+    // Cancel leaves the start folder as it was; Export's choice moves it.
+    const std::tuple<int, std::string, std::string, std::string> steps[] = {
+        {kCmdImport, "Import catalog", home, ""},
+        {kCmdExport, "Export catalog", home, other},
+        {kCmdSaveAs, "Save catalog as", dir.path(), ""},
+        {kCmdOpen, "Open catalog", dir.path(), ""}};
+    for (const auto& [command, title, folder, choice] : steps) {
+        FileDialogAnswerer answer(QString::fromStdString(choice));
+        frame->runCommand(command);
+        EXPECT_EQ(answer.title, title);
+        EXPECT_EQ(answer.folder, folder) << title;
     }
 }
 
