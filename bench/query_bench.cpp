@@ -175,15 +175,19 @@ bool runAt(int64_t files, const std::string& folder, const std::string& cli) {
     SavedSearchList searches(settings.savedSearchCount, settings.savedSearchBlock);
     CatalogSearch search(catalog, searches);
     search.currentFileTime = [] { return uint64_t{0}; };
+    search.keepIndexes();
     auto first = Clock::now();
     const int warm = catalog.allocTempList(1);
     search.patternFill(warm, "warm-up");
     catalog.releaseTempList(0);
+    const double firstMs = msSince(first);
+    first = Clock::now();
+    search.finishIndexing();
     std::printf("\n== %d records (%lld files asked), %.1f MB catalog file ==\n", count,
                 static_cast<long long>(files), double(sink.bytes.size()) / 1e6);
-    std::printf("first word search (folds the pools, builds the index): %.1f ms; index %.1f bytes a "
-                "record (goal <= 16)\n\n",
-                msSince(first), double(search.indexMemoryBytes()) / count);
+    std::printf("first word search (folds the pools, starts the index build): %.1f ms; the build "
+                "ends %.1f ms later, in the background; index %.1f bytes a record (goal <= 16)\n\n",
+                firstMs, msSince(first), double(search.indexMemoryBytes()) / count);
 
     std::printf("in the window          %-34s %9s %9s %7s  %s\n", "query", "grep", "varnel",
                 "ratio", "records");

@@ -28,6 +28,7 @@ AppSession::AppSession(const std::string& programDir, Prompt& prompt, RemoteDial
     database.initialColumnCapacity = workspace.settings().initialColumnCapacity;
     database.currentFileTime = [this] { return workspace.currentFileTime(); };
     search.currentFileTime = [this] { return workspace.currentFileTime(); };
+    search.keepIndexes();
     services.watchedFolders = &workspace.settings().watchedFolders;
     services.scannedFolders = &scannedFolders;
     services.ftp = &ftp;

@@ -1,22 +1,76 @@
 #include "query/foldedpools.h"
 
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
 #include "catalog/tables.h"
 
 namespace varnel {
 
-void FoldedPools::extend(Copy& copy, const StringPool& pool) {
-    if (copy.covered > pool.used) copy.covered = 0;  // cannot happen without a new epoch
-    copy.bytes.resize(size_t{pool.used} + 1);
-    const char* from = pool.bytes.get();
-    for (uint32_t i = copy.covered; i < pool.used; ++i)
-        copy.bytes[i] = static_cast<char>(foldCase(static_cast<unsigned char>(from[i])));
-    copy.bytes[pool.used] = 0;
-    copy.covered = pool.used;
+FoldedPools::~FoldedPools() {
+    stopBuild();
 }
 
-const TrigramIndex& FoldedPools::indexed(Copy& copy) {
-    copy.index.update(copy.bytes.data(), copy.covered);
-    return copy.index;
+namespace {
+
+// Lower-cases the ASCII letters of in[0, n) into out, eight bytes at a time: a letter is a
+// byte below 0x80 whose low seven bits are at least 'A' and at most 'Z'; its 0x20 bit is set.
+// Returns a bound on the length of the texts in there: from the longest run of eight-byte
+// words without a NUL.
+uint32_t foldAscii(const char* in, char* out, size_t n) {
+    constexpr uint64_t kOnes = 0x0101010101010101ULL, kHigh = 0x8080808080808080ULL;
+    size_t i = 0, run = 0, longestRun = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t x;
+        std::memcpy(&x, in + i, 8);
+        const uint64_t low = x & ~kHigh;
+        const uint64_t atLeastA = low + (0x80 - 'A') * kOnes;
+        const uint64_t aboveZ = low + (0x80 - 'Z' - 1) * kOnes;
+        const uint64_t letters = atLeastA & ~aboveZ & ~x & kHigh;
+        const bool holdsNul = ((x - kOnes) & ~x & kHigh) != 0;
+        run = holdsNul ? 0 : run + 1;
+        longestRun = std::max(longestRun, run);
+        x |= letters >> 2;
+        std::memcpy(out + i, &x, 8);
+    }
+    for (; i < n; ++i) out[i] = static_cast<char>(foldCase(static_cast<unsigned char>(in[i])));
+    // A text covers its NUL-free words and parts of the two around them (or the short end).
+    return static_cast<uint32_t>(std::min<size_t>((longestRun + 2) * 8, UINT32_MAX));
+}
+
+// Room for `size` bytes; big ones asked of the kernel in huge pages, which a freshly folded
+// million-record pool would otherwise take a page fault per 4 KiB to fill.
+FoldedPools::Buffer allocateText(size_t size) {
+    constexpr size_t kHuge = size_t{2} << 20;
+    if (size < kHuge) return FoldedPools::Buffer(static_cast<char*>(std::malloc(size)));
+    size = (size + kHuge - 1) / kHuge * kHuge;
+    char* bytes = static_cast<char*>(std::aligned_alloc(kHuge, size));
+    if (bytes) ::madvise(bytes, size, MADV_HUGEPAGE);
+    return FoldedPools::Buffer(bytes);
+}
+
+}  // namespace
+
+void FoldedPools::extend(Copy& copy, const char* from, uint32_t used) {
+    if (copy.covered > used) copy.covered = 0;  // cannot happen without a new epoch
+    if (copy.covered == 0) copy.longest = 0;
+    if (size_t{used} + 1 > copy.capacity) {
+        const size_t capacity = std::max(size_t{used} + 1, copy.capacity * 2);
+        Buffer bytes = allocateText(capacity);
+        if (!bytes) throw std::bad_alloc();
+        if (copy.covered > 0) std::memcpy(bytes.get(), copy.bytes.get(), copy.covered);
+        copy.bytes = std::move(bytes);
+        copy.capacity = capacity;
+    }
+    const uint32_t bound =
+        foldAscii(from + copy.covered, copy.bytes.get() + copy.covered, used - copy.covered);
+    copy.longest = std::max(copy.longest, bound);
+    copy.bytes.get()[used] = 0;
+    copy.covered = used;
 }
 
 void FoldedPools::refresh(Catalog& catalog) {
@@ -24,12 +78,73 @@ void FoldedPools::refresh(Catalog& catalog) {
     if (epoch_ != catalog.textEpoch()) {
         epoch_ = catalog.textEpoch();
         names_.covered = folders_.covered = notes_.covered = 0;
-        names_.index.clear();
-        folders_.index.clear();
+        names_.index = TrigramIndex{};
+        folders_.index = TrigramIndex{};
+        stopBuild();
     }
-    extend(names_, catalog.namePool());
-    extend(folders_, catalog.folderPool());
-    extend(notes_, catalog.notePool());
+    extend(names_, catalog.namePool().bytes.get(), catalog.namePool().used);
+    extend(folders_, catalog.folderPool().bytes.get(), catalog.folderPool().used);
+    extend(notes_, catalog.notePool().bytes.get(), catalog.notePool().used);
+    takeFinishedBuild(false);
+    startBuildIfDue();
+}
+
+void FoldedPools::foldAll(std::string_view names, std::string_view folders,
+                          std::string_view notes) {
+    stopBuild();
+    epoch_ = UINT64_MAX;  // whatever a catalog refresh finds next is another text
+    for (Copy* copy : {&names_, &folders_, &notes_}) {
+        copy->covered = 0;
+        copy->index = TrigramIndex{};
+    }
+    extend(names_, names.data(), static_cast<uint32_t>(names.size()));
+    extend(folders_, folders.data(), static_cast<uint32_t>(folders.size()));
+    extend(notes_, notes.data(), static_cast<uint32_t>(notes.size()));
+}
+
+void FoldedPools::finishIndexing() {
+    takeFinishedBuild(true);
+}
+
+void FoldedPools::takeFinishedBuild(bool wait) {
+    if (!build_.result.valid()) return;
+    if (!wait && build_.result.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    Built built = build_.result.get();
+    // Built from texts of this epoch: they are still there, unchanged, below `covered`.
+    if (build_.epoch == epoch_) {
+        names_.index = std::move(built.names);
+        folders_.index = std::move(built.folders);
+    }
+}
+
+void FoldedPools::startBuildIfDue() {
+    if (!keepIndexes_ || build_.result.valid()) return;
+    if (!names_.index.wantsRebuild(names_.covered) &&
+        !folders_.index.wantsRebuild(folders_.covered))
+        return;
+    // The thread gets copies: refresh may grow (and move) the folded texts meanwhile.
+    auto names = std::make_shared<std::vector<char>>(names_.bytes.get(),
+                                                     names_.bytes.get() + names_.covered);
+    auto folders = std::make_shared<std::vector<char>>(folders_.bytes.get(),
+                                                       folders_.bytes.get() + folders_.covered);
+    build_.epoch = epoch_;
+    build_.stop = std::make_shared<std::atomic<bool>>(false);
+    build_.result = std::async(std::launch::async, [names, folders, stop = build_.stop] {
+        Built built;
+        built.names = TrigramIndex::build(names->data(), static_cast<uint32_t>(names->size()),
+                                          stop.get());
+        built.folders = TrigramIndex::build(folders->data(),
+                                            static_cast<uint32_t>(folders->size()), stop.get());
+        return built;
+    });
+}
+
+void FoldedPools::stopBuild() {
+    if (!build_.result.valid()) return;
+    build_.stop->store(true);
+    build_.result.wait();
+    build_.result = {};
 }
 
 }  // namespace varnel

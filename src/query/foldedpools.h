@@ -1,10 +1,18 @@
 #pragma once
 // Lower-case copies of the name, folder and note pools, kept in step with the catalog: a
 // search over a million records folds each text once, not once per query. Appended texts
-// are folded on the next refresh; a rewritten pool is folded again whole. The folded names
-// and folders carry trigram indexes, built by the first word search that can use them.
+// are folded on the next refresh; a rewritten pool is folded again whole.
+//
+// Where asked to, the folded names and folders also get trigram indexes, built on a thread
+// of their own from a snapshot of the folded texts (never from the catalog), so that no
+// search waits for them: until one is ready, and for texts appended after it, searches read
+// the texts directly.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <future>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 #include "query/trigramindex.h"
@@ -16,32 +24,66 @@ struct StringPool;
 
 class FoldedPools {
   public:
+    FoldedPools() = default;
+    FoldedPools(const FoldedPools&) = delete;
+    FoldedPools& operator=(const FoldedPools&) = delete;
+    ~FoldedPools();
+
     void refresh(Catalog& catalog);
+    // Folds pools that never change (a mapped catalog file), replacing whatever was folded.
+    void foldAll(std::string_view names, std::string_view folders, std::string_view notes);
     // Offsets are those of the catalog's pools.
-    const char* names() const { return names_.bytes.data(); }
-    const char* folders() const { return folders_.bytes.data(); }
-    const char* notes() const { return notes_.bytes.data(); }
+    const char* names() const { return names_.bytes.get(); }
+    const char* folders() const { return folders_.bytes.get(); }
+    const char* notes() const { return notes_.bytes.get(); }
     uint32_t namesSize() const { return names_.covered; }
     uint32_t foldersSize() const { return folders_.covered; }
     uint32_t notesSize() const { return notes_.covered; }
-    // Indexes of the folded names and folders as they are now (built or extended on demand).
-    const TrigramIndex& nameIndex() { return indexed(names_); }
-    const TrigramIndex& folderIndex() { return indexed(folders_); }
+    // No name is longer than this (a bound, not the longest name's length).
+    uint32_t longestName() const { return names_.longest; }
+
+    // Whether refresh keeps word indexes (a program that runs one search does better
+    // without: reading the texts once costs less than indexing them).
+    void keepIndexes(bool keep) { keepIndexes_ = keep; }
+    // The indexes as they are now: empty until a build has finished.
+    const TrigramIndex& nameIndex() const { return names_.index; }
+    const TrigramIndex& folderIndex() const { return folders_.index; }
+    // Waits for a build under way and takes its indexes.
+    void finishIndexing();
+    struct FreeText {
+        void operator()(char* p) const { std::free(p); }
+    };
+    using Buffer = std::unique_ptr<char, FreeText>;
+
     size_t indexMemoryBytes() const {
         return names_.index.memoryBytes() + folders_.index.memoryBytes();
     }
 
   private:
     struct Copy {
-        std::vector<char> bytes;
+        Buffer bytes;  // not cleared first: every byte is written before use
+        size_t capacity = 0;
         uint32_t covered = 0;
+        uint32_t longest = 0;  // no text is longer (a bound, within a few words)
         TrigramIndex index;
     };
-    static void extend(Copy& copy, const StringPool& pool);
-    static const TrigramIndex& indexed(Copy& copy);
+    struct Built {
+        TrigramIndex names, folders;
+    };
+    struct Build {
+        uint64_t epoch = 0;
+        std::shared_ptr<std::atomic<bool>> stop;
+        std::future<Built> result;
+    };
+    static void extend(Copy& copy, const char* pool, uint32_t used);
+    void takeFinishedBuild(bool wait);
+    void startBuildIfDue();
+    void stopBuild();
 
     uint64_t epoch_ = UINT64_MAX;
     Copy names_, folders_, notes_;
+    bool keepIndexes_ = false;
+    Build build_;
 };
 
 }  // namespace varnel

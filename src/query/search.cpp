@@ -116,7 +116,7 @@ std::unordered_map<uint32_t, uint64_t> foldersEndingInWordStart(const char* pool
 // beginning.
 class WordLocator {
   public:
-    WordLocator(FoldedPools& pools, std::string_view word)
+    WordLocator(const FoldedPools& pools, std::string_view word)
         : pools_(pools),
           word_(word),
           names_(pools.names(), pools.namesSize(), word, &pools.nameIndex()),
@@ -183,67 +183,105 @@ struct NamePatterns {
 
 }  // namespace
 
+namespace {
+
+// The address-bar searches over the master list: each calls hit(r) for the records it
+// selects, in master-list order.
+class AddressSearch {
+  public:
+    AddressSearch(const MasterTexts& records, const FoldedPools& pools, const RecordHit& hit)
+        : records_(records), pools_(pools), hit_(hit) {}
+
+    void folder(const char* folder) {
+        const std::string_view wanted(folder);
+        // Folders are shared: compare each distinct offset once.
+        std::unordered_map<uint32_t, bool> same;
+        for (int32_t r = 0; r < records_.count; ++r) {
+            const uint32_t offset = records_.folders[r];
+            auto [it, fresh] = same.try_emplace(offset, false);
+            if (fresh) it->second = wanted == pools_.folders() + offset;
+            if (it->second) hit_(r);
+        }
+    }
+
+    void substring(const std::string& word, bool searchNotes) {
+        const WordLocator locator(pools_, word);
+        std::vector<StringHits> notes;
+        if (searchNotes) notes.emplace_back(pools_.notes(), pools_.notesSize(), word);
+        const WildcardPattern exact("*" + word + "*");
+        // Records come folder by folder: the last folder's length is nearly always the one
+        // wanted.
+        uint32_t lastFolderAt = UINT32_MAX;
+        size_t folderLength = 0;
+        for (int32_t r = 0; r < records_.count; ++r) {
+            const uint32_t nameAt = records_.names[r];
+            const uint32_t folderAt = records_.folders[r];
+            bool hit = locator.inFolderOrName(folderAt, nameAt);
+            if (hit) {
+                const char* folder = pools_.folders() + folderAt;
+                const char* name = pools_.names() + nameAt;
+                if (folderAt != lastFolderAt) {
+                    lastFolderAt = folderAt;
+                    folderLength = std::strlen(folder);
+                }
+                if (folderLength + pools_.longestName() >= kLongCandidate &&
+                    folderLength + std::strlen(name) >= kLongCandidate)
+                    hit = exact.matches(std::string(folder) + name);
+            }
+            if (!hit && searchNotes) hit = notes[0].contains(records_.notes[r]);
+            if (hit) hit_(r);
+        }
+    }
+
+    void pattern(const WildcardPattern& pattern) {
+        // Only records holding the pattern's longest literal can match: find those first.
+        const std::string literal(pattern.longestLiteral());
+        std::vector<WordLocator> locator;
+        if (!literal.empty()) locator.emplace_back(pools_, literal);
+        std::string candidate;
+        for (int32_t r = 0; r < records_.count; ++r) {
+            const uint32_t folderAt = records_.folders[r];
+            const uint32_t nameAt = records_.names[r];
+            if (!locator.empty() && !locator[0].inFolderOrName(folderAt, nameAt)) continue;
+            candidate.assign(pools_.folders() + folderAt);
+            candidate.append(pools_.names() + nameAt);
+            if (pattern.matches(candidate)) hit_(r);
+        }
+    }
+
+  private:
+    const MasterTexts& records_;
+    const FoldedPools& pools_;
+    const RecordHit& hit_;
+};
+
+}  // namespace
+
+void findAddressText(const MasterTexts& records, const FoldedPools& pools, const char* text,
+                     const RecordHit& hit) {
+    AddressSearch search(records, pools, hit);
+    const std::string lowered = folded(text);
+    if (IsFolderName(text)) return search.folder(lowered.c_str());
+    const bool wildcards = lowered.find_first_of("*?") != std::string::npos;
+    if (!wildcards && !lowered.empty()) return search.substring(lowered, true);
+    const WildcardPattern pattern(wildcards ? lowered : "**");
+    if (pattern.isSubstring()) return search.substring(std::string(pattern.substringWord()), false);
+    search.pattern(pattern);
+}
+
 CatalogSearch::CatalogSearch(Catalog& catalog, SavedSearchList& searches)
     : catalog_(catalog), searches_(searches) {}
 
 void CatalogSearch::patternFill(int list, const char* text) {
     catalog_.setRecordCount(list, 0);
     folded_.refresh(catalog_);
-    const std::string lowered = folded(text);
-    if (IsFolderName(text)) {
-        fillFolder(list, lowered.c_str());
-        return;
-    }
-    const bool wildcards = lowered.find_first_of("*?") != std::string::npos;
-    if (!wildcards && !lowered.empty()) {
-        fillSubstring(list, lowered.c_str(), true);
-        return;
-    }
-    const WildcardPattern pattern(wildcards ? lowered : "**");
-    if (pattern.isSubstring())
-        fillSubstring(list, std::string(pattern.substringWord()).c_str(), false);
-    else
-        fillPattern(list, pattern);
-}
-
-void CatalogSearch::fillFolder(int list, const char* folder) {
-    const std::string_view wanted(folder);
-    const char* pool = folded_.folders();
-    const int32_t count = catalog_.recordCount(kMasterList);
-    // Folders are shared: compare each distinct offset once.
-    std::unordered_map<uint32_t, bool> same;
+    const MasterTexts records{catalog_.recordCount(kMasterList),
+                              catalog_.nameColumn.segment(kMasterList),
+                              catalog_.folderColumn.segment(kMasterList),
+                              catalog_.noteColumn.segment(kMasterList)};
     int32_t n = 0;
-    for (int32_t r = 0; r < count; ++r) {
-        const uint32_t offset = catalog_.folderOffset(kMasterList, r);
-        auto [it, fresh] = same.try_emplace(offset, false);
-        if (fresh) it->second = wanted == pool + offset;
-        if (it->second) catalog_.copyRecord(list, n++, kMasterList, r);
-    }
-    catalog_.setRecordCount(list, n);
-}
-
-void CatalogSearch::fillSubstring(int list, const char* wordText, bool searchNotes) {
-    const std::string word(wordText);
-    const WordLocator locator(folded_, word);
-    std::vector<StringHits> notes;
-    if (searchNotes) notes.emplace_back(folded_.notes(), folded_.notesSize(), word);
-    const WildcardPattern exact("*" + word + "*");
-
-    const int32_t count = catalog_.recordCount(kMasterList);
-    int32_t n = 0;
-    for (int32_t r = 0; r < count; ++r) {
-        const uint32_t nameAt = catalog_.nameOffset(kMasterList, r);
-        const uint32_t folderAt = catalog_.folderOffset(kMasterList, r);
-        bool hit = locator.inFolderOrName(folderAt, nameAt);
-        if (hit) {
-            const char* folder = folded_.folders() + folderAt;
-            const char* name = folded_.names() + nameAt;
-            if (std::strlen(folder) + std::strlen(name) >= kLongCandidate)
-                hit = exact.matches(std::string(folder) + name);
-        }
-        if (!hit && searchNotes) hit = notes[0].contains(catalog_.noteOffset(kMasterList, r));
-        if (hit) catalog_.copyRecord(list, n++, kMasterList, r);
-    }
+    findAddressText(records, folded_, text,
+                    [&](int32_t r) { catalog_.copyRecord(list, n++, kMasterList, r); });
     catalog_.setRecordCount(list, n);
 }
 
@@ -272,7 +310,7 @@ void CatalogSearch::refineWord(int list, const char* wordText) {
     for (int32_t i = 0; i < count; ++i) {
         const std::string_view folder = folded_.folders() + catalog_.folderOffset(list, i);
         const std::string_view name = folded_.names() + catalog_.nameOffset(list, i);
-        // As fillSubstring: the matcher's own answer for texts long enough to reach its limits.
+        // As a full word search: the matcher's own answer for texts long enough to reach its limits.
         bool hit = folder.size() + name.size() >= kLongCandidate
                        ? exact.matches(std::string(folder) + std::string(name))
                        : inFolderAndName(folder, name, word);
@@ -281,25 +319,6 @@ void CatalogSearch::refineWord(int list, const char* wordText) {
             if (n != i) catalog_.copyRecord(list, n, list, i);
             ++n;
         }
-    }
-    catalog_.setRecordCount(list, n);
-}
-
-void CatalogSearch::fillPattern(int list, const WildcardPattern& pattern) {
-    // Only records holding the pattern's longest literal can match: find those first.
-    const std::string literal(pattern.longestLiteral());
-    std::vector<WordLocator> locator;
-    if (!literal.empty()) locator.emplace_back(folded_, literal);
-    const int32_t count = catalog_.recordCount(kMasterList);
-    std::string candidate;
-    int32_t n = 0;
-    for (int32_t r = 0; r < count; ++r) {
-        const uint32_t folderAt = catalog_.folderOffset(kMasterList, r);
-        const uint32_t nameAt = catalog_.nameOffset(kMasterList, r);
-        if (!locator.empty() && !locator[0].inFolderOrName(folderAt, nameAt)) continue;
-        candidate.assign(folded_.folders() + folderAt);
-        candidate.append(folded_.names() + nameAt);
-        if (pattern.matches(candidate)) catalog_.copyRecord(list, n++, kMasterList, r);
     }
     catalog_.setRecordCount(list, n);
 }

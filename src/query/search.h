@@ -12,13 +12,28 @@ class Catalog;
 class SavedSearchList;
 struct SavedSearch;
 
+// What an address-bar search reads of the master list: each record's text offsets into the
+// pools that `FoldedPools` holds folded.
+struct MasterTexts {
+    int32_t count = 0;
+    const uint32_t* names = nullptr;
+    const uint32_t* folders = nullptr;
+    const uint32_t* notes = nullptr;
+};
+using RecordHit = std::function<void(int32_t record)>;
+
+// Calls `hit` with each master record the address text selects, in master-list order: a
+// folder name selects that folder; a text with `*` or `?` is matched against folder + name;
+// a plain word is looked for in folder + name and in the note.
+void findAddressText(const MasterTexts& records, const FoldedPools& pools, const char* text,
+                     const RecordHit& hit);
+
 class CatalogSearch {
   public:
     CatalogSearch(Catalog& catalog, SavedSearchList& searches);
 
-    // Empties `list` and fills it with the master-list records the address text selects, in
-    // master-list order: a folder name lists that folder; a text with `*` or `?` is matched
-    // against folder + name; a plain word is looked for in folder + name and in the note.
+    // Empties `list` and fills it with the master-list records the address text selects
+    // (findAddressText), in master-list order.
     void patternFill(int list, const char* text);
     // Keeps in `list` (filled by patternFill with a plain word that `word` contains) the
     // records patternFill would find for `word`: a longer word finds a subset, so only the
@@ -30,7 +45,12 @@ class CatalogSearch {
     int runSavedSearch(int32_t index, int list);
     // Empties `list` and fills it with the records `search` selects, in master-list order.
     void runSearch(const SavedSearch& search, int list);
-    // What the word index holds in memory now.
+    // Keeps word indexes, built in the background after the first search and again when
+    // the catalog has grown: for a program that searches again and again (the window).
+    void keepIndexes() { folded_.keepIndexes(true); }
+    // Waits for an index build under way to finish (benchmarks, tests).
+    void finishIndexing() { folded_.finishIndexing(); }
+    // What the word indexes hold in memory now.
     size_t indexMemoryBytes() const { return folded_.indexMemoryBytes(); }
 
     // The clock of age limits (the time-stamp file's), read once per search.
@@ -41,10 +61,6 @@ class CatalogSearch {
     std::function<void(int list, int32_t index, const SavedSearch& search)> viewMade;
 
   private:
-    void fillFolder(int list, const char* folder);
-    void fillSubstring(int list, const char* word, bool searchNotes);
-    void fillPattern(int list, const class WildcardPattern& pattern);
-
     Catalog& catalog_;
     SavedSearchList& searches_;
     FoldedPools folded_;

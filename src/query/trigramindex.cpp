@@ -9,9 +9,9 @@ namespace varnel {
 namespace {
 
 uint32_t bucketCount(uint32_t poolSize) {
-    // About one list per four pool bytes: fewer shared lists, without a large fixed table for
+    // About one list per sixteen pool bytes: fewer shared lists, without a large fixed table for
     // a small pool.
-    return std::clamp<uint32_t>(std::bit_ceil(poolSize / 4), 4096, TrigramIndex::kBuckets);
+    return std::clamp<uint32_t>(std::bit_ceil(poolSize / 16), 4096, TrigramIndex::kBuckets);
 }
 
 uint32_t bucketOf(const char* at, uint32_t buckets) {
@@ -26,58 +26,63 @@ size_t varintLength(uint32_t value) {
     return n;
 }
 
-// Calls visit(bucket, block) once per trigram and block of the texts in pool[0, size).
+// Calls visit(bucket, block) for every trigram of the texts in pool[0, size); false when
+// stopped on the way.
 template <class Visit>
-void forEachTrigram(const char* pool, uint32_t size, uint32_t buckets, Visit visit) {
+bool forEachTrigram(const char* pool, uint32_t size, uint32_t buckets,
+                    const std::atomic<bool>* stop, Visit visit) {
+    uint32_t nextCheck = 0;
     for (uint32_t at = 0; at < size;) {
+        if (at >= nextCheck) {
+            if (stop && stop->load(std::memory_order_relaxed)) return false;
+            nextCheck = at + (1u << 16);
+        }
         const uint32_t length = static_cast<uint32_t>(std::strlen(pool + at));
         const uint32_t block = at / TrigramIndex::kBlockBytes;
         for (uint32_t i = 0; i + 3 <= length; ++i) visit(bucketOf(pool + at + i, buckets), block);
         at += length + 1;
     }
+    return true;
 }
 
 }  // namespace
 
-void TrigramIndex::clear() {
-    indexed_ = 0;
-    starts_.clear();
-    starts_.shrink_to_fit();
-    lists_.clear();
-    lists_.shrink_to_fit();
+bool TrigramIndex::wantsRebuild(uint32_t size) const {
+    if (size < kMinIndexedBytes) return false;
+    return indexed_ == 0 || size < indexed_ || size - indexed_ > indexed_ / 8;
 }
 
-void TrigramIndex::update(const char* pool, uint32_t size) {
-    if (size < indexed_) clear();  // cannot happen for an appended pool; start over
-    if (size < kMinIndexedBytes) return clear();
-    if (indexed_ > 0 && size - indexed_ <= indexed_ / 8) return;
-    build(pool, size);
-}
-
-void TrigramIndex::build(const char* pool, uint32_t size) {
+TrigramIndex TrigramIndex::build(const char* pool, uint32_t size, const std::atomic<bool>* stop) {
+    TrigramIndex index;
+    if (size < kMinIndexedBytes) return index;
     const uint32_t buckets = bucketCount(size);
     // last[b]: 1 + the last block written to bucket b, 0 for none. Lists are deltas of that.
     std::vector<uint32_t> last(buckets, 0);
     std::vector<uint32_t> bytes(size_t{buckets} + 1, 0);
-    forEachTrigram(pool, size, buckets, [&](uint32_t b, uint32_t block) {
+    const bool counted = forEachTrigram(pool, size, buckets, stop, [&](uint32_t b, uint32_t block) {
         if (last[b] == block + 1) return;
         bytes[b] += static_cast<uint32_t>(varintLength(block + 1 - last[b]));
         last[b] = block + 1;
     });
-    starts_.assign(size_t{buckets} + 1, 0);
-    for (uint32_t b = 0; b < buckets; ++b) starts_[b + 1] = starts_[b] + bytes[b];
-    lists_.assign(starts_[buckets], 0);
+    if (!counted) return index;
+    std::vector<uint32_t>& starts = index.starts_;
+    starts.assign(size_t{buckets} + 1, 0);
+    for (uint32_t b = 0; b < buckets; ++b) starts[b + 1] = starts[b] + bytes[b];
+    std::vector<uint8_t>& lists = index.lists_;
+    lists.assign(starts[buckets], 0);
     std::fill(last.begin(), last.end(), 0);
     std::vector<uint32_t>& cursor = bytes;  // reused: the write position of each list
-    std::copy(starts_.begin(), starts_.end() - 1, cursor.begin());
-    forEachTrigram(pool, size, buckets, [&](uint32_t b, uint32_t block) {
+    std::copy(starts.begin(), starts.end() - 1, cursor.begin());
+    const bool written = forEachTrigram(pool, size, buckets, stop, [&](uint32_t b, uint32_t block) {
         if (last[b] == block + 1) return;
         uint32_t delta = block + 1 - last[b];
-        for (; delta >= 0x80; delta >>= 7) lists_[cursor[b]++] = static_cast<uint8_t>(delta | 0x80);
-        lists_[cursor[b]++] = static_cast<uint8_t>(delta);
+        for (; delta >= 0x80; delta >>= 7) lists[cursor[b]++] = static_cast<uint8_t>(delta | 0x80);
+        lists[cursor[b]++] = static_cast<uint8_t>(delta);
         last[b] = block + 1;
     });
-    indexed_ = size;
+    if (!written) return TrigramIndex{};
+    index.indexed_ = size;
+    return index;
 }
 
 std::vector<uint32_t> TrigramIndex::blocksOf(uint32_t bucket) const {

@@ -6,8 +6,9 @@
 //
 // Trigrams are hashed into kBuckets lists; a collision only adds blocks to look at, never
 // loses one. Lists are block numbers, delta-coded in variable-length bytes. Texts appended
-// after the last build form an unindexed tail that callers search directly; the index is
-// built again when that tail grows past an eighth of what is indexed.
+// after the build form an unindexed tail that callers search directly; the owner builds the
+// index again when that tail grows past an eighth of what is indexed.
+#include <atomic>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -16,15 +17,18 @@ namespace varnel {
 
 class TrigramIndex {
   public:
-    static constexpr uint32_t kBlockBytes = 256;
-    static constexpr uint32_t kBuckets = 1u << 20;
+    static constexpr uint32_t kBlockBytes = 2048;
+    static constexpr uint32_t kBuckets = 1u << 17;
     // Pools smaller than this are searched whole: faster than building anything.
     static constexpr uint32_t kMinIndexedBytes = 4096;
 
-    // Brings the index up to `size` bytes of `pool` (whole texts, each ending in a NUL):
-    // rebuilt when the unindexed tail has grown too long, else left as it is.
-    void update(const char* pool, uint32_t size);
-    void clear();
+    // Indexes pool[0, size) (whole texts, each ending in a NUL). Gives up, leaving an empty
+    // index, when `stop` becomes true.
+    static TrigramIndex build(const char* pool, uint32_t size,
+                              const std::atomic<bool>* stop = nullptr);
+    // Whether a pool of `size` bytes (the indexed ones and what was appended after them)
+    // deserves a new build: big enough, and the unindexed tail too long.
+    bool wantsRebuild(uint32_t size) const;
 
     // Bytes [0, indexedSize()) are indexed; the rest is the tail.
     uint32_t indexedSize() const { return indexed_; }
@@ -36,7 +40,6 @@ class TrigramIndex {
     size_t memoryBytes() const;
 
   private:
-    void build(const char* pool, uint32_t size);
     std::vector<uint32_t> blocksOf(uint32_t bucket) const;
 
     uint32_t indexed_ = 0;
