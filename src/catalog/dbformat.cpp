@@ -53,6 +53,7 @@ bool readColumn(ByteSource& source, ImageColumn<T>& column, const SegmentTable& 
 // one is refused; a longer note is emptied.
 bool boundTexts(StringPool& pool, const char* name, bool emptyLong, std::string& why) {
     char* bytes = pool.bytes.get();
+    if (!holdsTextOfAtLeast(bytes, pool.used, kTextSize)) return true;
     for (size_t at = 0; at < pool.used;) {
         const auto* end = static_cast<char*>(std::memchr(bytes + at, 0, pool.used - at));
         const size_t length = static_cast<size_t>(end - (bytes + at));
@@ -110,6 +111,18 @@ bool hasTerminator(const char* text, size_t size) {
 }
 
 }  // namespace
+
+bool holdsTextOfAtLeast(const char* bytes, size_t used, size_t length) {
+    // A text that long is a window of `length` bytes without a NUL. Going on from the last NUL
+    // of each window reads a pool of short texts in a few long steps, not one per text.
+    for (size_t at = 0; at < used;) {
+        const size_t window = std::min(length, used - at);
+        const void* nul = memrchr(bytes + at, 0, window);
+        if (!nul) return window == length;
+        at = static_cast<size_t>(static_cast<const char*>(nul) - bytes) + 1;
+    }
+    return false;
+}
 
 bool decodeLayout(ByteSource& source, CatalogLayout& layout, std::string& why) {
     uint32_t magic;

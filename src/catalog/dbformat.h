@@ -66,6 +66,8 @@ bool decodeCatalog(ByteSource& source, CatalogImage& image, std::string& why);
 // lists whose records are not read from the file (counts beyond their segments, the current
 // view when it is not the master list).
 bool decodeLayout(ByteSource& source, CatalogLayout& layout, std::string& why);
+// Whether the NUL-terminated texts in bytes[0, used) include one of `length` bytes or more.
+bool holdsTextOfAtLeast(const char* bytes, size_t used, size_t length);
 bool decodeCounts(ByteSource& source, std::array<int32_t, kListCount>& counts, std::string& why);
 bool decodeTail(ByteSource& source, CatalogImage& image, std::string& why);
 void settleCounts(std::array<int32_t, kListCount>& counts,

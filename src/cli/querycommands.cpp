@@ -8,12 +8,14 @@
 #include <optional>
 
 #include "app/addresshistory.h"
+#include "catalog/catalogmap.h"
 #include "catalog/dbfile.h"
 #include "catalog/editing.h"
 #include "catalog/filecommands.h"
 #include "catalog/tables.h"
 #include "catalog/workspace.h"
 #include "cli/commands.h"
+#include "cli/dumpformat.h"
 #include "platform/filetime.h"
 #include "platform/prompt.h"
 #include "query/savedsearch.h"
@@ -63,13 +65,43 @@ struct Searching {
     }
 };
 
+// The address bar's search read straight from the mapped catalog file: nothing is copied and
+// no table is built, which is most of the time a one-off search would take. Empty when the
+// file is not one the mapping reads; the reader then opens it and says why.
+std::optional<int> findInMappedFile(const std::string& path, const std::string& text,
+                                    bool countOnly) {
+    MappedCatalog file;
+    std::string why;
+    if (!file.open(path, why)) return std::nullopt;
+    FoldedPools pools;
+    pools.foldAll(file.namePool(), file.folderPool(), file.notePool());
+    const MasterTexts records{file.count(), file.nameOffsets(), file.folderOffsets(),
+                              file.noteOffsets()};
+    int32_t found = 0;
+    findAddressText(records, pools, text.c_str(), [&](int32_t r) {
+        ++found;
+        if (countOnly) return;
+        DumpRecord record{file.folderPool().data() + records.folders[r],
+                          file.namePool().data() + records.names[r],
+                          file.notePool().data() + records.notes[r], file.time(r), file.size(r)};
+        std::string line = formatDumpLine(record);
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    });
+    if (countOnly) std::printf("%d\n", found);
+    return std::fflush(stdout) == 0 ? 0 : fail("cannot write the listing");
+}
+
 int runFind(CliContext& ctx, const std::vector<std::string>& args) {
     ListingOptions options = takeListingOptions(args);
     if (options.rest.size() != 1) return fail("usage: find TEXT [--count]");
+    const std::string text = addressToName(options.rest[0]);
+    if (std::optional<int> done = findInMappedFile(ctx.catalogPath, text, options.countOnly))
+        return *done;
     if (!openForReading(ctx)) return 1;
     Searching s(ctx);
     const int list = ctx.catalog.allocTempList(0);
-    s.search.patternFill(list, addressToName(options.rest[0]).c_str());
+    s.search.patternFill(list, text.c_str());
     return printList(ctx.catalog, list, options.countOnly);
 }
 

@@ -1,0 +1,133 @@
+#include "catalog/catalogmap.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+
+namespace varnel {
+
+namespace {
+
+// Where a pool of zero bytes points: offset 0 of an empty pool reads an empty text.
+constexpr char kEmptyPool[1] = {0};
+
+bool failWith(std::string& why, std::string text) {
+    why = std::move(text);
+    return false;
+}
+
+}  // namespace
+
+MappedCatalog::~MappedCatalog() {
+    if (mapped_) ::munmap(const_cast<char*>(mapped_), mappedLength_);
+}
+
+bool MappedCatalog::open(const std::string& path, std::string& why) {
+    // Non-blocking and regular files only, as the reader: a FIFO is refused, not waited on.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return failWith(why, "cannot open " + path);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) {
+        ::close(fd);
+        return failWith(why, path + " is empty or not a file");
+    }
+    void* map = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ,
+                       MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    ::close(fd);
+    if (map == MAP_FAILED) return failWith(why, "cannot map " + path);
+    mapped_ = static_cast<const char*>(map);
+    mappedLength_ = static_cast<size_t>(st.st_size);
+    if (view(std::string_view(mapped_, mappedLength_), why)) return true;
+    why = path + ": " + why;
+    return false;
+}
+
+bool MappedCatalog::view(std::string_view file, std::string& why) {
+    bytes_ = file.data();
+    length_ = file.size();
+    count_ = 0;
+    size_t at = 0;
+    auto sourceAt = [&](size_t offset) { return MemorySource(file.substr(offset)); };
+    auto fail = [&](const std::string& reason) { return failWith(why, reason); };
+
+    MemorySource head = sourceAt(0);
+    CatalogLayout layout;
+    std::string reason;
+    if (!decodeLayout(head, layout, reason)) return fail(reason);
+    at = length_ - head.remaining();
+    // Segments lie back to back from their base, so the master list's comes first.
+    for (int c = 0; c < kColumnCount; ++c) {
+        if (layout.totals[c] > (length_ - at) / kColumnElementSizes[c])
+            return fail(std::string(kColumnNames[c]) + " column is larger than the file");
+        masterAt_[c] = at;
+        at += layout.totals[c] * kColumnElementSizes[c];
+    }
+    std::array<int32_t, kListCount> counts{};
+    MemorySource countSource = sourceAt(at);
+    if (!decodeCounts(countSource, counts, reason)) return fail(reason);
+    at = length_ - countSource.remaining();
+
+    const char* poolNames[3] = {"folder", "name", "note"};
+    std::array<uint32_t, 3> used{};
+    for (int p = 0; p < 3; ++p) {
+        MemorySource lengthSource = sourceAt(at);
+        if (!lengthSource.readU32(used[p]))
+            return fail(std::string("missing ") + poolNames[p] + " pool length");
+        at += 4;
+        if (used[p] > length_ - at)
+            return fail(std::string(poolNames[p]) + " pool is larger than the file");
+        const char* pool = bytes_ + at;
+        if (used[p] > 0 && pool[used[p] - 1] != 0)
+            return fail(std::string(poolNames[p]) + " pool does not end with a terminator");
+        // The reader refuses long names and folders and empties long notes; an emptied note
+        // is not what the file says, so such a file is left to the reader.
+        if (holdsTextOfAtLeast(pool, used[p], kTextSize))
+            return fail(std::string(poolNames[p]) + " pool holds a text of 2048 bytes or more");
+        pools_[p] = used[p] > 0 ? std::string_view(pool, used[p])
+                                : std::string_view(kEmptyPool, sizeof kEmptyPool);
+        at += used[p];
+    }
+
+    auto tail = std::make_unique<CatalogImage>();
+    MemorySource tailSource = sourceAt(at);
+    if (!decodeTail(tailSource, *tail, reason)) return fail(reason);
+    std::array<std::array<int32_t, kListCount>, kColumnCount> capacities;
+    for (int c = 0; c < kColumnCount; ++c) capacities[c] = layout.tables[c].capacity;
+    settleCounts(counts, capacities, tail->history);
+
+    // Every text offset of a record in use must lie inside its pool.
+    const std::array<int, 3> poolOfColumn = {1, 2, 0};  // name, note, folder columns
+    for (int c = 0; c < 3; ++c) {
+        size_t segment = masterAt_[c];
+        for (int list = 0; list < kListCount; ++list) {
+            for (int32_t k = 0; k < counts[list]; ++k) {
+                uint32_t offset;
+                std::memcpy(&offset, bytes_ + segment + 4 * size_t(k), 4);
+                if (offset != 0 && offset >= used[poolOfColumn[c]])
+                    return fail(std::string(kColumnNames[c]) + " offset out of range in list " +
+                                std::to_string(list) + ", record " + std::to_string(k));
+            }
+            segment += 4 * size_t(layout.tables[c].capacity[list]);
+        }
+    }
+    count_ = counts[kMasterList];
+    return true;
+}
+
+uint64_t MappedCatalog::time(int32_t record) const {
+    uint64_t value;
+    std::memcpy(&value, bytes_ + masterAt_[3] + 8 * size_t(record), 8);
+    return value;
+}
+
+uint32_t MappedCatalog::size(int32_t record) const {
+    uint32_t value;
+    std::memcpy(&value, bytes_ + masterAt_[4] + 4 * size_t(record), 4);
+    return value;
+}
+
+}  // namespace varnel
