@@ -26,6 +26,8 @@ uint64_t catalogMemoryTotal();
 void addCatalogMemory(uint64_t bytes);
 // Raw allocation that never fails: retries every millisecond.
 void* allocateRetrying(size_t bytes);
+// Asks for huge pages under the whole 2 MiB pages of a big allocation (a no-op below 4 MiB).
+void adviseHugePages(void* start, size_t bytes);
 
 // Grows `buffer` so that it holds at least `minCount` elements (see GrowBuffer). New elements
 // are not cleared. Always returns true.

@@ -349,6 +349,18 @@ void Catalog::copyRecord(int dst, int32_t di, int src, int32_t si) {
     *sizeSlot(dst, di) = size;
 }
 
+void Catalog::assignMasterRecords(int list, const std::vector<uint32_t>& records) {
+    const int32_t n = static_cast<int32_t>(records.size());
+    if (isDerived(list) && n > 0) {
+        growMap(list, n - 1);
+        std::memcpy(mapColumn.segment(list), records.data(), records.size() * sizeof(uint32_t));
+    } else {
+        for (int32_t i = 0; i < n; ++i)
+            copyRecord(list, i, kMasterList, static_cast<int32_t>(records[size_t(i)]));
+    }
+    counts_[list] = n;
+}
+
 void Catalog::copyList(int dst, int src) {
     counts_[dst] = 0;
     int32_t n = counts_[src];

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <vector>
 
 #include "catalog/folderindex.h"
 #include "catalog/growbuffer.h"
@@ -171,6 +172,9 @@ class Catalog {
     uint32_t* sizeSlot(int list, int32_t i);
     void copyRecord(int dst, int32_t di, int src, int32_t si);
     void copyList(int dst, int src);
+    // Makes `list` hold the given master-list records, in that order: as a view of indices
+    // when the list is derived (its segment grown once, not record by record), else copied.
+    void assignMasterRecords(int list, const std::vector<uint32_t>& records);
 
     // ---- maintenance ----------------------------------------------------------------------
     void flushPendingStrings();

@@ -77,18 +77,18 @@ std::optional<int> findInMappedFile(const std::string& path, const std::string& 
     pools.foldAll(file.namePool(), file.folderPool(), file.notePool());
     const MasterTexts records{file.count(), file.nameOffsets(), file.folderOffsets(),
                               file.noteOffsets()};
-    int32_t found = 0;
-    findAddressText(records, pools, text.c_str(), [&](int32_t r) {
-        ++found;
-        if (countOnly) return;
+    const std::vector<uint32_t> found = findAddressText(records, pools, text.c_str());
+    if (countOnly) std::printf("%zu\n", found.size());
+    for (size_t k = 0; k < found.size() && !countOnly; ++k) {
+        const uint32_t r = found[k];
         DumpRecord record{file.folderPool().data() + records.folders[r],
                           file.namePool().data() + records.names[r],
-                          file.notePool().data() + records.notes[r], file.time(r), file.size(r)};
+                          file.notePool().data() + records.notes[r], file.time(int32_t(r)),
+                          file.size(int32_t(r))};
         std::string line = formatDumpLine(record);
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
-    });
-    if (countOnly) std::printf("%d\n", found);
+    }
     return std::fflush(stdout) == 0 ? 0 : fail("cannot write the listing");
 }
 

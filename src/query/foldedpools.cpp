@@ -1,12 +1,11 @@
 #include "query/foldedpools.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "catalog/growbuffer.h"
 #include "catalog/tables.h"
 
 namespace varnel {
@@ -42,15 +41,12 @@ uint32_t foldAscii(const char* in, char* out, size_t n) {
     return static_cast<uint32_t>(std::min<size_t>((longestRun + 2) * 8, UINT32_MAX));
 }
 
-// Room for `size` bytes; big ones asked of the kernel in huge pages, which a freshly folded
-// million-record pool would otherwise take a page fault per 4 KiB to fill.
+// Room for `size` bytes, in huge pages where big (see adviseHugePages).
 FoldedPools::Buffer allocateText(size_t size) {
-    constexpr size_t kHuge = size_t{2} << 20;
-    if (size < kHuge) return FoldedPools::Buffer(static_cast<char*>(std::malloc(size)));
-    size = (size + kHuge - 1) / kHuge * kHuge;
-    char* bytes = static_cast<char*>(std::aligned_alloc(kHuge, size));
-    if (bytes) ::madvise(bytes, size, MADV_HUGEPAGE);
-    return FoldedPools::Buffer(bytes);
+    char* bytes = static_cast<char*>(std::malloc(size));
+    if (!bytes) throw std::bad_alloc();
+    adviseHugePages(bytes, size);
+    return FoldedPools::Buffer(bytes, [](char* p) { std::free(p); });
 }
 
 }  // namespace
@@ -61,7 +57,6 @@ void FoldedPools::extend(Copy& copy, const char* from, uint32_t used) {
     if (size_t{used} + 1 > copy.capacity) {
         const size_t capacity = std::max(size_t{used} + 1, copy.capacity * 2);
         Buffer bytes = allocateText(capacity);
-        if (!bytes) throw std::bad_alloc();
         if (copy.covered > 0) std::memcpy(bytes.get(), copy.bytes.get(), copy.covered);
         copy.bytes = std::move(bytes);
         copy.capacity = capacity;
@@ -123,19 +118,17 @@ void FoldedPools::startBuildIfDue() {
     if (!names_.index.wantsRebuild(names_.covered) &&
         !folders_.index.wantsRebuild(folders_.covered))
         return;
-    // The thread gets copies: refresh may grow (and move) the folded texts meanwhile.
-    auto names = std::make_shared<std::vector<char>>(names_.bytes.get(),
-                                                     names_.bytes.get() + names_.covered);
-    auto folders = std::make_shared<std::vector<char>>(folders_.bytes.get(),
-                                                       folders_.bytes.get() + folders_.covered);
+    // The thread keeps the buffers alive and reads only what is folded now, which refresh
+    // never writes again in this epoch.
     build_.epoch = epoch_;
     build_.stop = std::make_shared<std::atomic<bool>>(false);
-    build_.result = std::async(std::launch::async, [names, folders, stop = build_.stop] {
+    build_.result = std::async(std::launch::async, [names = names_.bytes, nameSize = names_.covered,
+                                                    folders = folders_.bytes,
+                                                    folderSize = folders_.covered,
+                                                    stop = build_.stop] {
         Built built;
-        built.names = TrigramIndex::build(names->data(), static_cast<uint32_t>(names->size()),
-                                          stop.get());
-        built.folders = TrigramIndex::build(folders->data(),
-                                            static_cast<uint32_t>(folders->size()), stop.get());
+        built.names = TrigramIndex::build(names.get(), nameSize, stop.get());
+        built.folders = TrigramIndex::build(folders.get(), folderSize, stop.get());
         return built;
     });
 }

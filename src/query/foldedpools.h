@@ -50,10 +50,9 @@ class FoldedPools {
     const TrigramIndex& folderIndex() const { return folders_.index; }
     // Waits for a build under way and takes its indexes.
     void finishIndexing();
-    struct FreeText {
-        void operator()(char* p) const { std::free(p); }
-    };
-    using Buffer = std::unique_ptr<char, FreeText>;
+    // Shared with an index build, which reads the bytes below `covered` while refresh goes on
+    // writing above it (or into a bigger buffer).
+    using Buffer = std::shared_ptr<char>;
 
     size_t indexMemoryBytes() const {
         return names_.index.memoryBytes() + folders_.index.memoryBytes();

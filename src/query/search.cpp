@@ -1,6 +1,11 @@
 #include "query/search.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -65,8 +70,11 @@ class StringHits {
         const void* nul = std::memchr(pool_ + at, 0, end - at);
         return nul ? static_cast<uint32_t>(static_cast<const char*>(nul) - pool_) + 1 : end;
     }
+    void mark(uint32_t offset) { bits_[offset >> 6] |= uint64_t{1} << (offset & 63); }
+
     // Marks the strings of pool[from, to) that hold the word; `from` starts a string.
     void markRange(uint32_t from, uint32_t to) {
+        if (word_.size() <= 2) return markShortWord(from, to);
         const char* begin = pool_ + from;
         const char* end = pool_ + to;
         for (const char* p = begin; p < end;) {
@@ -75,11 +83,61 @@ class StringHits {
             if (!hit) break;
             const char* start =
                 static_cast<const char*>(memrchr(begin, 0, static_cast<size_t>(hit - begin)));
-            const uint32_t offset = static_cast<uint32_t>((start ? start + 1 : begin) - pool_);
-            bits_[offset >> 6] |= uint64_t{1} << (offset & 63);
+            mark(static_cast<uint32_t>((start ? start + 1 : begin) - pool_));
             const char* stop =
                 static_cast<const char*>(std::memchr(hit, 0, static_cast<size_t>(end - hit)));
             p = stop ? stop + 1 : end;
+        }
+    }
+
+    // A word of one or two bytes is in nearly every text: one pass, sixteen bytes at a time,
+    // notes where texts start (after each NUL) and where the word is, and marks each text at
+    // its first occurrence. `pool_[to]` is readable: the byte after a text's NUL or the pool's
+    // closing one.
+    void markShortWord(uint32_t from, uint32_t to) {
+        const bool pair = word_.size() == 2;
+        const char first = word_[0], second = pair ? word_[1] : 0;
+        uint32_t start = from;
+        bool marked = false;
+        uint32_t at = from;
+#ifdef __SSE2__
+        const __m128i zero = _mm_setzero_si128(), wantFirst = _mm_set1_epi8(first),
+                      wantSecond = _mm_set1_epi8(second);
+        for (; at + 16 <= to; at += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pool_ + at));
+            const unsigned nuls = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)));
+            unsigned hits =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wantFirst)));
+            if (pair && hits) {
+                const __m128i next =
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(pool_ + at + 1));
+                hits &= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(next, wantSecond)));
+            }
+            // Past the first occurrence, a text's other ones do not matter: only its NUL does.
+            if (marked) hits &= nuls ? ~0u << std::countr_zero(nuls) : 0;
+            for (unsigned events = nuls | hits; events;) {
+                const int i = std::countr_zero(events);
+                if ((nuls >> i) & 1) {
+                    start = at + static_cast<uint32_t>(i) + 1;
+                    marked = false;
+                    events &= events - 1;
+                } else {
+                    mark(start);
+                    marked = true;
+                    const unsigned nextNul = nuls & (~0u << (i + 1));
+                    events &= nextNul ? ~0u << std::countr_zero(nextNul) : 0;
+                }
+            }
+        }
+#endif
+        for (; at < to; ++at) {
+            if (pool_[at] == 0) {
+                start = at + 1;
+                marked = false;
+            } else if (!marked && pool_[at] == first && (!pair || pool_[at + 1] == second)) {
+                mark(start);
+                marked = true;
+            }
         }
     }
 
@@ -189,8 +247,9 @@ namespace {
 // selects, in master-list order.
 class AddressSearch {
   public:
-    AddressSearch(const MasterTexts& records, const FoldedPools& pools, const RecordHit& hit)
-        : records_(records), pools_(pools), hit_(hit) {}
+    AddressSearch(const MasterTexts& records, const FoldedPools& pools,
+                  std::vector<uint32_t>& hits)
+        : records_(records), pools_(pools), hits_(hits) {}
 
     void folder(const char* folder) {
         const std::string_view wanted(folder);
@@ -200,7 +259,7 @@ class AddressSearch {
             const uint32_t offset = records_.folders[r];
             auto [it, fresh] = same.try_emplace(offset, false);
             if (fresh) it->second = wanted == pools_.folders() + offset;
-            if (it->second) hit_(r);
+            if (it->second) hits_.push_back(static_cast<uint32_t>(r));
         }
     }
 
@@ -229,7 +288,7 @@ class AddressSearch {
                     hit = exact.matches(std::string(folder) + name);
             }
             if (!hit && searchNotes) hit = notes[0].contains(records_.notes[r]);
-            if (hit) hit_(r);
+            if (hit) hits_.push_back(static_cast<uint32_t>(r));
         }
     }
 
@@ -245,28 +304,35 @@ class AddressSearch {
             if (!locator.empty() && !locator[0].inFolderOrName(folderAt, nameAt)) continue;
             candidate.assign(pools_.folders() + folderAt);
             candidate.append(pools_.names() + nameAt);
-            if (pattern.matches(candidate)) hit_(r);
+            if (pattern.matches(candidate)) hits_.push_back(static_cast<uint32_t>(r));
         }
     }
 
   private:
     const MasterTexts& records_;
     const FoldedPools& pools_;
-    const RecordHit& hit_;
+    std::vector<uint32_t>& hits_;
 };
 
 }  // namespace
 
-void findAddressText(const MasterTexts& records, const FoldedPools& pools, const char* text,
-                     const RecordHit& hit) {
-    AddressSearch search(records, pools, hit);
+std::vector<uint32_t> findAddressText(const MasterTexts& records, const FoldedPools& pools,
+                                      const char* text) {
+    std::vector<uint32_t> hits;
+    AddressSearch search(records, pools, hits);
     const std::string lowered = folded(text);
-    if (IsFolderName(text)) return search.folder(lowered.c_str());
-    const bool wildcards = lowered.find_first_of("*?") != std::string::npos;
-    if (!wildcards && !lowered.empty()) return search.substring(lowered, true);
-    const WildcardPattern pattern(wildcards ? lowered : "**");
-    if (pattern.isSubstring()) return search.substring(std::string(pattern.substringWord()), false);
-    search.pattern(pattern);
+    if (IsFolderName(text)) {
+        search.folder(lowered.c_str());
+    } else if (lowered.find_first_of("*?") == std::string::npos && !lowered.empty()) {
+        search.substring(lowered, true);
+    } else {
+        const WildcardPattern pattern(lowered.empty() ? "**" : lowered);
+        if (pattern.isSubstring())
+            search.substring(std::string(pattern.substringWord()), false);
+        else
+            search.pattern(pattern);
+    }
+    return hits;
 }
 
 CatalogSearch::CatalogSearch(Catalog& catalog, SavedSearchList& searches)
@@ -279,10 +345,7 @@ void CatalogSearch::patternFill(int list, const char* text) {
                               catalog_.nameColumn.segment(kMasterList),
                               catalog_.folderColumn.segment(kMasterList),
                               catalog_.noteColumn.segment(kMasterList)};
-    int32_t n = 0;
-    findAddressText(records, folded_, text,
-                    [&](int32_t r) { catalog_.copyRecord(list, n++, kMasterList, r); });
-    catalog_.setRecordCount(list, n);
+    catalog_.assignMasterRecords(list, findAddressText(records, folded_, text));
 }
 
 namespace {

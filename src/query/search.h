@@ -3,6 +3,7 @@
 // (patternFill) and from a saved search (runSavedSearch).
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "query/foldedpools.h"
 
@@ -20,13 +21,12 @@ struct MasterTexts {
     const uint32_t* folders = nullptr;
     const uint32_t* notes = nullptr;
 };
-using RecordHit = std::function<void(int32_t record)>;
 
-// Calls `hit` with each master record the address text selects, in master-list order: a
-// folder name selects that folder; a text with `*` or `?` is matched against folder + name;
-// a plain word is looked for in folder + name and in the note.
-void findAddressText(const MasterTexts& records, const FoldedPools& pools, const char* text,
-                     const RecordHit& hit);
+// The master records the address text selects, in master-list order: a folder name selects
+// that folder; a text with `*` or `?` is matched against folder + name; a plain word is looked
+// for in folder + name and in the note.
+std::vector<uint32_t> findAddressText(const MasterTexts& records, const FoldedPools& pools,
+                                      const char* text);
 
 class CatalogSearch {
   public:

@@ -9,9 +9,9 @@ namespace varnel {
 namespace {
 
 uint32_t bucketCount(uint32_t poolSize) {
-    // About one list per sixteen pool bytes: fewer shared lists, without a large fixed table for
+    // About one list per 32 pool bytes: fewer shared lists, without a large fixed table for
     // a small pool.
-    return std::clamp<uint32_t>(std::bit_ceil(poolSize / 16), 4096, TrigramIndex::kBuckets);
+    return std::clamp<uint32_t>(std::bit_ceil(poolSize / 32), 4096, TrigramIndex::kBuckets);
 }
 
 uint32_t bucketOf(const char* at, uint32_t buckets) {

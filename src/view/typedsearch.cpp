@@ -42,6 +42,9 @@ bool TypedSearch::show(const std::string& text) {
     if (!searchable(text)) return false;
     if (!active()) {
         list_ = catalog_.allocTempList(0);
+        // A view of master-list indices from the start: results of a first letter are nearly
+        // the whole catalog, too many to copy field by field.
+        catalog_.setGenerationStamp(list_, catalog_.generation());
         search_.patternFill(list_, text.c_str());
         pushView(catalog_, list_, text.c_str(), -1, -1, 0);
         position_ = catalog_.history().position;
