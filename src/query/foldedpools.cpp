@@ -52,7 +52,6 @@ FoldedPools::Buffer allocateText(size_t size) {
 }  // namespace
 
 void FoldedPools::extend(Copy& copy, const char* from, uint32_t used) {
-    if (copy.covered > used) copy.covered = 0;  // cannot happen without a new epoch
     if (copy.covered == 0) copy.longest = 0;
     if (size_t{used} + 1 > copy.capacity) {
         const size_t capacity = std::max(size_t{used} + 1, copy.capacity * 2);
@@ -70,7 +69,11 @@ void FoldedPools::extend(Copy& copy, const char* from, uint32_t used) {
 
 void FoldedPools::refresh(Catalog& catalog) {
     catalog.flushPendingStrings();
-    if (epoch_ != catalog.textEpoch()) {
+    // Pools only grow within an epoch; one that shrank was rewritten all the same.
+    const bool shrank = catalog.namePool().used < names_.covered ||
+                        catalog.folderPool().used < folders_.covered ||
+                        catalog.notePool().used < notes_.covered;
+    if (epoch_ != catalog.textEpoch() || shrank) {
         epoch_ = catalog.textEpoch();
         names_.covered = folders_.covered = notes_.covered = 0;
         names_.index = TrigramIndex{};
