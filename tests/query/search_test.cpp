@@ -3,6 +3,7 @@
 #include <random>
 
 #include "catalog/dbformat.h"
+#include "catalog/editing.h"
 #include "catalog/sort.h"
 #include "catalog/tables.h"
 #include "catalog/workspace.h"
@@ -12,6 +13,7 @@
 #include "query/wildcard.h"
 #include "remote/ftpnames.h"
 #include "support/catalogbuilder.h"
+#include "support/scriptedprompt.h"
 
 namespace varnel {
 namespace {
@@ -157,6 +159,24 @@ TEST(AddressSearch, IndexedWordsAgreeWithThePlainMatcher) {
     ASSERT_TRUE(decodeCatalog(source, image, why)) << why;
     applyCatalogImage(f.catalog, std::move(image));
     check("read back");
+
+    // Dropping files rewrites the master list over the same texts; an import brings new ones.
+    std::vector<int32_t> dropped;
+    for (int32_t r = 0; r < static_cast<int32_t>(records.size()); r += 3) dropped.push_back(r);
+    test::copyRecords(f.catalog, kSelectionList, kMasterList, dropped);
+    f.catalog.historyPushList(kMasterList);
+    test::ScriptedPrompt yes;
+    yes.answers = {Answer::Yes};
+    dropSelection(f.catalog, yes);
+    records = test::readList(f.catalog, kMasterList);
+    check("dropped");
+    SiteRecords site;
+    site.roots = {"ftp:\\\\host\\"};
+    for (const test::Rec& r : test::randomRecords(31, 500, 40))
+        site.records.push_back({"ftp:\\\\host\\" + r.folder.substr(1), r.name, r.note, r.time, r.size});
+    applySiteRecords(f.catalog, site, yes, 0);
+    records = test::readList(f.catalog, kMasterList);
+    check("imported");
 }
 
 TEST(SavedSearchRuns, PatternsFoldersAndDates) {
