@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CatalogImage image;
     std::string why;
     MappedCatalog mapped;
-    const bool shown = mapped.view(bytes, why);
+    const bool shown = mapped.view(bytes, why) && mapped.textsFit(why);
     if (!decodeCatalog(source, image, why)) {
         if (why.empty() || shown) std::abort();
         return 0;

@@ -41,12 +41,21 @@ bool MappedCatalog::open(const std::string& path, std::string& why) {
     if (map == MAP_FAILED) return failWith(why, "cannot map " + path);
     mapped_ = static_cast<const char*>(map);
     mappedLength_ = static_cast<size_t>(st.st_size);
-    if (view(std::string_view(mapped_, mappedLength_), why)) return true;
+    auto nanoseconds = [](const timespec& t) {
+        return static_cast<uint64_t>(t.tv_sec) * 1000000000u + static_cast<uint64_t>(t.tv_nsec);
+    };
+    if (view(std::string_view(mapped_, mappedLength_), why)) {
+        identity_ = {static_cast<uint64_t>(st.st_size), nanoseconds(st.st_mtim),
+                     nanoseconds(st.st_ctim), static_cast<uint64_t>(st.st_ino),
+                     static_cast<uint64_t>(st.st_dev)};
+        return true;
+    }
     why = path + ": " + why;
     return false;
 }
 
 bool MappedCatalog::view(std::string_view file, std::string& why) {
+    identity_ = {};
     bytes_ = file.data();
     length_ = file.size();
     count_ = 0;
@@ -83,10 +92,6 @@ bool MappedCatalog::view(std::string_view file, std::string& why) {
         const char* pool = bytes_ + at;
         if (used[p] > 0 && pool[used[p] - 1] != 0)
             return fail(std::string(poolNames[p]) + " pool does not end with a terminator");
-        // The reader refuses long names and folders and empties long notes; an emptied note
-        // is not what the file says, so such a file is left to the reader.
-        if (holdsTextOfAtLeast(pool, used[p], kTextSize))
-            return fail(std::string(poolNames[p]) + " pool holds a text of 2048 bytes or more");
         pools_[p] = used[p] > 0 ? std::string_view(pool, used[p])
                                 : std::string_view(kEmptyPool, sizeof kEmptyPool);
         at += used[p];
@@ -115,6 +120,16 @@ bool MappedCatalog::view(std::string_view file, std::string& why) {
         }
     }
     count_ = counts[kMasterList];
+    return true;
+}
+
+bool MappedCatalog::textsFit(std::string& why) const {
+    // The reader refuses long names and folders and empties long notes; an emptied note is
+    // not what the file says, so such a file is left to the reader too.
+    const char* poolNames[3] = {"folder", "name", "note"};
+    for (int p = 0; p < 3; ++p)
+        if (holdsTextOfAtLeast(pools_[p].data(), pools_[p].size(), kTextSize))
+            return failWith(why, std::string(poolNames[p]) + " pool holds a text of 2048 bytes or more");
     return true;
 }
 

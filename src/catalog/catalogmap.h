@@ -1,8 +1,10 @@
 #pragma once
 // A catalog file mapped read-only, for a one-off look at its master list (varnel-cli find):
 // nothing is copied or allocated per record. The file is checked as the reader checks it
-// (the same head, counts, pools, texts, offsets and tail), so a file the reader refuses is
-// refused here too, with the same reason.
+// (the same head, counts, pools, offsets and tail), so a file the reader refuses is refused
+// here too, with the same reason; the length of its texts (which means reading every page of
+// its pools) is checked apart, by textsFit, which a caller may skip only on the word of an
+// index file made for this very file after that check.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -11,6 +13,13 @@
 #include "catalog/dbformat.h"
 
 namespace varnel {
+
+// What tells one catalog file from another, or from itself before a save: a save renames a
+// new file into place (another inode), and any write moves the change time.
+struct FileIdentity {
+    uint64_t size = 0, modified = 0, changed = 0, inode = 0, device = 0;  // times in ns
+    bool operator==(const FileIdentity&) const = default;
+};
 
 class MappedCatalog {
   public:
@@ -24,8 +33,12 @@ class MappedCatalog {
     bool open(const std::string& path, std::string& why);
     // The same over catalog bytes already in memory, which must outlive this object.
     bool view(std::string_view file, std::string& why);
+    // Whether every text is shorter than the reader's 2048 bytes.
+    bool textsFit(std::string& why) const;
 
     int32_t count() const { return count_; }  // master records
+    // The mapped file's identity (all zero after view()).
+    const FileIdentity& identity() const { return identity_; }
     // The master list's text offsets, one per record; every one inside its pool.
     const uint32_t* nameOffsets() const { return column(0); }
     const uint32_t* noteOffsets() const { return column(1); }
@@ -49,6 +62,7 @@ class MappedCatalog {
     int32_t count_ = 0;
     std::array<size_t, kColumnCount> masterAt_{};  // file offset of each column's master segment
     std::array<std::string_view, 3> pools_;         // folder, name, note: the file's order
+    FileIdentity identity_;
 };
 
 }  // namespace varnel

@@ -18,8 +18,10 @@
 #include "cli/dumpformat.h"
 #include "platform/filetime.h"
 #include "platform/prompt.h"
+#include "query/filesearch.h"
 #include "query/savedsearch.h"
 #include "query/search.h"
+#include "query/wordindexfile.h"
 #include "remote/ftpnames.h"
 
 namespace varnel {
@@ -66,24 +68,24 @@ struct Searching {
 };
 
 // The address bar's search read straight from the mapped catalog file: nothing is copied and
-// no table is built, which is most of the time a one-off search would take. Empty when the
+// no table is built, which is most of the time a one-off search would take; the word index
+// beside it (made by the first search after a save) spares reading every text. Empty when the
 // file is not one the mapping reads; the reader then opens it and says why.
 std::optional<int> findInMappedFile(const std::string& path, const std::string& text,
                                     bool countOnly) {
     MappedCatalog file;
     std::string why;
     if (!file.open(path, why)) return std::nullopt;
-    FoldedPools pools;
-    pools.foldAll(file.namePool(), file.folderPool(), file.notePool());
-    const MasterTexts records{file.count(), file.nameOffsets(), file.folderOffsets(),
-                              file.noteOffsets()};
-    const std::vector<uint32_t> found = findAddressText(records, pools, text.c_str());
+    const std::optional<std::vector<uint32_t>> hits =
+        searchCatalogFile(file, wordIndexPath(path), text.c_str());
+    if (!hits) return std::nullopt;
+    const std::vector<uint32_t>& found = *hits;
     if (countOnly) std::printf("%zu\n", found.size());
     for (size_t k = 0; k < found.size() && !countOnly; ++k) {
         const uint32_t r = found[k];
-        DumpRecord record{file.folderPool().data() + records.folders[r],
-                          file.namePool().data() + records.names[r],
-                          file.notePool().data() + records.notes[r], file.time(int32_t(r)),
+        DumpRecord record{file.folderPool().data() + file.folderOffsets()[r],
+                          file.namePool().data() + file.nameOffsets()[r],
+                          file.notePool().data() + file.noteOffsets()[r], file.time(int32_t(r)),
                           file.size(int32_t(r))};
         std::string line = formatDumpLine(record);
         line += '\n';

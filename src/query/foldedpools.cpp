@@ -69,6 +69,11 @@ void FoldedPools::extend(Copy& copy, const char* from, uint32_t used) {
 
 void FoldedPools::refresh(Catalog& catalog) {
     catalog.flushPendingStrings();
+    if (rawNames_) {  // a file's texts were folded: start over
+        rawNames_ = nullptr;
+        namesStartTexts_ = false;
+        epoch_ = UINT64_MAX;
+    }
     // Pools only grow within an epoch; one that shrank was rewritten all the same.
     const bool shrank = catalog.namePool().used < names_.covered ||
                         catalog.folderPool().used < folders_.covered ||
@@ -91,6 +96,8 @@ void FoldedPools::foldAll(std::string_view names, std::string_view folders,
                           std::string_view notes) {
     stopBuild();
     epoch_ = UINT64_MAX;  // whatever a catalog refresh finds next is another text
+    rawNames_ = nullptr;
+    namesStartTexts_ = false;
     for (Copy* copy : {&names_, &folders_, &notes_}) {
         copy->covered = 0;
         copy->index = TrigramIndex{};
@@ -98,6 +105,44 @@ void FoldedPools::foldAll(std::string_view names, std::string_view folders,
     extend(names_, names.data(), static_cast<uint32_t>(names.size()));
     extend(folders_, folders.data(), static_cast<uint32_t>(folders.size()));
     extend(notes_, notes.data(), static_cast<uint32_t>(notes.size()));
+}
+
+void FoldedPools::foldWithIndexes(std::string_view names, std::string_view folders,
+                                  std::string_view notes, TrigramIndex nameIndex,
+                                  TrigramIndex folderIndex, bool namesStartTexts) {
+    foldAll(std::string_view(), folders, notes);
+    const auto size = static_cast<uint32_t>(names.size());
+    if (size_t{size} + 1 > names_.capacity) {
+        names_.bytes = allocateText(size_t{size} + 1);
+        names_.capacity = size_t{size} + 1;
+    }
+    names_.bytes.get()[size] = 0;
+    names_.covered = size;
+    names_.longest = kTextSize - 1;  // not looked at: the most a catalog's text may hold
+    rawNames_ = names.data();
+    namesStartTexts_ = namesStartTexts;
+    foldedBlocks_.assign(size / kLazyBlock / 64 + 1, 0);
+    names_.index = std::move(nameIndex);
+    folders_.index = std::move(folderIndex);
+}
+
+void FoldedPools::prepareNames(uint32_t from, uint32_t to) const {
+    if (!rawNames_) return;
+    const uint64_t end = std::min(to, names_.covered);
+    for (uint64_t block = from / kLazyBlock; block * kLazyBlock < end; ++block) {
+        uint64_t& word = foldedBlocks_[block / 64];
+        const uint64_t bit = uint64_t{1} << (block % 64);
+        if (word & bit) continue;
+        const uint64_t at = block * kLazyBlock;
+        foldAscii(rawNames_ + at, names_.bytes.get() + at,
+                  std::min<uint64_t>(kLazyBlock, names_.covered - at));
+        word |= bit;
+    }
+}
+
+const char* FoldedPools::prepareNameText(uint32_t offset) const {
+    prepareNames(offset, offset + static_cast<uint32_t>(std::strlen(rawNames_ + offset)) + 1);
+    return names_.bytes.get() + offset;
 }
 
 void FoldedPools::finishIndexing() {

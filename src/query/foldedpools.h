@@ -32,6 +32,23 @@ class FoldedPools {
     void refresh(Catalog& catalog);
     // Folds pools that never change (a mapped catalog file), replacing whatever was folded.
     void foldAll(std::string_view names, std::string_view folders, std::string_view notes);
+    // The same with word indexes made for those pools: names are then folded only where a
+    // search reads them (the blocks an index names, the texts of the records it looks at).
+    // `namesStartTexts`: no record names a text from its middle, which spares looking.
+    void foldWithIndexes(std::string_view names, std::string_view folders,
+                         std::string_view notes, TrigramIndex nameIndex,
+                         TrigramIndex folderIndex, bool namesStartTexts);
+    // Makes names[from, to) readable in names(): a no-op unless names are folded on demand.
+    void prepareNames(uint32_t from, uint32_t to) const;
+    // Whether a name text starts at `offset` (read without folding anything).
+    bool startsName(uint32_t offset) const {
+        return offset == 0 || namesStartTexts_ ||
+               (rawNames_ ? rawNames_ : names_.bytes.get())[offset - 1] == 0;
+    }
+    // The folded name text at `offset` (pointing into names()).
+    const char* nameText(uint32_t offset) const {
+        return rawNames_ ? prepareNameText(offset) : names_.bytes.get() + offset;
+    }
     // Offsets are those of the catalog's pools.
     const char* names() const { return names_.bytes.get(); }
     const char* folders() const { return folders_.bytes.get(); }
@@ -75,6 +92,7 @@ class FoldedPools {
         std::future<Built> result;
     };
     static void extend(Copy& copy, const char* pool, uint32_t used);
+    const char* prepareNameText(uint32_t offset) const;
     void takeFinishedBuild(bool wait);
     void startBuildIfDue();
     void stopBuild();
@@ -83,6 +101,12 @@ class FoldedPools {
     Copy names_, folders_, notes_;
     bool keepIndexes_ = false;
     Build build_;
+    // Set while names are folded on demand: the unfolded names, and which blocks of
+    // kLazyBlock bytes are folded already.
+    static constexpr uint32_t kLazyBlock = 4096;
+    const char* rawNames_ = nullptr;
+    bool namesStartTexts_ = false;
+    mutable std::vector<uint64_t> foldedBlocks_;
 };
 
 }  // namespace varnel

@@ -38,16 +38,18 @@ std::string folded(std::string_view text) {
 // only the blocks it names and the unindexed tail are searched.
 class StringHits {
   public:
+    // `lazy`: the pools, when this is their names and those are folded on demand.
     StringHits(const char* pool, uint32_t size, std::string_view word,
-               const TrigramIndex* index = nullptr)
-        : pool_(pool), bits_((size_t{size} + 64) / 64, 0), word_(word) {
+               const TrigramIndex* index = nullptr, const FoldedPools* lazy = nullptr)
+        : pool_(pool), bits_((size_t{size} + 64) / 64, 0), word_(word), lazy_(lazy) {
         if (!index || !index->usable(word)) {
             markRange(0, size);
             return;
         }
-        const uint32_t indexed = index->indexedSize();
+        const uint32_t indexed = std::min(index->indexedSize(), size);
         for (uint32_t block : index->candidateBlocks(word)) {
             const uint64_t from = uint64_t{block} * TrigramIndex::kBlockBytes;
+            if (from >= indexed) break;
             markRange(textStartFrom(static_cast<uint32_t>(from), indexed),
                       textStartFrom(static_cast<uint32_t>(
                                         std::min<uint64_t>(from + TrigramIndex::kBlockBytes, indexed)),
@@ -59,14 +61,22 @@ class StringHits {
     // in files written elsewhere) are searched directly.
     bool contains(uint32_t offset) const {
         if (bits_[offset >> 6] & (uint64_t{1} << (offset & 63))) return true;
-        if (offset == 0 || pool_[offset - 1] == 0) return false;
+        if (offset == 0) return false;
+        if (lazy_) {
+            if (lazy_->startsName(offset)) return false;
+            lazy_->nameText(offset);
+        } else if (pool_[offset - 1] == 0) {
+            return false;
+        }
         return std::string_view(pool_ + offset).find(word_) != std::string_view::npos;
     }
 
   private:
     // The first text that starts at or after `at`: `at` itself or just after a NUL.
     uint32_t textStartFrom(uint32_t at, uint32_t end) const {
-        if (at == 0 || at >= end || pool_[at - 1] == 0) return std::min(at, end);
+        if (at == 0 || at >= end) return std::min(at, end);
+        if (lazy_) lazy_->nameText(at - 1);  // the rest of the text that `at` may lie in
+        if (pool_[at - 1] == 0) return at;
         const void* nul = std::memchr(pool_ + at, 0, end - at);
         return nul ? static_cast<uint32_t>(static_cast<const char*>(nul) - pool_) + 1 : end;
     }
@@ -74,6 +84,7 @@ class StringHits {
 
     // Marks the strings of pool[from, to) that hold the word; `from` starts a string.
     void markRange(uint32_t from, uint32_t to) {
+        if (lazy_) lazy_->prepareNames(from, to + 1);  // the short-word pass reads pool_[to]
         if (word_.size() <= 2) return markShortWord(from, to);
         const char* begin = pool_ + from;
         const char* end = pool_ + to;
@@ -144,6 +155,7 @@ class StringHits {
     const char* pool_;
     std::vector<uint64_t> bits_;
     std::string_view word_;
+    const FoldedPools* lazy_;
 };
 
 // For a word that may run across the end of the folder into the name: per folder offset,
@@ -177,7 +189,7 @@ class WordLocator {
     WordLocator(const FoldedPools& pools, std::string_view word)
         : pools_(pools),
           word_(word),
-          names_(pools.names(), pools.namesSize(), word, &pools.nameIndex()),
+          names_(pools.names(), pools.namesSize(), word, &pools.nameIndex(), &pools),
           folders_(pools.folders(), pools.foldersSize(), word, &pools.folderIndex()) {
         if (word.size() >= 2)
             spans_ = foldersEndingInWordStart(pools.folders(), pools.foldersSize(), word);
@@ -187,7 +199,7 @@ class WordLocator {
         if (spans_.empty()) return false;
         auto span = spans_.find(folderAt);
         if (span == spans_.end()) return false;
-        const char* name = pools_.names() + nameAt;
+        const char* name = pools_.nameText(nameAt);
         for (size_t k = 1; k < 64; ++k)
             if (((span->second >> k) & 1) &&
                 std::strncmp(name, word_.data() + k, word_.size() - k) == 0)
@@ -278,7 +290,7 @@ class AddressSearch {
             bool hit = locator.inFolderOrName(folderAt, nameAt);
             if (hit) {
                 const char* folder = pools_.folders() + folderAt;
-                const char* name = pools_.names() + nameAt;
+                const char* name = pools_.nameText(nameAt);
                 if (folderAt != lastFolderAt) {
                     lastFolderAt = folderAt;
                     folderLength = std::strlen(folder);
@@ -303,7 +315,7 @@ class AddressSearch {
             const uint32_t nameAt = records_.names[r];
             if (!locator.empty() && !locator[0].inFolderOrName(folderAt, nameAt)) continue;
             candidate.assign(pools_.folders() + folderAt);
-            candidate.append(pools_.names() + nameAt);
+            candidate.append(pools_.nameText(nameAt));
             if (pattern.matches(candidate)) hits_.push_back(static_cast<uint32_t>(r));
         }
     }

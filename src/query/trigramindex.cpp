@@ -53,8 +53,7 @@ bool TrigramIndex::wantsRebuild(uint32_t size) const {
 }
 
 TrigramIndex TrigramIndex::build(const char* pool, uint32_t size, const std::atomic<bool>* stop) {
-    TrigramIndex index;
-    if (size < kMinIndexedBytes) return index;
+    if (size < kMinIndexedBytes) return {};
     const uint32_t buckets = bucketCount(size);
     // last[b]: 1 + the last block written to bucket b, 0 for none. Lists are deltas of that.
     std::vector<uint32_t> last(buckets, 0);
@@ -64,11 +63,16 @@ TrigramIndex TrigramIndex::build(const char* pool, uint32_t size, const std::ato
         bytes[b] += static_cast<uint32_t>(varintLength(block + 1 - last[b]));
         last[b] = block + 1;
     });
-    if (!counted) return index;
-    std::vector<uint32_t>& starts = index.starts_;
+    if (!counted) return {};
+    struct Owned {
+        std::vector<uint32_t> starts;
+        std::vector<uint8_t> lists;
+    };
+    auto owned = std::make_shared<Owned>();
+    std::vector<uint32_t>& starts = owned->starts;
     starts.assign(size_t{buckets} + 1, 0);
     for (uint32_t b = 0; b < buckets; ++b) starts[b + 1] = starts[b] + bytes[b];
-    std::vector<uint8_t>& lists = index.lists_;
+    std::vector<uint8_t>& lists = owned->lists;
     lists.assign(starts[buckets], 0);
     std::fill(last.begin(), last.end(), 0);
     std::vector<uint32_t>& cursor = bytes;  // reused: the write position of each list
@@ -80,8 +84,12 @@ TrigramIndex TrigramIndex::build(const char* pool, uint32_t size, const std::ato
         lists[cursor[b]++] = static_cast<uint8_t>(delta);
         last[b] = block + 1;
     });
-    if (!written) return TrigramIndex{};
+    if (!written) return {};
+    TrigramIndex index;
     index.indexed_ = size;
+    index.starts_ = starts;
+    index.lists_ = lists;
+    index.storage_ = std::move(owned);
     return index;
 }
 
@@ -122,8 +130,24 @@ std::vector<uint32_t> TrigramIndex::candidateBlocks(std::string_view word) const
     return blocks;
 }
 
+TrigramIndex TrigramIndex::fromParts(uint32_t indexed, std::span<const uint32_t> starts,
+                                     std::span<const uint8_t> lists,
+                                     std::shared_ptr<const void> storage) {
+    TrigramIndex index;
+    const size_t buckets = starts.empty() ? 0 : starts.size() - 1;
+    if (indexed < kMinIndexedBytes || buckets < 1 || buckets > kBuckets ||
+        !std::has_single_bit(buckets) || starts.front() != 0 || starts.back() != lists.size() ||
+        !std::is_sorted(starts.begin(), starts.end()))
+        return index;
+    index.indexed_ = indexed;
+    index.starts_ = starts;
+    index.lists_ = lists;
+    index.storage_ = std::move(storage);
+    return index;
+}
+
 size_t TrigramIndex::memoryBytes() const {
-    return starts_.capacity() * sizeof(uint32_t) + lists_.capacity();
+    return starts_.size_bytes() + lists_.size_bytes();
 }
 
 }  // namespace varnel

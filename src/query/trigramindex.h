@@ -10,6 +10,8 @@
 // index again when that tail grows past an eighth of what is indexed.
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -39,12 +41,23 @@ class TrigramIndex {
     std::vector<uint32_t> candidateBlocks(std::string_view word) const;
     size_t memoryBytes() const;
 
+    // The stored form: the lists' starts (one more than there are lists, a power of two) and
+    // the lists' bytes.
+    std::span<const uint32_t> listStarts() const { return starts_; }
+    std::span<const uint8_t> listBytes() const { return lists_; }
+    // An index over a stored form that `storage` keeps alive (a mapped file), checked to fit
+    // together; empty when it does not.
+    static TrigramIndex fromParts(uint32_t indexed, std::span<const uint32_t> starts,
+                                  std::span<const uint8_t> lists,
+                                  std::shared_ptr<const void> storage);
+
   private:
     std::vector<uint32_t> blocksOf(uint32_t bucket) const;
 
     uint32_t indexed_ = 0;
-    std::vector<uint32_t> starts_;  // bucket b's list: bytes [starts_[b], starts_[b + 1])
-    std::vector<uint8_t> lists_;
+    std::span<const uint32_t> starts_;  // bucket b's list: bytes [starts_[b], starts_[b + 1])
+    std::span<const uint8_t> lists_;
+    std::shared_ptr<const void> storage_;  // what the two point into
 };
 
 }  // namespace varnel

@@ -44,7 +44,7 @@ TEST(MappedCatalog, ShowsWhatTheReaderReadsAndNothingItRefuses) {
     const std::string good = encoded(catalog);
     MappedCatalog file;
     std::string why;
-    ASSERT_TRUE(file.view(good, why)) << why;
+    ASSERT_TRUE(file.view(good, why) && file.textsFit(why)) << why;
     EXPECT_EQ(mappedRecords(file), *readBack(good));
 
     // The record counts end where the folder pool's length comes, before its first folder.
@@ -65,7 +65,7 @@ TEST(MappedCatalog, ShowsWhatTheReaderReadsAndNothingItRefuses) {
             }
         }
         MappedCatalog damaged;
-        const bool shown = damaged.view(bad, why);
+        const bool shown = damaged.view(bad, why) && damaged.textsFit(why);
         if (round < 20) {
             ASSERT_TRUE(shown) << why;  // the file is sound, the list just empty
         }
@@ -84,7 +84,9 @@ TEST(MappedCatalog, ShowsWhatTheReaderReadsAndNothingItRefuses) {
     const size_t seam = joined.find(std::string(1500, 'n') + '\0' + 'm');
     ASSERT_NE(seam, std::string::npos);
     joined[seam + 1500] = 'n';
-    EXPECT_FALSE(MappedCatalog().view(joined, why));
+    MappedCatalog longNote;
+    EXPECT_TRUE(longNote.view(joined, why));
+    EXPECT_FALSE(longNote.textsFit(why));
     EXPECT_NE(why.find("note pool"), std::string::npos);
     EXPECT_TRUE(readBack(joined));
 }

@@ -1,0 +1,41 @@
+#include "query/filesearch.h"
+
+#include <string>
+
+#include "catalog/catalogmap.h"
+#include "query/foldedpools.h"
+#include "query/search.h"
+#include "query/wordindexfile.h"
+
+namespace varnel {
+
+std::optional<std::vector<uint32_t>> searchCatalogFile(const MappedCatalog& file,
+                                                       const std::string& indexPath,
+                                                       const char* text) {
+    const MasterTexts records{file.count(), file.nameOffsets(), file.folderOffsets(),
+                              file.noteOffsets()};
+    FoldedPools pools;
+    WordIndexes indexes;
+    if (readWordIndexFile(indexPath, file, indexes)) {
+        pools.foldWithIndexes(file.namePool(), file.folderPool(), file.notePool(),
+                              std::move(indexes.names), std::move(indexes.folders),
+                              indexes.namesStartTexts);
+        return findAddressText(records, pools, text);
+    }
+    // The index file vouches for the texts' lengths: it was written after this check.
+    std::string why;
+    if (!file.textsFit(why)) return std::nullopt;
+    pools.foldAll(file.namePool(), file.folderPool(), file.notePool());
+    std::vector<uint32_t> found = findAddressText(records, pools, text);
+    // A catalog that cannot be written beside (a read-only folder) is searched this way each
+    // time; nothing else depends on the index file.
+    indexes.names = TrigramIndex::build(pools.names(), pools.namesSize());
+    indexes.folders = TrigramIndex::build(pools.folders(), pools.foldersSize());
+    indexes.namesStartTexts = true;
+    for (int32_t r = 0; r < records.count && indexes.namesStartTexts; ++r)
+        indexes.namesStartTexts = pools.startsName(records.names[r]);
+    writeWordIndexFile(indexPath, file, indexes);
+    return found;
+}
+
+}  // namespace varnel

@@ -1,0 +1,146 @@
+#include "query/wordindexfile.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "catalog/bytestream.h"
+#include "platform/atomicfile.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr char kMagic[8] = {'V', 'R', 'N', 'L', 'I', 'D', 'X', '1'};
+
+// Against damage, not against intent: eight bytes at a time, multiplied and mixed.
+uint64_t checksum(std::string_view bytes) {
+    uint64_t h = 0x9E3779B97F4A7C15ULL ^ bytes.size();
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        h = (h ^ word) * 0xFF51AFD7ED558CCDULL;
+        h ^= h >> 32;
+    }
+    for (; i < bytes.size(); ++i) h = (h ^ static_cast<unsigned char>(bytes[i])) * 0x100000001B3ULL;
+    return h;
+}
+
+void putU32(std::string& out, uint32_t value) {
+    for (int i = 0; i < 4; ++i) out += static_cast<char>(value >> (8 * i));
+}
+void putU64(std::string& out, uint64_t value) {
+    for (int i = 0; i < 8; ++i) out += static_cast<char>(value >> (8 * i));
+}
+
+void putHead(std::string& out, const MappedCatalog& catalog) {
+    out.append(kMagic, sizeof kMagic);
+    const FileIdentity& id = catalog.identity();
+    for (uint64_t v : {id.size, id.modified, id.changed, id.inode, id.device}) putU64(out, v);
+    putU32(out, static_cast<uint32_t>(catalog.namePool().size()));
+    putU32(out, static_cast<uint32_t>(catalog.folderPool().size()));
+}
+constexpr size_t kHeadBytes = 8 + 5 * 8 + 2 * 4;
+
+size_t padding(size_t bytes) {
+    return (4 - bytes % 4) % 4;
+}
+
+void putIndex(std::string& out, const TrigramIndex& index) {
+    const std::span<const uint32_t> starts = index.listStarts();
+    const std::span<const uint8_t> lists = index.listBytes();
+    putU32(out, index.indexedSize());
+    putU32(out, static_cast<uint32_t>(starts.empty() ? 0 : starts.size() - 1));
+    putU32(out, static_cast<uint32_t>(lists.size()));
+    for (uint32_t s : starts) putU32(out, s);
+    out.append(reinterpret_cast<const char*>(lists.data()), lists.size());
+    out.append(padding(lists.size()), '\0');  // the next starts stay four-byte aligned
+}
+
+// Reads one index in place from the mapped file: `at` (four-byte aligned) moves past it.
+bool readIndex(std::string_view body, size_t& at, uint32_t poolSize,
+               const std::shared_ptr<const void>& storage, TrigramIndex& index) {
+    MemorySource head(body.substr(std::min(at, body.size())));
+    uint32_t indexed, lists, bytes;
+    if (!head.readU32(indexed) || !head.readU32(lists) || !head.readU32(bytes)) return false;
+    at += 12;
+    index = TrigramIndex{};
+    // A pool too small to index is stored without one.
+    if (lists == 0) return indexed == 0 && bytes == 0 && poolSize < TrigramIndex::kMinIndexedBytes;
+    const uint64_t startBytes = (uint64_t{lists} + 1) * 4;
+    if (indexed != poolSize || lists > TrigramIndex::kBuckets ||
+        startBytes + bytes + padding(bytes) > body.size() - at)
+        return false;
+    const std::span<const uint32_t> starts(reinterpret_cast<const uint32_t*>(body.data() + at),
+                                           size_t{lists} + 1);
+    at += startBytes;
+    const std::span<const uint8_t> listBytes(reinterpret_cast<const uint8_t*>(body.data() + at),
+                                             bytes);
+    at += bytes + padding(bytes);
+    index = TrigramIndex::fromParts(indexed, starts, listBytes, storage);
+    return index.indexedSize() == poolSize;
+}
+
+// A regular file mapped read-only, unmapped when the last holder lets go; null for anything
+// else.
+std::shared_ptr<const std::string_view> mapFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    void* map = MAP_FAILED;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+        map = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE,
+                     fd, 0);
+    ::close(fd);
+    if (map == MAP_FAILED) return nullptr;
+    auto* view = new std::string_view(static_cast<const char*>(map), static_cast<size_t>(st.st_size));
+    return std::shared_ptr<const std::string_view>(view, [](const std::string_view* v) {
+        ::munmap(const_cast<char*>(v->data()), v->size());
+        delete v;
+    });
+}
+
+}  // namespace
+
+std::string wordIndexPath(const std::string& catalogPath) {
+    return catalogPath + ".idx";
+}
+
+bool readWordIndexFile(const std::string& path, const MappedCatalog& catalog, WordIndexes& indexes) {
+    if (catalog.identity() == FileIdentity{}) return false;  // not a file: nothing to match
+    const std::shared_ptr<const std::string_view> file = mapFile(path);
+    if (!file || file->size() < kHeadBytes + 4 + 8 || file->size() % 4 != 0) return false;
+    std::string head;
+    putHead(head, catalog);
+    const std::string_view body = file->substr(0, file->size() - 8);
+    uint64_t stored;
+    std::memcpy(&stored, file->data() + body.size(), 8);
+    if (body.substr(0, head.size()) != head || stored != checksum(body)) return false;
+    uint32_t startsTexts;
+    std::memcpy(&startsTexts, body.data() + head.size(), 4);
+    if (startsTexts > 1) return false;
+    indexes.namesStartTexts = startsTexts == 1;
+    size_t at = head.size() + 4;
+    return readIndex(body, at, static_cast<uint32_t>(catalog.namePool().size()), file,
+                     indexes.names) &&
+           readIndex(body, at, static_cast<uint32_t>(catalog.folderPool().size()), file,
+                     indexes.folders) &&
+           at == body.size();
+}
+
+std::string writeWordIndexFile(const std::string& path, const MappedCatalog& catalog,
+                               const WordIndexes& indexes) {
+    std::string out;
+    putHead(out, catalog);
+    putU32(out, indexes.namesStartTexts ? 1 : 0);
+    putIndex(out, indexes.names);
+    putIndex(out, indexes.folders);
+    putU64(out, checksum(out));
+    return writeFileAtomically(path, out);
+}
+
+}  // namespace varnel

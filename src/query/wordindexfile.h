@@ -1,0 +1,33 @@
+#pragma once
+// The word indexes of a catalog file, kept in a file of our own beside it (CATALOG.idx), so
+// that a search from the command line need not index or fold the whole catalog each time.
+// The file names the catalog it was made for (size, times, inode, pool sizes) and ends with a
+// checksum of all it holds; one that does not match in every point, or does not fit
+// together, is not used.
+//
+// Layout, little-endian: "VRNLIDX1"; size, modification and change time (ns), inode and
+// device of the catalog file (u64 each); the name and folder pool sizes (u32 each); 1 when
+// every master record's name starts a text of the name pool, else 0 (u32); then for
+// the names and the folders: indexed bytes, list count, list bytes (u32 each), the list starts
+// (list count + 1 u32), the list bytes; last, a u64 checksum of everything before it.
+#include <string>
+
+#include "catalog/catalogmap.h"
+#include "query/trigramindex.h"
+
+namespace varnel {
+
+std::string wordIndexPath(const std::string& catalogPath);
+
+// Reads the indexes made for `catalog`; false when the file is missing, made for another
+// catalog or damaged.
+struct WordIndexes {
+    TrigramIndex names, folders;
+    bool namesStartTexts = false;  // no master record names a text from its middle
+};
+bool readWordIndexFile(const std::string& path, const MappedCatalog& catalog, WordIndexes& indexes);
+// Writes them atomically; "" or the reason it failed.
+std::string writeWordIndexFile(const std::string& path, const MappedCatalog& catalog,
+                               const WordIndexes& indexes);
+
+}  // namespace varnel

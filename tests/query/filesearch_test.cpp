@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+
+#include "catalog/catalogmap.h"
+#include "catalog/dbformat.h"
+#include "catalog/workspace.h"
+#include "query/filesearch.h"
+#include "query/savedsearch.h"
+#include "query/search.h"
+#include "query/wordindexfile.h"
+#include "remote/ftpnames.h"
+#include "support/catalogbuilder.h"
+#include "support/tempdir.h"
+
+namespace varnel {
+namespace {
+
+void save(Catalog& catalog, const std::string& path) {
+    StringSink sink;
+    ASSERT_TRUE(encodeCatalog(catalog, "", sink));
+    // A new file renamed into place, as a save does.
+    test::writeFile(path + ".new", sink.bytes);
+    ASSERT_EQ(std::rename((path + ".new").c_str(), path.c_str()), 0);
+}
+
+// The search over the mapped file finds what the window's search finds on the same catalog:
+// without an index file (which it then writes), with it (names folded only where read), and
+// with one that is damaged or was made before the catalog changed (never used, written anew).
+TEST(FileSearch, AgreesWithTheWindowsSearchWithAndWithoutItsIndexFile) {
+    test::TempDir dir;
+    const std::string path = dir.file("c.fdb"), index = wordIndexPath(path);
+    Catalog catalog;
+    std::vector<test::Rec> records = test::randomRecords(3, 5000, 400);
+    records[17].name = "Mid-\xc3\xa9t\xc3\xa9";
+    for (size_t r = 0; r < records.size(); r += 2) records[r].name += "-Common";  // in every block
+    test::appendRecords(catalog, kMasterList, records);
+    Settings settings;
+    SavedSearchList searches(settings.savedSearchCount, settings.savedSearchBlock);
+    CatalogSearch search(catalog, searches);
+    auto inWindow = [&](const std::string& text) {
+        const int list = catalog.allocTempList(1);
+        search.patternFill(list, text.c_str());
+        std::vector<uint32_t> out;
+        for (int32_t i = 0; i < catalog.recordCount(list); ++i)
+            out.push_back(catalog.masterIndex(list, i));
+        catalog.releaseTempList(0);
+        return out;
+    };
+    std::mt19937 rng(2);
+    std::vector<std::string> texts = {"a", "\xc3\xa9", "zq", "mid-\xc3\xa9t", "common", "*.x*", "*a?b*",
+                                      records[5].folder};
+    for (int k = 0; k < 40; ++k) {
+        const test::Rec& r = records[rng() % records.size()];
+        const std::string whole = r.folder + r.name;
+        const std::string word = whole.substr(rng() % (whole.size() - 1), 3 + rng() % 6);
+        if (word.find_first_of("*?") == std::string::npos && !IsFolderName(word.c_str()) &&
+            !IsFtpName(word.c_str()))
+            texts.push_back(word);
+    }
+    auto checkAll = [&](const char* when) {
+        MappedCatalog file;
+        std::string why;
+        ASSERT_TRUE(file.open(path, why)) << why;
+        for (const std::string& text : texts) {
+            const auto found = searchCatalogFile(file, index, text.c_str());
+            ASSERT_TRUE(found);
+            ASSERT_EQ(*found, inWindow(text)) << when << ": \"" << text << "\"";
+        }
+        WordIndexes written;
+        EXPECT_TRUE(readWordIndexFile(index, file, written)) << when;
+        EXPECT_TRUE(written.namesStartTexts);
+    };
+
+    save(catalog, path);
+    checkAll("no index file yet");
+    checkAll("with the index file");
+    std::string damaged = test::readFile(index);
+    damaged[damaged.size() / 2] ^= 0x20;
+    test::writeFile(index, damaged);
+    checkAll("damaged index file");
+    const std::string before = test::readFile(index);
+    test::appendRecord(catalog, kMasterList, {"/new/", "zq-latest", "", 1, 1});
+    save(catalog, path);
+    checkAll("catalog saved after the index file");
+    EXPECT_NE(test::readFile(index), before);
+}
+
+}  // namespace
+}  // namespace varnel
