@@ -113,34 +113,51 @@ std::string wordIndexPath(const std::string& catalogPath) {
 bool readWordIndexFile(const std::string& path, const MappedCatalog& catalog, WordIndexes& indexes) {
     if (catalog.identity() == FileIdentity{}) return false;  // not a file: nothing to match
     const std::shared_ptr<const std::string_view> file = mapFile(path);
-    if (!file || file->size() < kHeadBytes + 4 + 8 || file->size() % 4 != 0) return false;
+    return file && readWordIndexes(*file, file, catalog, indexes);
+}
+
+bool readWordIndexes(std::string_view bytes, const std::shared_ptr<const void>& storage,
+                     const MappedCatalog& catalog, WordIndexes& indexes) {
+    if (bytes.size() < kHeadBytes + 4 + 8 || bytes.size() % 4 != 0 ||
+        reinterpret_cast<uintptr_t>(bytes.data()) % 4 != 0)
+        return false;
     std::string head;
     putHead(head, catalog);
-    const std::string_view body = file->substr(0, file->size() - 8);
+    const std::string_view body = bytes.substr(0, bytes.size() - 8);
     uint64_t stored;
-    std::memcpy(&stored, file->data() + body.size(), 8);
+    std::memcpy(&stored, bytes.data() + body.size(), 8);
     if (body.substr(0, head.size()) != head || stored != checksum(body)) return false;
     uint32_t startsTexts;
     std::memcpy(&startsTexts, body.data() + head.size(), 4);
     if (startsTexts > 1) return false;
     indexes.namesStartTexts = startsTexts == 1;
     size_t at = head.size() + 4;
-    return readIndex(body, at, static_cast<uint32_t>(catalog.namePool().size()), file,
+    return readIndex(body, at, static_cast<uint32_t>(catalog.namePool().size()), storage,
                      indexes.names) &&
-           readIndex(body, at, static_cast<uint32_t>(catalog.folderPool().size()), file,
+           readIndex(body, at, static_cast<uint32_t>(catalog.folderPool().size()), storage,
                      indexes.folders) &&
            at == body.size();
 }
 
-std::string writeWordIndexFile(const std::string& path, const MappedCatalog& catalog,
-                               const WordIndexes& indexes) {
+std::string wordIndexParts(const WordIndexes& indexes) {
     std::string out;
-    putHead(out, catalog);
     putU32(out, indexes.namesStartTexts ? 1 : 0);
     putIndex(out, indexes.names);
     putIndex(out, indexes.folders);
+    return out;
+}
+
+std::string sealWordIndexes(const MappedCatalog& catalog, std::string_view parts) {
+    std::string out;
+    putHead(out, catalog);
+    out.append(parts);
     putU64(out, checksum(out));
-    return writeFileAtomically(path, out);
+    return out;
+}
+
+std::string writeWordIndexFile(const std::string& path, const MappedCatalog& catalog,
+                               const WordIndexes& indexes) {
+    return writeFileAtomically(path, sealWordIndexes(catalog, wordIndexParts(indexes)));
 }
 
 }  // namespace varnel

@@ -10,7 +10,9 @@
 // every master record's name starts a text of the name pool, else 0 (u32); then for
 // the names and the folders: indexed bytes, list count, list bytes (u32 each), the list starts
 // (list count + 1 u32), the list bytes; last, a u64 checksum of everything before it.
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "catalog/catalogmap.h"
 #include "query/trigramindex.h"
@@ -26,6 +28,12 @@ struct WordIndexes {
     bool namesStartTexts = false;  // no master record names a text from its middle
 };
 bool readWordIndexFile(const std::string& path, const MappedCatalog& catalog, WordIndexes& indexes);
+// The same over the file's bytes (four-byte aligned), which `storage` keeps alive.
+bool readWordIndexes(std::string_view bytes, const std::shared_ptr<const void>& storage,
+                     const MappedCatalog& catalog, WordIndexes& indexes);
+// The file's bytes in two steps: what follows the head, then head, that and the checksum.
+std::string wordIndexParts(const WordIndexes& indexes);
+std::string sealWordIndexes(const MappedCatalog& catalog, std::string_view parts);
 // Writes them atomically; "" or the reason it failed.
 std::string writeWordIndexFile(const std::string& path, const MappedCatalog& catalog,
                                const WordIndexes& indexes);
