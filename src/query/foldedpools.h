@@ -4,9 +4,9 @@
 // are folded on the next refresh; a rewritten pool is folded again whole.
 //
 // Where asked to, the folded names and folders also get trigram indexes, built on a thread
-// of their own from a snapshot of the folded texts (never from the catalog), so that no
-// search waits for them: until one is ready, and for texts appended after it, searches read
-// the texts directly.
+// of their own from the folded texts (never from the catalog), so that no search waits for
+// them: until one is ready, and for texts appended after it, searches read the texts
+// directly.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
