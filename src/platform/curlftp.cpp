@@ -2,13 +2,12 @@
 // handle: the multi handle keeps the control connection alive between operations, and
 // driving it ourselves turns libcurl's callbacks into the pull-style reads and writes the
 // copy engine wants, with a cancel check between network waits.
-#include <curl/curl.h>
 
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <mutex>
 
+#include "platform/curlapi.h"
 #include "platform/filetime.h"
 #include "platform/ftpclient.h"
 #include "platform/ftplisting.h"
@@ -16,6 +15,11 @@
 namespace varnel {
 
 namespace {
+
+// The loaded library; connect() has made sure it is there before any connection exists.
+const CurlApi& curl() {
+    return *loadCurl();
+}
 
 // Bytes gathered before they go to the server, and at most held back from the reader: every
 // batch costs a pause and a resume of the transfer, so they are large.
@@ -59,13 +63,13 @@ class CurlFtpConnection : public FtpConnection {
   public:
     CurlFtpConnection(std::string host, FtpLogin login)
         : host_(std::move(host)), login_(std::move(login)) {
-        easy_ = curl_easy_init();
-        multi_ = curl_multi_init();
+        easy_ = curl().easy_init();
+        multi_ = curl().multi_init();
     }
     ~CurlFtpConnection() override {
         endTransfer();
-        if (easy_) curl_easy_cleanup(easy_);
-        if (multi_) curl_multi_cleanup(multi_);
+        if (easy_) curl().easy_cleanup(easy_);
+        if (multi_) curl().multi_cleanup(multi_);
     }
 
     bool valid() const { return easy_ && multi_; }
@@ -91,7 +95,7 @@ class CurlFtpConnection : public FtpConnection {
     // Logs in and learns what the server offers.
     bool logIn() {
         prepare(baseUrl());
-        curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+        curl().easy_setopt(easy_, CURLOPT_NOBODY, 1L);
         features_.clear();
         collectingFeatures_ = true;
         bool ok = runCommands({"*FEAT"});
@@ -101,7 +105,7 @@ class CurlFtpConnection : public FtpConnection {
         if (hasFeature("UTF8")) {
             // Names are bytes to us; this only asks the server not to translate them.
             prepare(baseUrl());
-            curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+            curl().easy_setopt(easy_, CURLOPT_NOBODY, 1L);
             return runCommands({"*OPTS UTF8 ON"});
         }
         return true;
@@ -117,7 +121,7 @@ class CurlFtpConnection : public FtpConnection {
         std::string folder(folderPath);
         if (folder.back() != '/') folder.push_back('/');
         prepare(urlOf(folder));
-        if (mlsd_) curl_easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, "MLSD");
+        if (mlsd_) curl().easy_setopt(easy_, CURLOPT_CUSTOMREQUEST, "MLSD");
         collectWhole_ = true;
         bool ok = perform();
         collectWhole_ = false;
@@ -141,7 +145,7 @@ class CurlFtpConnection : public FtpConnection {
     bool isFolder(const std::string& path) {
         if (!isSendableServerPath(path)) return false;
         prepare(urlOf(path + "/"));
-        curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+        curl().easy_setopt(easy_, CURLOPT_NOBODY, 1L);
         const bool ok = perform();
         errorText_.clear();
         return ok;
@@ -154,9 +158,9 @@ class CurlFtpConnection : public FtpConnection {
         }
         prepare(urlOf(path));
         if (access == FtpAccess::Write) {
-            curl_easy_setopt(easy_, CURLOPT_UPLOAD, 1L);
-            curl_easy_setopt(easy_, CURLOPT_READFUNCTION, &CurlFtpConnection::onSend);
-            curl_easy_setopt(easy_, CURLOPT_READDATA, this);
+            curl().easy_setopt(easy_, CURLOPT_UPLOAD, 1L);
+            curl().easy_setopt(easy_, CURLOPT_READFUNCTION, &CurlFtpConnection::onSend);
+            curl().easy_setopt(easy_, CURLOPT_READDATA, this);
         }
         beginTransfer();
         // Open means the server accepted the RETR or STOR: data flows, or the file ended.
@@ -171,14 +175,14 @@ class CurlFtpConnection : public FtpConnection {
     bool remove(std::string_view path) override {
         if (!checkPath(path)) return false;
         prepare(baseUrl());
-        curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+        curl().easy_setopt(easy_, CURLOPT_NOBODY, 1L);
         return runCommands({"DELE " + std::string(path)});
     }
 
     bool rename(std::string_view from, std::string_view to) override {
         if (!checkPath(from) || !checkPath(to)) return false;
         prepare(baseUrl());
-        curl_easy_setopt(easy_, CURLOPT_NOBODY, 1L);
+        curl().easy_setopt(easy_, CURLOPT_NOBODY, 1L);
         return runCommands({"RNFR " + std::string(from), "RNTO " + std::string(to)});
     }
 
@@ -201,7 +205,7 @@ class CurlFtpConnection : public FtpConnection {
             }
             if (receivePaused_) {
                 receivePaused_ = false;
-                curl_easy_pause(easy_, CURLPAUSE_CONT);
+                curl().easy_pause(easy_, CURLPAUSE_CONT);
             }
             pump(
                 [&] { return incoming_.size() - incomingPos_ >= size - filled || receivePaused_; });
@@ -230,7 +234,7 @@ class CurlFtpConnection : public FtpConnection {
 
     int64_t announcedSize() const {
         curl_off_t length = -1;
-        if (curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK)
+        if (curl().easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK)
             return -1;
         return length >= 0 ? static_cast<int64_t>(length) : -1;
     }
@@ -247,9 +251,9 @@ class CurlFtpConnection : public FtpConnection {
             size_t slash = path.find('/');
             std::string_view segment = path.substr(0, slash);
             char* escaped =
-                curl_easy_escape(easy_, segment.data(), static_cast<int>(segment.size()));
+                curl().easy_escape(easy_, segment.data(), static_cast<int>(segment.size()));
             if (escaped) url += escaped;
-            curl_free(escaped);
+            curl().free(escaped);
             if (slash == std::string_view::npos) break;
             url += '/';
             path.remove_prefix(slash + 1);
@@ -268,41 +272,41 @@ class CurlFtpConnection : public FtpConnection {
 
     // Fresh options for the next operation; the connection itself stays open.
     void prepare(const std::string& url) {
-        curl_easy_reset(easy_);
+        curl().easy_reset(easy_);
         errorBuffer_[0] = '\0';
         errorText_.clear();
         lastErrorReply_.clear();
-        curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "ftp");
-        curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
-        curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, 20L);
-        curl_easy_setopt(easy_, CURLOPT_SERVER_RESPONSE_TIMEOUT, 60L);
+        curl().easy_setopt(easy_, CURLOPT_URL, url.c_str());
+        curl().easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "ftp");
+        curl().easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
+        curl().easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
+        curl().easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT, 20L);
+        curl().easy_setopt(easy_, CURLOPT_SERVER_RESPONSE_TIMEOUT, 60L);
         // A server that sends nothing for a minute has gone.
-        curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, 60L);
-        curl_easy_setopt(easy_, CURLOPT_TCP_KEEPALIVE, 1L);
-        curl_easy_setopt(easy_, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
-        curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, kCurlBufferSize);
-        curl_easy_setopt(easy_, CURLOPT_UPLOAD_BUFFERSIZE, kCurlBufferSize);
-        curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlFtpConnection::onReply);
-        curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
-        curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlFtpConnection::onReceive);
-        curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
+        curl().easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl().easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, 60L);
+        curl().easy_setopt(easy_, CURLOPT_TCP_KEEPALIVE, 1L);
+        curl().easy_setopt(easy_, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_SINGLECWD));
+        curl().easy_setopt(easy_, CURLOPT_BUFFERSIZE, kCurlBufferSize);
+        curl().easy_setopt(easy_, CURLOPT_UPLOAD_BUFFERSIZE, kCurlBufferSize);
+        curl().easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlFtpConnection::onReply);
+        curl().easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+        curl().easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlFtpConnection::onReceive);
+        curl().easy_setopt(easy_, CURLOPT_WRITEDATA, this);
         if (!login_.anonymous) {
-            curl_easy_setopt(easy_, CURLOPT_USERNAME, login_.user.c_str());
-            curl_easy_setopt(easy_, CURLOPT_PASSWORD, login_.password.c_str());
+            curl().easy_setopt(easy_, CURLOPT_USERNAME, login_.user.c_str());
+            curl().easy_setopt(easy_, CURLOPT_PASSWORD, login_.password.c_str());
         }
     }
 
     // Quote commands run after the login and before any change of folder.
     bool runCommands(std::initializer_list<std::string> commands) {
         curl_slist* list = nullptr;
-        for (const std::string& command : commands) list = curl_slist_append(list, command.c_str());
-        curl_easy_setopt(easy_, CURLOPT_QUOTE, list);
+        for (const std::string& command : commands) list = curl().slist_append(list, command.c_str());
+        curl().easy_setopt(easy_, CURLOPT_QUOTE, list);
         bool ok = perform();
-        curl_easy_setopt(easy_, CURLOPT_QUOTE, nullptr);
-        curl_slist_free_all(list);
+        curl().easy_setopt(easy_, CURLOPT_QUOTE, nullptr);
+        curl().slist_free_all(list);
         return ok;
     }
 
@@ -322,12 +326,12 @@ class CurlFtpConnection : public FtpConnection {
         outgoing_.clear();
         outgoingPos_ = 0;
         receivePaused_ = sendPaused_ = sendStarted_ = sendEnd_ = false;
-        added_ = curl_multi_add_handle(multi_, easy_) == CURLM_OK;
+        added_ = curl().multi_add_handle(multi_, easy_) == CURLM_OK;
         if (!added_) finishWith(CURLE_OUT_OF_MEMORY);
     }
 
     void endTransfer() {
-        if (added_) curl_multi_remove_handle(multi_, easy_);
+        if (added_) curl().multi_remove_handle(multi_, easy_);
         added_ = false;
     }
 
@@ -335,7 +339,7 @@ class CurlFtpConnection : public FtpConnection {
         done_ = true;
         result_ = result;
         if (result == CURLE_OK) return;
-        std::string text = errorBuffer_[0] ? errorBuffer_ : curl_easy_strerror(result);
+        std::string text = errorBuffer_[0] ? errorBuffer_ : curl().easy_strerror(result);
         if (result == CURLE_ABORTED_BY_CALLBACK) text = "Cancelled.";
         if (!lastErrorReply_.empty()) text += " (the server said: " + lastErrorReply_ + ")";
         if (errorText_.empty()) errorText_ = text;
@@ -345,9 +349,9 @@ class CurlFtpConnection : public FtpConnection {
     void pump(const std::function<bool()>& ready) {
         while (!done_) {
             int running = 0;
-            CURLMcode code = curl_multi_perform(multi_, &running);
+            CURLMcode code = curl().multi_perform(multi_, &running);
             int left = 0;
-            while (CURLMsg* message = curl_multi_info_read(multi_, &left))
+            while (CURLMsg* message = curl().multi_info_read(multi_, &left))
                 if (message->msg == CURLMSG_DONE) finishWith(message->data.result);
             if (done_) return;
             if (code != CURLM_OK) {
@@ -360,7 +364,7 @@ class CurlFtpConnection : public FtpConnection {
                 endTransfer();
                 return;
             }
-            curl_multi_poll(multi_, nullptr, 0, 100, nullptr);
+            curl().multi_poll(multi_, nullptr, 0, 100, nullptr);
         }
     }
 
@@ -368,7 +372,7 @@ class CurlFtpConnection : public FtpConnection {
         while (!done_ && (outgoingPos_ < outgoing_.size() || sendEnd_)) {
             if (sendPaused_) {
                 sendPaused_ = false;
-                curl_easy_pause(easy_, CURLPAUSE_CONT);
+                curl().easy_pause(easy_, CURLPAUSE_CONT);
             }
             pump([&] { return sendPaused_; });
             if (sendPaused_ && outgoingPos_ == outgoing_.size() && !sendEnd_) break;
@@ -486,15 +490,15 @@ bool CurlFtpFile::close() {
 
 class CurlFtpClient : public FtpClient {
   public:
-    CurlFtpClient() {
-        static std::once_flag once;
-        std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-    }
-
     std::unique_ptr<FtpConnection> connect(const std::string& host, const FtpLogin& login,
                                            FtpConnectError& error,
                                            const std::atomic<bool>* cancel) override {
         error = FtpConnectError{};
+        std::string why;
+        if (!loadCurl(&why)) {
+            error = {FtpConnectError::Kind::Other, why};
+            return nullptr;
+        }
         if (!isPlainHost(host)) {
             // "user:password@host" must not show the password.
             const size_t at = host.rfind('@');
