@@ -1,10 +1,5 @@
 #include "catalog/catalogmap.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
 #include <memory>
 
@@ -22,40 +17,15 @@ bool failWith(std::string& why, std::string text) {
 
 }  // namespace
 
-MappedCatalog::~MappedCatalog() {
-    if (mapped_) ::munmap(const_cast<char*>(mapped_), mappedLength_);
-}
-
 bool MappedCatalog::open(const std::string& path, std::string& why) {
-    // Non-blocking and regular files only, as the reader: a FIFO is refused, not waited on.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return failWith(why, "cannot open " + path);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) {
-        ::close(fd);
-        return failWith(why, path + " is empty or not a file");
-    }
-    void* map = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ,
-                       MAP_PRIVATE | MAP_POPULATE, fd, 0);
-    ::close(fd);
-    if (map == MAP_FAILED) return failWith(why, "cannot map " + path);
-    mapped_ = static_cast<const char*>(map);
-    mappedLength_ = static_cast<size_t>(st.st_size);
-    auto nanoseconds = [](const timespec& t) {
-        return static_cast<uint64_t>(t.tv_sec) * 1000000000u + static_cast<uint64_t>(t.tv_nsec);
-    };
-    if (view(std::string_view(mapped_, mappedLength_), why)) {
-        identity_ = {static_cast<uint64_t>(st.st_size), nanoseconds(st.st_mtim),
-                     nanoseconds(st.st_ctim), static_cast<uint64_t>(st.st_ino),
-                     static_cast<uint64_t>(st.st_dev)};
-        return true;
-    }
-    why = path + ": " + why;
+    file_ = mapFile(path, &why);
+    if (file_ && view(file_->bytes, why)) return true;
+    if (file_) why = path + ": " + why;
+    file_ = nullptr;
     return false;
 }
 
 bool MappedCatalog::view(std::string_view file, std::string& why) {
-    identity_ = {};
     bytes_ = file.data();
     length_ = file.size();
     count_ = 0;

@@ -7,27 +7,17 @@
 // index file made for this very file after that check.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "catalog/dbformat.h"
+#include "platform/mappedfile.h"
 
 namespace varnel {
 
-// What tells one catalog file from another, or from itself before a save: a save renames a
-// new file into place (another inode), and any write moves the change time.
-struct FileIdentity {
-    uint64_t size = 0, modified = 0, changed = 0, inode = 0, device = 0;  // times in ns
-    bool operator==(const FileIdentity&) const = default;
-};
-
 class MappedCatalog {
   public:
-    MappedCatalog() = default;
-    MappedCatalog(const MappedCatalog&) = delete;
-    MappedCatalog& operator=(const MappedCatalog&) = delete;
-    ~MappedCatalog();
-
     // Maps and checks `path` (a regular file only). False with the reason, in the reader's
     // words ("PATH: ..." when the file is there but is no catalog).
     bool open(const std::string& path, std::string& why);
@@ -38,7 +28,7 @@ class MappedCatalog {
 
     int32_t count() const { return count_; }  // master records
     // The mapped file's identity (all zero after view()).
-    const FileIdentity& identity() const { return identity_; }
+    FileIdentity identity() const { return file_ ? file_->identity : FileIdentity{}; }
     // The master list's text offsets, one per record; every one inside its pool.
     const uint32_t* nameOffsets() const { return column(0); }
     const uint32_t* noteOffsets() const { return column(1); }
@@ -55,14 +45,12 @@ class MappedCatalog {
         return reinterpret_cast<const uint32_t*>(bytes_ + masterAt_[c]);
     }
 
-    const char* mapped_ = nullptr;  // what open mapped, unmapped at the end
-    size_t mappedLength_ = 0;
+    std::shared_ptr<const MappedFile> file_;  // what open mapped
     const char* bytes_ = nullptr;
     size_t length_ = 0;
     int32_t count_ = 0;
     std::array<size_t, kColumnCount> masterAt_{};  // file offset of each column's master segment
     std::array<std::string_view, 3> pools_;         // folder, name, note: the file's order
-    FileIdentity identity_;
 };
 
 }  // namespace varnel

@@ -85,12 +85,7 @@ TrigramIndex TrigramIndex::build(const char* pool, uint32_t size, const std::ato
         last[b] = block + 1;
     });
     if (!written) return {};
-    TrigramIndex index;
-    index.indexed_ = size;
-    index.starts_ = starts;
-    index.lists_ = lists;
-    index.storage_ = std::move(owned);
-    return index;
+    return fromParts(size, starts, lists, std::move(owned));
 }
 
 std::vector<uint32_t> TrigramIndex::blocksOf(uint32_t bucket) const {

@@ -1,14 +1,10 @@
 #include "query/wordindexfile.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
 
 #include "catalog/bytestream.h"
 #include "platform/atomicfile.h"
+#include "platform/mappedfile.h"
 
 namespace varnel {
 
@@ -85,25 +81,6 @@ bool readIndex(std::string_view body, size_t& at, uint32_t poolSize,
     return index.indexedSize() == poolSize;
 }
 
-// A regular file mapped read-only, unmapped when the last holder lets go; null for anything
-// else.
-std::shared_ptr<const std::string_view> mapFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return nullptr;
-    struct stat st {};
-    void* map = MAP_FAILED;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-        map = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE,
-                     fd, 0);
-    ::close(fd);
-    if (map == MAP_FAILED) return nullptr;
-    auto* view = new std::string_view(static_cast<const char*>(map), static_cast<size_t>(st.st_size));
-    return std::shared_ptr<const std::string_view>(view, [](const std::string_view* v) {
-        ::munmap(const_cast<char*>(v->data()), v->size());
-        delete v;
-    });
-}
-
 }  // namespace
 
 std::string wordIndexPath(const std::string& catalogPath) {
@@ -112,8 +89,8 @@ std::string wordIndexPath(const std::string& catalogPath) {
 
 bool readWordIndexFile(const std::string& path, const MappedCatalog& catalog, WordIndexes& indexes) {
     if (catalog.identity() == FileIdentity{}) return false;  // not a file: nothing to match
-    const std::shared_ptr<const std::string_view> file = mapFile(path);
-    return file && readWordIndexes(*file, file, catalog, indexes);
+    const std::shared_ptr<const MappedFile> file = mapFile(path);
+    return file && readWordIndexes(file->bytes, file, catalog, indexes);
 }
 
 bool readWordIndexes(std::string_view bytes, const std::shared_ptr<const void>& storage,
