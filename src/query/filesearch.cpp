@@ -1,5 +1,6 @@
 #include "query/filesearch.h"
 
+#include <algorithm>
 #include <string>
 
 #include "catalog/catalogmap.h"
@@ -12,14 +13,15 @@ namespace varnel {
 std::optional<std::vector<uint32_t>> searchCatalogFile(const MappedCatalog& file,
                                                        const std::string& indexPath,
                                                        const char* text) {
-    const MasterTexts records{file.count(), file.nameOffsets(), file.folderOffsets(),
-                              file.noteOffsets()};
+    MasterTexts records{file.count(), file.nameOffsets(), file.folderOffsets(),
+                        file.noteOffsets()};
     FoldedPools pools;
     WordIndexes indexes;
     if (readWordIndexFile(indexPath, file, indexes)) {
         pools.foldWithIndexes(file.namePool(), file.folderPool(), file.notePool(),
                               std::move(indexes.names), std::move(indexes.folders),
                               indexes.namesStartTexts);
+        records.ascending = indexes.ascending;
         return findAddressText(records, pools, text);
     }
     // The index file vouches for the texts' lengths: it was written after this check.
@@ -29,11 +31,14 @@ std::optional<std::vector<uint32_t>> searchCatalogFile(const MappedCatalog& file
     std::vector<uint32_t> found = findAddressText(records, pools, text);
     // A catalog that cannot be written beside (a read-only folder) is searched this way each
     // time; nothing else depends on the index file.
-    indexes.names = TrigramIndex::build(pools.names(), pools.namesSize());
-    indexes.folders = TrigramIndex::build(pools.folders(), pools.foldersSize());
+    indexes.names = TrigramIndex::build(pools.names().bytes(), pools.names().size());
+    indexes.folders = TrigramIndex::build(pools.folders().bytes(), pools.folders().size());
     indexes.namesStartTexts = true;
     for (int32_t r = 0; r < records.count && indexes.namesStartTexts; ++r)
-        indexes.namesStartTexts = pools.startsName(records.names[r]);
+        indexes.namesStartTexts = pools.names().startsText(records.names[r]);
+    const auto count = static_cast<size_t>(records.count);
+    indexes.ascending = std::is_sorted(records.names, records.names + count) &&
+                        std::is_sorted(records.folders, records.folders + count);
     writeWordIndexFile(indexPath, file, indexes);
     return found;
 }

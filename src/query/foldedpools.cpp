@@ -42,52 +42,77 @@ uint32_t foldAscii(const char* in, char* out, size_t n) {
 }
 
 // Room for `size` bytes, in huge pages where big (see adviseHugePages).
-FoldedPools::Buffer allocateText(size_t size) {
+FoldedText::Buffer allocateText(size_t size) {
     char* bytes = static_cast<char*>(std::malloc(size));
     if (!bytes) throw std::bad_alloc();
     adviseHugePages(bytes, size);
-    return FoldedPools::Buffer(bytes, [](char* p) { std::free(p); });
+    return FoldedText::Buffer(bytes, [](char* p) { std::free(p); });
 }
 
 }  // namespace
 
-void FoldedPools::extend(Copy& copy, const char* from, uint32_t used) {
-    if (copy.covered == 0) copy.longest = 0;
-    if (size_t{used} + 1 > copy.capacity) {
-        const size_t capacity = std::max(size_t{used} + 1, copy.capacity * 2);
+void FoldedText::reset() {
+    covered_ = 0;
+    index_ = TrigramIndex{};
+    raw_ = nullptr;
+    allStartTexts_ = false;
+}
+
+void FoldedText::extend(const char* from, uint32_t used) {
+    if (raw_) reset();  // what was folded on demand is no copy to append to
+    if (covered_ == 0) longest_ = 0;
+    if (size_t{used} + 1 > capacity_) {
+        const size_t capacity = std::max(size_t{used} + 1, capacity_ * 2);
         Buffer bytes = allocateText(capacity);
-        if (copy.covered > 0) std::memcpy(bytes.get(), copy.bytes.get(), copy.covered);
-        copy.bytes = std::move(bytes);
-        copy.capacity = capacity;
+        if (covered_ > 0) std::memcpy(bytes.get(), bytes_.get(), covered_);
+        bytes_ = std::move(bytes);
+        capacity_ = capacity;
     }
-    const uint32_t bound =
-        foldAscii(from + copy.covered, copy.bytes.get() + copy.covered, used - copy.covered);
-    copy.longest = std::max(copy.longest, bound);
-    copy.bytes.get()[used] = 0;
-    copy.covered = used;
+    const uint32_t bound = foldAscii(from + covered_, bytes_.get() + covered_, used - covered_);
+    longest_ = std::max(longest_, bound);
+    bytes_.get()[used] = 0;
+    covered_ = used;
+}
+
+void FoldedText::foldOnDemand(std::string_view pool, bool allStartTexts) {
+    reset();
+    covered_ = static_cast<uint32_t>(pool.size());
+    longest_ = kTextSize - 1;  // not looked at: the most a catalog's text may hold
+    raw_ = pool.data();
+    allStartTexts_ = allStartTexts;
+}
+
+const char* FoldedText::foldRange(uint32_t from, uint32_t to) const {
+    // The pool's own bytes end at covered_: past them, the NUL that closes a folded copy.
+    const uint32_t stored = std::min(to + 1, covered_) - from;
+    rangeScratch_.resize(size_t{to} - from + 1);
+    foldAscii(raw_ + from, rangeScratch_.data(), stored);
+    if (stored <= to - from) rangeScratch_[stored] = 0;
+    return rangeScratch_.data();
+}
+
+const char* FoldedText::foldText(uint32_t offset) const {
+    const size_t length = std::strlen(raw_ + offset);  // the pool ends with a NUL
+    textScratch_.resize(length);
+    foldAscii(raw_ + offset, textScratch_.data(), length);
+    return textScratch_.c_str();
 }
 
 void FoldedPools::refresh(Catalog& catalog) {
     catalog.flushPendingStrings();
-    if (rawNames_) {  // a file's texts were folded: start over
-        rawNames_ = nullptr;
-        namesStartTexts_ = false;
-        epoch_ = UINT64_MAX;
-    }
+    if (names_.raw_) epoch_ = UINT64_MAX;  // a file's texts were folded: start over
     // Pools only grow within an epoch; one that shrank was rewritten all the same.
-    const bool shrank = catalog.namePool().used < names_.covered ||
-                        catalog.folderPool().used < folders_.covered ||
-                        catalog.notePool().used < notes_.covered;
+    const bool shrank = catalog.namePool().used < names_.covered_ ||
+                        catalog.folderPool().used < folders_.covered_ ||
+                        catalog.notePool().used < notes_.covered_;
     if (epoch_ != catalog.textEpoch() || shrank) {
         epoch_ = catalog.textEpoch();
-        names_.covered = folders_.covered = notes_.covered = 0;
-        names_.index = TrigramIndex{};
-        folders_.index = TrigramIndex{};
         stopBuild();
+        for (FoldedText* text : {&names_, &folders_, &notes_}) text->reset();
     }
-    extend(names_, catalog.namePool().bytes.get(), catalog.namePool().used);
-    extend(folders_, catalog.folderPool().bytes.get(), catalog.folderPool().used);
-    extend(notes_, catalog.notePool().bytes.get(), catalog.notePool().used);
+    names_.extend(catalog.namePool().bytes.get(), catalog.namePool().used);
+    folders_.extend(catalog.folderPool().bytes.get(), catalog.folderPool().used);
+    notes_.extend(catalog.notePool().bytes.get(), catalog.notePool().used);
     takeFinishedBuild(false);
     startBuildIfDue();
 }
@@ -96,53 +121,20 @@ void FoldedPools::foldAll(std::string_view names, std::string_view folders,
                           std::string_view notes) {
     stopBuild();
     epoch_ = UINT64_MAX;  // whatever a catalog refresh finds next is another text
-    rawNames_ = nullptr;
-    namesStartTexts_ = false;
-    for (Copy* copy : {&names_, &folders_, &notes_}) {
-        copy->covered = 0;
-        copy->index = TrigramIndex{};
-    }
-    extend(names_, names.data(), static_cast<uint32_t>(names.size()));
-    extend(folders_, folders.data(), static_cast<uint32_t>(folders.size()));
-    extend(notes_, notes.data(), static_cast<uint32_t>(notes.size()));
+    for (FoldedText* text : {&names_, &folders_, &notes_}) text->reset();
+    names_.extend(names.data(), static_cast<uint32_t>(names.size()));
+    folders_.extend(folders.data(), static_cast<uint32_t>(folders.size()));
+    notes_.extend(notes.data(), static_cast<uint32_t>(notes.size()));
 }
 
 void FoldedPools::foldWithIndexes(std::string_view names, std::string_view folders,
                                   std::string_view notes, TrigramIndex nameIndex,
                                   TrigramIndex folderIndex, bool namesStartTexts) {
-    foldAll(std::string_view(), folders, notes);
-    const auto size = static_cast<uint32_t>(names.size());
-    if (size_t{size} + 1 > names_.capacity) {
-        names_.bytes = allocateText(size_t{size} + 1);
-        names_.capacity = size_t{size} + 1;
-    }
-    names_.bytes.get()[size] = 0;
-    names_.covered = size;
-    names_.longest = kTextSize - 1;  // not looked at: the most a catalog's text may hold
-    rawNames_ = names.data();
-    namesStartTexts_ = namesStartTexts;
-    foldedBlocks_.assign(size / kLazyBlock / 64 + 1, 0);
-    names_.index = std::move(nameIndex);
-    folders_.index = std::move(folderIndex);
-}
-
-void FoldedPools::prepareNames(uint32_t from, uint32_t to) const {
-    if (!rawNames_) return;
-    const uint64_t end = std::min(to, names_.covered);
-    for (uint64_t block = from / kLazyBlock; block * kLazyBlock < end; ++block) {
-        uint64_t& word = foldedBlocks_[block / 64];
-        const uint64_t bit = uint64_t{1} << (block % 64);
-        if (word & bit) continue;
-        const uint64_t at = block * kLazyBlock;
-        foldAscii(rawNames_ + at, names_.bytes.get() + at,
-                  std::min<uint64_t>(kLazyBlock, names_.covered - at));
-        word |= bit;
-    }
-}
-
-const char* FoldedPools::prepareNameText(uint32_t offset) const {
-    prepareNames(offset, offset + static_cast<uint32_t>(std::strlen(rawNames_ + offset)) + 1);
-    return names_.bytes.get() + offset;
+    foldAll(std::string_view(), std::string_view(), notes);
+    names_.foldOnDemand(names, namesStartTexts);
+    folders_.foldOnDemand(folders, false);
+    names_.index_ = std::move(nameIndex);
+    folders_.index_ = std::move(folderIndex);
 }
 
 void FoldedPools::finishIndexing() {
@@ -156,23 +148,23 @@ void FoldedPools::takeFinishedBuild(bool wait) {
     Built built = build_.result.get();
     // Built from texts of this epoch: they are still there, unchanged, below `covered`.
     if (build_.epoch == epoch_) {
-        names_.index = std::move(built.names);
-        folders_.index = std::move(built.folders);
+        names_.index_ = std::move(built.names);
+        folders_.index_ = std::move(built.folders);
     }
 }
 
 void FoldedPools::startBuildIfDue() {
     if (!keepIndexes_ || build_.result.valid()) return;
-    if (!names_.index.wantsRebuild(names_.covered) &&
-        !folders_.index.wantsRebuild(folders_.covered))
+    if (!names_.index_.wantsRebuild(names_.covered_) &&
+        !folders_.index_.wantsRebuild(folders_.covered_))
         return;
     // The thread keeps the buffers alive and reads only what is folded now, which refresh
     // never writes again in this epoch.
     build_.epoch = epoch_;
     build_.stop = std::make_shared<std::atomic<bool>>(false);
-    build_.result = std::async(std::launch::async, [names = names_.bytes, nameSize = names_.covered,
-                                                    folders = folders_.bytes,
-                                                    folderSize = folders_.covered,
+    build_.result = std::async(std::launch::async, [names = names_.bytes_, nameSize = names_.covered_,
+                                                    folders = folders_.bytes_,
+                                                    folderSize = folders_.covered_,
                                                     stop = build_.stop] {
         Built built;
         built.names = TrigramIndex::build(names.get(), nameSize, stop.get());

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -34,20 +35,49 @@ std::string folded(std::string_view text) {
     return out;
 }
 
-// One bit per pool byte, set at the start of every string that holds the word. With an index,
-// only the blocks it names and the unindexed tail are searched.
+// A set of pool offsets: a bitmap for each block of pool in which any is set, so that a rare
+// word costs a few blocks, not one bit for every byte of the pool.
+class OffsetSet {
+  public:
+    explicit OffsetSet(uint32_t poolSize) : slots_(poolSize / kBlock + 1, 0) {}
+    void insert(uint32_t offset) {
+        uint32_t& slot = slots_[offset / kBlock];
+        if (slot == 0) {
+            words_.resize(words_.size() + kWords, 0);
+            slot = static_cast<uint32_t>(words_.size() / kWords);
+        }
+        words_[(slot - 1) * kWords + (offset % kBlock) / 64] |= uint64_t{1} << (offset % 64);
+    }
+    bool contains(uint32_t offset) const {
+        const uint32_t slot = slots_[offset / kBlock];
+        return slot != 0 &&
+               (words_[(slot - 1) * kWords + (offset % kBlock) / 64] >> (offset % 64) & 1);
+    }
+    // Room for every block at once, where most will be used.
+    void reserveAll() { words_.reserve(slots_.size() * kWords); }
+
+  private:
+    static constexpr uint32_t kBlock = 4096, kWords = kBlock / 64;
+    std::vector<uint32_t> slots_;  // per block: 0, or 1 + its bitmap's number in words_
+    std::vector<uint64_t> words_;
+};
+
+// The starts of the texts of a pool that hold a word. With an index, only the blocks it
+// names and the unindexed tail are searched.
 class StringHits {
   public:
-    // `lazy`: the pools, when this is their names and those are folded on demand.
-    StringHits(const char* pool, uint32_t size, std::string_view word,
-               const TrigramIndex* index = nullptr, const FoldedPools* lazy = nullptr)
-        : pool_(pool), bits_((size_t{size} + 64) / 64, 0), word_(word), lazy_(lazy) {
-        if (!index || !index->usable(word)) {
+    // `listUpTo`: also list the texts found while there are no more than this many.
+    StringHits(const FoldedText& text, std::string_view word, size_t listUpTo = 0)
+        : text_(text), hits_(text.size()), word_(word), listUpTo_(listUpTo) {
+        const uint32_t size = text.size();
+        const TrigramIndex& index = text.index();
+        if (!index.usable(word)) {
+            hits_.reserveAll();
             markRange(0, size);
             return;
         }
-        const uint32_t indexed = std::min(index->indexedSize(), size);
-        for (uint32_t block : index->candidateBlocks(word)) {
+        const uint32_t indexed = std::min(index.indexedSize(), size);
+        for (uint32_t block : index.candidateBlocks(word)) {
             const uint64_t from = uint64_t{block} * TrigramIndex::kBlockBytes;
             if (from >= indexed) break;
             markRange(textStartFrom(static_cast<uint32_t>(from), indexed),
@@ -60,41 +90,46 @@ class StringHits {
     // Whether the text at `offset` holds the word. Offsets into the middle of a string (only
     // in files written elsewhere) are searched directly.
     bool contains(uint32_t offset) const {
-        if (bits_[offset >> 6] & (uint64_t{1} << (offset & 63))) return true;
-        if (offset == 0) return false;
-        if (lazy_) {
-            if (lazy_->startsName(offset)) return false;
-            lazy_->nameText(offset);
-        } else if (pool_[offset - 1] == 0) {
-            return false;
-        }
-        return std::string_view(pool_ + offset).find(word_) != std::string_view::npos;
+        if (hits_.contains(offset)) return true;
+        if (text_.startsText(offset)) return false;
+        return std::string_view(text_.text(offset)).find(word_) != std::string_view::npos;
     }
 
+    // The starts of the texts found, ascending; nullptr when there were too many to list.
+    const std::vector<uint32_t>* found() const {
+        return found_.size() <= listUpTo_ ? &found_ : nullptr;
+    }
+    bool foundAny() const { return foundAny_; }
+
   private:
+    void insert(uint32_t start) {
+        hits_.insert(start);
+        foundAny_ = true;
+        if (found_.size() <= listUpTo_) found_.push_back(start);
+    }
+
     // The first text that starts at or after `at`: `at` itself or just after a NUL.
     uint32_t textStartFrom(uint32_t at, uint32_t end) const {
         if (at == 0 || at >= end) return std::min(at, end);
-        if (lazy_) lazy_->nameText(at - 1);  // the rest of the text that `at` may lie in
-        if (pool_[at - 1] == 0) return at;
-        const void* nul = std::memchr(pool_ + at, 0, end - at);
-        return nul ? static_cast<uint32_t>(static_cast<const char*>(nul) - pool_) + 1 : end;
+        const char* bytes = text_.anyCase();
+        if (bytes[at - 1] == 0) return at;
+        const void* nul = std::memchr(bytes + at, 0, end - at);
+        return nul ? static_cast<uint32_t>(static_cast<const char*>(nul) - bytes) + 1 : end;
     }
-    void mark(uint32_t offset) { bits_[offset >> 6] |= uint64_t{1} << (offset & 63); }
 
     // Marks the strings of pool[from, to) that hold the word; `from` starts a string.
     void markRange(uint32_t from, uint32_t to) {
-        if (lazy_) lazy_->prepareNames(from, to + 1);  // the short-word pass reads pool_[to]
-        if (word_.size() <= 2) return markShortWord(from, to);
-        const char* begin = pool_ + from;
-        const char* end = pool_ + to;
+        const char* bytes = text_.foldedRange(from, to);  // bytes[0] is pool byte `from`
+        if (word_.size() <= 2) return markShortWord(bytes, from, to);
+        const char* begin = bytes;
+        const char* end = bytes + (to - from);
         for (const char* p = begin; p < end;) {
             const char* hit = static_cast<const char*>(
                 memmem(p, static_cast<size_t>(end - p), word_.data(), word_.size()));
             if (!hit) break;
             const char* start =
                 static_cast<const char*>(memrchr(begin, 0, static_cast<size_t>(hit - begin)));
-            mark(static_cast<uint32_t>((start ? start + 1 : begin) - pool_));
+            insert(from + static_cast<uint32_t>((start ? start + 1 : begin) - begin));
             const char* stop =
                 static_cast<const char*>(std::memchr(hit, 0, static_cast<size_t>(end - hit)));
             p = stop ? stop + 1 : end;
@@ -103,9 +138,9 @@ class StringHits {
 
     // A word of one or two bytes is in nearly every text: one pass, sixteen bytes at a time,
     // notes where texts start (after each NUL) and where the word is, and marks each text at
-    // its first occurrence. `pool_[to]` is readable: the byte after a text's NUL or the pool's
-    // closing one.
-    void markShortWord(uint32_t from, uint32_t to) {
+    // its first occurrence. `bytes` holds pool[from, to], the last byte readable too (see
+    // foldedRange).
+    void markShortWord(const char* bytes, uint32_t from, uint32_t to) {
         const bool pair = word_.size() == 2;
         const char first = word_[0], second = pair ? word_[1] : 0;
         uint32_t start = from;
@@ -115,13 +150,14 @@ class StringHits {
         const __m128i zero = _mm_setzero_si128(), wantFirst = _mm_set1_epi8(first),
                       wantSecond = _mm_set1_epi8(second);
         for (; at + 16 <= to; at += 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pool_ + at));
-            const unsigned nuls = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero)));
+            const __m128i chunk =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + (at - from)));
+            const unsigned nuls = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, zero)));
             unsigned hits =
-                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wantFirst)));
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wantFirst)));
             if (pair && hits) {
                 const __m128i next =
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(pool_ + at + 1));
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + (at - from) + 1));
                 hits &= static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(next, wantSecond)));
             }
             // Past the first occurrence, a text's other ones do not matter: only its NUL does.
@@ -133,7 +169,7 @@ class StringHits {
                     marked = false;
                     events &= events - 1;
                 } else {
-                    mark(start);
+                    insert(start);
                     marked = true;
                     const unsigned nextNul = nuls & (~0u << (i + 1));
                     events &= nextNul ? ~0u << std::countr_zero(nextNul) : 0;
@@ -141,39 +177,60 @@ class StringHits {
             }
         }
 #endif
-        for (; at < to; ++at) {
-            if (pool_[at] == 0) {
+        for (const char* byte = bytes + (at - from); at < to; ++at, ++byte) {
+            if (*byte == 0) {
                 start = at + 1;
                 marked = false;
-            } else if (!marked && pool_[at] == first && (!pair || pool_[at + 1] == second)) {
-                mark(start);
+            } else if (!marked && *byte == first && (!pair || byte[1] == second)) {
+                insert(start);
                 marked = true;
             }
         }
     }
 
-    const char* pool_;
-    std::vector<uint64_t> bits_;
+    const FoldedText& text_;
+    OffsetSet hits_;
     std::string_view word_;
-    const FoldedPools* lazy_;
+    size_t listUpTo_;
+    std::vector<uint32_t> found_;
+    bool foundAny_ = false;
 };
 
+// The records whose offset in `offsets` (ascending) points into the text at `start`, which
+// `pool` holds.
+void addRecordsOfText(const uint32_t* offsets, int32_t count, const FoldedText& pool,
+                      uint32_t start, std::vector<int32_t>& records) {
+    const uint32_t end = start + static_cast<uint32_t>(std::strlen(pool.anyCase() + start));
+    const uint32_t* first = std::lower_bound(offsets, offsets + count, start);
+    const uint32_t* last = std::upper_bound(first, offsets + count, end);
+    for (const uint32_t* p = first; p < last; ++p) records.push_back(static_cast<int32_t>(p - offsets));
+}
+
 // For a word that may run across the end of the folder into the name: per folder offset,
-// bit k set when the folder ends with the word's first k bytes.
-std::unordered_map<uint32_t, uint64_t> foldersEndingInWordStart(const char* pool, uint32_t size,
+// bit k set when the folder ends with the word's first k bytes. Reads every folder's end,
+// folding those few bytes itself, so that folders folded on demand stay unfolded.
+std::unordered_map<uint32_t, uint64_t> foldersEndingInWordStart(const FoldedText& folders,
                                                                 std::string_view word) {
     std::unordered_map<uint32_t, uint64_t> spans;
+    const char* pool = folders.anyCase();
     const size_t most = std::min<size_t>(word.size() - 1, 63);
     bool lastByteOfStart[256] = {};
     for (size_t k = 1; k <= most; ++k)
         lastByteOfStart[static_cast<unsigned char>(word[k - 1])] = true;
-    for (uint32_t offset = 0; offset < size;) {
-        size_t length = std::strlen(pool + offset);
-        if (length > 0 && lastByteOfStart[static_cast<unsigned char>(pool[offset + length - 1])]) {
+    auto endsWith = [&](const char* end, size_t k) {
+        for (size_t i = 0; i < k; ++i)
+            if (foldCase(static_cast<unsigned char>(end[i - k])) !=
+                static_cast<unsigned char>(word[i]))
+                return false;
+        return true;
+    };
+    for (uint32_t offset = 0; offset < folders.size();) {
+        const size_t length = std::strlen(pool + offset);
+        const char* end = pool + offset + length;
+        if (length > 0 && lastByteOfStart[foldCase(static_cast<unsigned char>(end[-1]))]) {
             uint64_t mask = 0;
             for (size_t k = 1; k <= std::min(most, length); ++k)
-                if (std::memcmp(pool + offset + length - k, word.data(), k) == 0)
-                    mask |= uint64_t{1} << k;
+                if (endsWith(end, k)) mask |= uint64_t{1} << k;
             if (mask) spans.emplace(offset, mask);
         }
         offset += static_cast<uint32_t>(length) + 1;
@@ -186,23 +243,47 @@ std::unordered_map<uint32_t, uint64_t> foldersEndingInWordStart(const char* pool
 // beginning.
 class WordLocator {
   public:
-    WordLocator(const FoldedPools& pools, std::string_view word)
+    WordLocator(const FoldedPools& pools, std::string_view word, const MasterTexts& records)
         : pools_(pools),
           word_(word),
-          names_(pools.names(), pools.namesSize(), word, &pools.nameIndex(), &pools),
-          folders_(pools.folders(), pools.foldersSize(), word, &pools.folderIndex()) {
-        if (word.size() >= 2)
-            spans_ = foldersEndingInWordStart(pools.folders(), pools.foldersSize(), word);
+          listUpTo_(records.ascending ? static_cast<size_t>(records.count) / 16 : 0),
+          names_(pools.names(), word, listUpTo_),
+          folders_(pools.folders(), word, listUpTo_) {
+        if (word.size() >= 2) spans_ = foldersEndingInWordStart(pools.folders(), word);
+    }
+    // Where the records' offsets ascend, the records that may hold the word are looked up
+    // from the texts found (and the folders that end with the word's start) instead of
+    // every record being tested: ascending, each once, a superset of those inFolderOrName
+    // accepts. Nothing where that is not possible or would not be faster.
+    std::optional<std::vector<int32_t>> candidates(const MasterTexts& records) const {
+        const std::vector<uint32_t>* names = names_.found();
+        const std::vector<uint32_t>* folders = folders_.found();
+        if (!names || !folders || names->size() + folders->size() + spans_.size() > listUpTo_)
+            return std::nullopt;
+        std::vector<int32_t> found;
+        for (uint32_t start : *names)
+            addRecordsOfText(records.names, records.count, pools_.names(), start, found);
+        for (uint32_t start : *folders)
+            addRecordsOfText(records.folders, records.count, pools_.folders(), start, found);
+        for (const auto& [start, seams] : spans_)
+            addRecordsOfText(records.folders, records.count, pools_.folders(), start, found);
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+        return found;
     }
     bool inFolderOrName(uint32_t folderAt, uint32_t nameAt) const {
-        if (names_.contains(nameAt) || folders_.contains(folderAt)) return true;
-        if (spans_.empty()) return false;
-        auto span = spans_.find(folderAt);
-        if (span == spans_.end()) return false;
-        const char* name = pools_.nameText(nameAt);
+        // Records come folder by folder: what depends on the folder alone is looked up once.
+        if (folderAt != lastFolderAt_) {
+            lastFolderAt_ = folderAt;
+            folderHolds_ = folders_.contains(folderAt);
+            auto span = spans_.find(folderAt);
+            seams_ = span == spans_.end() ? 0 : span->second;
+        }
+        if (folderHolds_ || names_.contains(nameAt)) return true;
+        if (!seams_) return false;
+        const char* name = pools_.names().text(nameAt);
         for (size_t k = 1; k < 64; ++k)
-            if (((span->second >> k) & 1) &&
-                std::strncmp(name, word_.data() + k, word_.size() - k) == 0)
+            if (((seams_ >> k) & 1) && std::strncmp(name, word_.data() + k, word_.size() - k) == 0)
                 return true;
         return false;
     }
@@ -210,8 +291,12 @@ class WordLocator {
   private:
     const FoldedPools& pools_;
     std::string_view word_;
+    size_t listUpTo_;
     StringHits names_, folders_;
     std::unordered_map<uint32_t, uint64_t> spans_;
+    mutable uint32_t lastFolderAt_ = UINT32_MAX;
+    mutable bool folderHolds_ = false;
+    mutable uint64_t seams_ = 0;
 };
 
 struct NamePatterns {
@@ -270,54 +355,73 @@ class AddressSearch {
         for (int32_t r = 0; r < records_.count; ++r) {
             const uint32_t offset = records_.folders[r];
             auto [it, fresh] = same.try_emplace(offset, false);
-            if (fresh) it->second = wanted == pools_.folders() + offset;
+            if (fresh) it->second = wanted == pools_.folders().text(offset);
             if (it->second) hits_.push_back(static_cast<uint32_t>(r));
         }
     }
 
     void substring(const std::string& word, bool searchNotes) {
-        const WordLocator locator(pools_, word);
+        const WordLocator locator(pools_, word, records_);
         std::vector<StringHits> notes;
-        if (searchNotes) notes.emplace_back(pools_.notes(), pools_.notesSize(), word);
+        if (searchNotes) notes.emplace_back(pools_.notes(), word);
         const WildcardPattern exact("*" + word + "*");
         // Records come folder by folder: the last folder's length is nearly always the one
         // wanted.
         uint32_t lastFolderAt = UINT32_MAX;
         size_t folderLength = 0;
-        for (int32_t r = 0; r < records_.count; ++r) {
+        auto test = [&](int32_t r) {
             const uint32_t nameAt = records_.names[r];
             const uint32_t folderAt = records_.folders[r];
             bool hit = locator.inFolderOrName(folderAt, nameAt);
             if (hit) {
-                const char* folder = pools_.folders() + folderAt;
-                const char* name = pools_.nameText(nameAt);
                 if (folderAt != lastFolderAt) {
                     lastFolderAt = folderAt;
-                    folderLength = std::strlen(folder);
+                    folderLength = std::strlen(pools_.folders().anyCase() + folderAt);
                 }
-                if (folderLength + pools_.longestName() >= kLongCandidate &&
-                    folderLength + std::strlen(name) >= kLongCandidate)
-                    hit = exact.matches(std::string(folder) + name);
+                if (folderLength + pools_.names().longest() >= kLongCandidate &&
+                    folderLength + std::strlen(pools_.names().anyCase() + nameAt) >= kLongCandidate)
+                    hit = exact.matches(std::string(pools_.folders().text(folderAt)) +
+                                        pools_.names().text(nameAt));
             }
             if (!hit && searchNotes) hit = notes[0].contains(records_.notes[r]);
             if (hit) hits_.push_back(static_cast<uint32_t>(r));
+        };
+        std::optional<std::vector<int32_t>> candidates = locator.candidates(records_);
+        if (!candidates) {
+            for (int32_t r = 0; r < records_.count; ++r) test(r);
+            return;
         }
+        // Notes are not in record order: a note that holds the word is looked for in them all.
+        if (searchNotes && notes[0].foundAny()) {
+            for (int32_t r = 0; r < records_.count; ++r)
+                if (notes[0].contains(records_.notes[r])) candidates->push_back(r);
+            std::sort(candidates->begin(), candidates->end());
+            candidates->erase(std::unique(candidates->begin(), candidates->end()), candidates->end());
+        }
+        for (int32_t r : *candidates) test(r);
     }
 
     void pattern(const WildcardPattern& pattern) {
+        std::string candidate;
+        auto test = [&](int32_t r) {
+            candidate.assign(pools_.folders().text(records_.folders[r]));
+            candidate.append(pools_.names().text(records_.names[r]));
+            if (pattern.matches(candidate)) hits_.push_back(static_cast<uint32_t>(r));
+        };
         // Only records holding the pattern's longest literal can match: find those first.
         const std::string literal(pattern.longestLiteral());
-        std::vector<WordLocator> locator;
-        if (!literal.empty()) locator.emplace_back(pools_, literal);
-        std::string candidate;
-        for (int32_t r = 0; r < records_.count; ++r) {
-            const uint32_t folderAt = records_.folders[r];
-            const uint32_t nameAt = records_.names[r];
-            if (!locator.empty() && !locator[0].inFolderOrName(folderAt, nameAt)) continue;
-            candidate.assign(pools_.folders() + folderAt);
-            candidate.append(pools_.nameText(nameAt));
-            if (pattern.matches(candidate)) hits_.push_back(static_cast<uint32_t>(r));
+        if (literal.empty()) {
+            for (int32_t r = 0; r < records_.count; ++r) test(r);
+            return;
         }
+        const WordLocator locator(pools_, literal, records_);
+        if (std::optional<std::vector<int32_t>> candidates = locator.candidates(records_)) {
+            for (int32_t r : *candidates)
+                if (locator.inFolderOrName(records_.folders[r], records_.names[r])) test(r);
+            return;
+        }
+        for (int32_t r = 0; r < records_.count; ++r)
+            if (locator.inFolderOrName(records_.folders[r], records_.names[r])) test(r);
     }
 
   private:
@@ -383,13 +487,13 @@ void CatalogSearch::refineWord(int list, const char* wordText) {
     const int32_t count = catalog_.recordCount(list);
     int32_t n = 0;
     for (int32_t i = 0; i < count; ++i) {
-        const std::string_view folder = folded_.folders() + catalog_.folderOffset(list, i);
-        const std::string_view name = folded_.names() + catalog_.nameOffset(list, i);
+        const std::string_view folder = folded_.folders().text(catalog_.folderOffset(list, i));
+        const std::string_view name = folded_.names().text(catalog_.nameOffset(list, i));
         // As a full word search: the matcher's own answer for texts long enough to reach its limits.
         bool hit = folder.size() + name.size() >= kLongCandidate
                        ? exact.matches(std::string(folder) + std::string(name))
                        : inFolderAndName(folder, name, word);
-        if (!hit) hit = std::strstr(folded_.notes() + catalog_.noteOffset(list, i), word.c_str());
+        if (!hit) hit = std::strstr(folded_.notes().text(catalog_.noteOffset(list, i)), word.c_str());
         if (hit) {
             if (n != i) catalog_.copyRecord(list, n, list, i);
             ++n;
@@ -424,9 +528,9 @@ void CatalogSearch::runSearch(const SavedSearch& search, int list) {
     const int32_t count = catalog_.recordCount(kMasterList);
     int32_t n = 0;
     for (int32_t r = 0; r < count; ++r) {
-        if (!names.matches(folded_.names() + catalog_.nameOffset(kMasterList, r))) continue;
+        if (!names.matches(folded_.names().text(catalog_.nameOffset(kMasterList, r)))) continue;
         if (!folder.empty() &&
-            std::strncmp(folded_.folders() + catalog_.folderOffset(kMasterList, r), folder.c_str(),
+            std::strncmp(folded_.folders().text(catalog_.folderOffset(kMasterList, r)), folder.c_str(),
                          folder.size()) != 0)
             continue;
         const uint64_t time = *catalog_.recordTime(kMasterList, r);

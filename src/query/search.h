@@ -20,6 +20,9 @@ struct MasterTexts {
     const uint32_t* names = nullptr;
     const uint32_t* folders = nullptr;
     const uint32_t* notes = nullptr;
+    // Name and folder offsets never fall from one record to the next (as in a file this
+    // program wrote): then the records a rare word selects are looked up, not searched for.
+    bool ascending = false;
 };
 
 // The master records the address text selects, in master-list order: a folder name selects

@@ -10,18 +10,26 @@ namespace varnel {
 
 namespace {
 
-constexpr char kMagic[8] = {'V', 'R', 'N', 'L', 'I', 'D', 'X', '1'};
+constexpr char kMagic[8] = {'V', 'R', 'N', 'L', 'I', 'D', 'X', '2'};
 
-// Against damage, not against intent: eight bytes at a time, multiplied and mixed.
+// Against damage, not against intent: eight bytes at a time, multiplied and mixed, in four
+// lanes whose multiplications overlap (the whole file is checked at every search).
 uint64_t checksum(std::string_view bytes) {
-    uint64_t h = 0x9E3779B97F4A7C15ULL ^ bytes.size();
+    constexpr uint64_t kMultiplier = 0xFF51AFD7ED558CCDULL;
+    uint64_t lanes[4] = {0x9E3779B97F4A7C15ULL, 0xC2B2AE3D27D4EB4FULL, 0x165667B19E3779F9ULL,
+                         0x27D4EB2F165667C5ULL};
+    for (uint64_t& lane : lanes) lane ^= bytes.size();
     size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes.data() + i, 8);
-        h = (h ^ word) * 0xFF51AFD7ED558CCDULL;
-        h ^= h >> 32;
+    for (; i + 32 <= bytes.size(); i += 32) {
+        for (int k = 0; k < 4; ++k) {
+            uint64_t word;
+            std::memcpy(&word, bytes.data() + i + 8 * k, 8);
+            lanes[k] = (lanes[k] ^ word) * kMultiplier;
+            lanes[k] ^= lanes[k] >> 32;
+        }
     }
+    uint64_t h = 0;
+    for (uint64_t lane : lanes) h = (h ^ lane) * kMultiplier, h ^= h >> 29;
     for (; i < bytes.size(); ++i) h = (h ^ static_cast<unsigned char>(bytes[i])) * 0x100000001B3ULL;
     return h;
 }
@@ -104,10 +112,11 @@ bool readWordIndexes(std::string_view bytes, const std::shared_ptr<const void>& 
     uint64_t stored;
     std::memcpy(&stored, bytes.data() + body.size(), 8);
     if (body.substr(0, head.size()) != head || stored != checksum(body)) return false;
-    uint32_t startsTexts;
-    std::memcpy(&startsTexts, body.data() + head.size(), 4);
-    if (startsTexts > 1) return false;
-    indexes.namesStartTexts = startsTexts == 1;
+    uint32_t flags;
+    std::memcpy(&flags, body.data() + head.size(), 4);
+    if (flags > 3) return false;
+    indexes.namesStartTexts = flags & 1;
+    indexes.ascending = flags & 2;
     size_t at = head.size() + 4;
     return readIndex(body, at, static_cast<uint32_t>(catalog.namePool().size()), storage,
                      indexes.names) &&
@@ -118,7 +127,7 @@ bool readWordIndexes(std::string_view bytes, const std::shared_ptr<const void>& 
 
 std::string wordIndexParts(const WordIndexes& indexes) {
     std::string out;
-    putU32(out, indexes.namesStartTexts ? 1 : 0);
+    putU32(out, (indexes.namesStartTexts ? 1 : 0) | (indexes.ascending ? 2 : 0));
     putIndex(out, indexes.names);
     putIndex(out, indexes.folders);
     return out;

@@ -5,9 +5,10 @@
 // checksum of all it holds; one that does not match in every point, or does not fit
 // together, is not used.
 //
-// Layout, little-endian: "VRNLIDX1"; size, modification and change time (ns), inode and
-// device of the catalog file (u64 each); the name and folder pool sizes (u32 each); 1 when
-// every master record's name starts a text of the name pool, else 0 (u32); then for
+// Layout, little-endian: "VRNLIDX2"; size, modification and change time (ns), inode and
+// device of the catalog file (u64 each); the name and folder pool sizes (u32 each); flags
+// (u32): 1 when every master record's name starts a text of the name pool, 2 when the master
+// records' name and folder offsets never fall from one record to the next; then for
 // the names and the folders: indexed bytes, list count, list bytes (u32 each), the list starts
 // (list count + 1 u32), the list bytes; last, a u64 checksum of everything before it.
 #include <memory>
@@ -26,6 +27,7 @@ std::string wordIndexPath(const std::string& catalogPath);
 struct WordIndexes {
     TrigramIndex names, folders;
     bool namesStartTexts = false;  // no master record names a text from its middle
+    bool ascending = false;        // as MasterTexts::ascending
 };
 bool readWordIndexFile(const std::string& path, const MappedCatalog& catalog, WordIndexes& indexes);
 // The same over the file's bytes (four-byte aligned), which `storage` keeps alive.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 
@@ -26,15 +27,20 @@ void save(Catalog& catalog, const std::string& path) {
 }
 
 // The search over the mapped file finds what the window's search finds on the same catalog:
-// without an index file (which it then writes), with it (names folded only where read), and
+// without an index file (which it then writes), with it (texts folded only where read), and
 // with one that is damaged or was made before the catalog changed (never used, written anew).
-TEST(FileSearch, AgreesWithTheWindowsSearchWithAndWithoutItsIndexFile) {
+// Records listed folder by folder, as this program saves them, are looked up from the texts
+// that hold a rare word; others are all tested.
+void agreesWithTheWindowsSearch(bool folderByFolder) {
     test::TempDir dir;
     const std::string path = dir.file("c.fdb"), index = wordIndexPath(path);
     Catalog catalog;
     std::vector<test::Rec> records = test::randomRecords(3, 5000, 400);
     records[17].name = "Mid-\xc3\xa9t\xc3\xa9";
     for (size_t r = 0; r < records.size(); r += 2) records[r].name += "-Common";  // in every block
+    if (folderByFolder)
+        std::stable_sort(records.begin(), records.end(),
+                         [](const test::Rec& a, const test::Rec& b) { return a.folder < b.folder; });
     test::appendRecords(catalog, kMasterList, records);
     Settings settings;
     SavedSearchList searches(settings.savedSearchCount, settings.savedSearchBlock);
@@ -58,6 +64,9 @@ TEST(FileSearch, AgreesWithTheWindowsSearchWithAndWithoutItsIndexFile) {
         if (word.find_first_of("*?") == std::string::npos && !IsFolderName(word.c_str()) &&
             !IsFtpName(word.c_str()))
             texts.push_back(word);
+        if (r.note.size() >= 3) texts.push_back(r.note.substr(0, 3));
+        if (k % 4 == 0) texts.push_back("*" + word + "*");
+        if (k % 4 == 1 && word.size() >= 6) texts.push_back("*" + word.substr(0, 2) + "?" + word.substr(3) + "*");
     }
     auto checkAll = [&](const char* when) {
         MappedCatalog file;
@@ -71,6 +80,7 @@ TEST(FileSearch, AgreesWithTheWindowsSearchWithAndWithoutItsIndexFile) {
         WordIndexes written;
         EXPECT_TRUE(readWordIndexFile(index, file, written)) << when;
         EXPECT_TRUE(written.namesStartTexts);
+        EXPECT_EQ(written.ascending, folderByFolder);
     };
 
     save(catalog, path);
@@ -85,6 +95,11 @@ TEST(FileSearch, AgreesWithTheWindowsSearchWithAndWithoutItsIndexFile) {
     save(catalog, path);
     checkAll("catalog saved after the index file");
     EXPECT_NE(test::readFile(index), before);
+}
+
+TEST(FileSearch, AgreesWithTheWindowsSearchWithAndWithoutItsIndexFile) {
+    agreesWithTheWindowsSearch(false);
+    agreesWithTheWindowsSearch(true);
 }
 
 }  // namespace
