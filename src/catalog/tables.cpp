@@ -21,9 +21,9 @@ void resetColumn(FieldColumn<T>& column, size_t logicalCapacity) {
     }
 }
 
-void resetPool(StringPool& pool) {
+void resetPool(StringPool& pool, size_t initialBytes) {
     pool.bytes = GrowBuffer<char>{};
-    growBuffer(pool.bytes, kInitialPoolSize);
+    growBuffer(pool.bytes, initialBytes);
     pool.used = 0;
     pool.bytes[0] = 0;
 }
@@ -78,9 +78,12 @@ void Catalog::reset(int initialColumnCapacity) {
     resetColumn(mapColumn, kInitialMapCapacity);
     mapColumn.logicalCapacity = mapColumn.elements.capacity;
 
-    resetPool(namePool_);
-    resetPool(folderPool_);
-    resetPool(notePool_);
+    // Pools grow on demand: a catalog made small (a test, one decoded file after another)
+    // need not clear a quarter megabyte for each.
+    const size_t poolBytes = std::clamp<size_t>(logical * 64, 4096, kInitialPoolSize);
+    resetPool(namePool_, poolBytes);
+    resetPool(folderPool_, poolBytes);
+    resetPool(notePool_, poolBytes);
     std::memcpy(notePool_.bytes.get(), "\0 \0", 3);  // offset 0: "", offset 1: " "
     notePool_.used = 3;
     poolsReplaced();
