@@ -59,9 +59,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     FoldedPools pools;
     pools.foldAll(file.namePool(), file.folderPool(), file.notePool());
     WordIndexes indexes;
-    indexes.names = TrigramIndex::build(pools.names(), pools.namesSize());
-    indexes.folders = TrigramIndex::build(pools.folders(), pools.foldersSize());
+    indexes.names = TrigramIndex::build(pools.names().bytes(), pools.names().size());
+    indexes.folders = TrigramIndex::build(pools.folders().bytes(), pools.folders().size());
     indexes.namesStartTexts = true;
+    indexes.folderEnds = pools.folders().textEnds();
     const std::string parts = wordIndexParts(indexes);
     FILE* out = std::fopen(seed, "wb");
     const bool ok = out && std::fwrite(parts.data(), 1, parts.size(), out) == parts.size();
@@ -75,9 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WordIndexes indexes;
     if (!readWordIndexes(*sealed, sealed, file, indexes)) return 0;
     FoldedPools pools;
-    pools.foldWithIndexes(file.namePool(), file.folderPool(), file.notePool(),
-                          std::move(indexes.names), std::move(indexes.folders),
-                          indexes.namesStartTexts);
+    pools.foldWithIndexes(file.namePool(), file.folderPool(), file.notePool(), std::move(indexes));
     for (const char* text : {"file 1", "folder", ".mp3", "*.txt", "*1?-f*", "u/3"})
         findAddressText(recordsOf(file), pools, text);
     return 0;

@@ -94,29 +94,31 @@ bool MappedCatalog::view(std::string_view file, std::string& why) {
     for (int c = 0; c < kColumnCount; ++c) capacities[c] = layout.tables[c].capacity;
     settleCounts(counts, capacities, tail->history);
 
-    // Every text offset of a record in use must lie inside its pool (0, the empty text, in an
-    // empty one too). The largest of a segment tells; only a failing one is looked at again
-    // for the reason.
-    const std::array<int, 3> poolOfColumn = {1, 2, 0};  // name, note, folder columns
-    for (int c = 0; c < 3; ++c) {
-        const uint32_t limit = std::max<uint32_t>(used[poolOfColumn[c]], 1);
-        size_t segment = masterAt_[c];
-        for (int list = 0; list < kListCount; ++list) {
-            const char* offsets = bytes_ + segment;
-            if (largestOffset(offsets, counts[list]) >= limit) {
-                int32_t k = 0;
-                while (offsetAt(offsets, k) < limit) ++k;
-                return fail(std::string(kColumnNames[c]) + " offset out of range in list " +
-                            std::to_string(list) + ", record " + std::to_string(k));
-            }
-            segment += 4 * size_t(layout.tables[c].capacity[list]);
-        }
-    }
+    counts_ = counts;
+    for (int c = 0; c < 3; ++c) capacities_[c] = layout.tables[c].capacity;
     count_ = counts[kMasterList];
     return true;
 }
 
 bool MappedCatalog::textsFit(std::string& why) const {
+    // Every text offset of a record in use must lie inside its pool (0, the empty text, in an
+    // empty one too, whose view is one NUL). The largest of a segment tells; only a failing
+    // one is looked at again for the reason.
+    const std::array<int, 3> poolOfColumn = {1, 2, 0};  // name, note, folder columns
+    for (int c = 0; c < 3; ++c) {
+        const auto limit = static_cast<uint32_t>(pools_[poolOfColumn[c]].size());
+        size_t segment = masterAt_[c];
+        for (int list = 0; list < kListCount; ++list) {
+            const char* offsets = bytes_ + segment;
+            if (largestOffset(offsets, counts_[list]) >= limit) {
+                int32_t k = 0;
+                while (offsetAt(offsets, k) < limit) ++k;
+                return failWith(why, std::string(kColumnNames[c]) + " offset out of range in list " +
+                                         std::to_string(list) + ", record " + std::to_string(k));
+            }
+            segment += 4 * size_t(capacities_[c][list]);
+        }
+    }
     // The reader refuses long names and folders and empties long notes; an emptied note is
     // not what the file says, so such a file is left to the reader too.
     const char* poolNames[3] = {"folder", "name", "note"};

@@ -2,9 +2,9 @@
 // A catalog file mapped read-only, for a one-off look at its master list (varnel-cli find):
 // nothing is copied or allocated per record. The file is checked as the reader checks it
 // (the same head, counts, pools, offsets and tail), so a file the reader refuses is refused
-// here too, with the same reason; the length of its texts (which means reading every page of
-// its pools) is checked apart, by textsFit, which a caller may skip only on the word of an
-// index file made for this very file after that check.
+// here too, with the same reason. Its text offsets and lengths (which means reading every
+// offset and every page of its pools) are checked apart, by textsFit, which a caller may skip
+// only on the word of an index file made for this very file after that check.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -23,13 +23,14 @@ class MappedCatalog {
     bool open(const std::string& path, std::string& why);
     // The same over catalog bytes already in memory, which must outlive this object.
     bool view(std::string_view file, std::string& why);
-    // Whether every text is shorter than the reader's 2048 bytes.
+    // Whether every record's text offsets lie inside their pools and every text is shorter
+    // than the reader's 2048 bytes. Until this holds, no offset may be followed.
     bool textsFit(std::string& why) const;
 
     int32_t count() const { return count_; }  // master records
     // The mapped file's identity (all zero after view()).
     FileIdentity identity() const { return file_ ? file_->identity : FileIdentity{}; }
-    // The master list's text offsets, one per record; every one inside its pool.
+    // The master list's text offsets, one per record; inside their pools once textsFit said so.
     const uint32_t* nameOffsets() const { return column(0); }
     const uint32_t* noteOffsets() const { return column(1); }
     const uint32_t* folderOffsets() const { return column(2); }
@@ -51,6 +52,8 @@ class MappedCatalog {
     int32_t count_ = 0;
     std::array<size_t, kColumnCount> masterAt_{};  // file offset of each column's master segment
     std::array<std::string_view, 3> pools_;         // folder, name, note: the file's order
+    std::array<int32_t, kListCount> counts_{};
+    std::array<std::array<int32_t, kListCount>, 3> capacities_{};  // of the text columns
 };
 
 }  // namespace varnel

@@ -18,13 +18,13 @@ std::optional<std::vector<uint32_t>> searchCatalogFile(const MappedCatalog& file
     FoldedPools pools;
     WordIndexes indexes;
     if (readWordIndexFile(indexPath, file, indexes)) {
-        pools.foldWithIndexes(file.namePool(), file.folderPool(), file.notePool(),
-                              std::move(indexes.names), std::move(indexes.folders),
-                              indexes.namesStartTexts);
         records.ascending = indexes.ascending;
+        pools.foldWithIndexes(file.namePool(), file.folderPool(), file.notePool(),
+                              std::move(indexes));
         return findAddressText(records, pools, text);
     }
-    // The index file vouches for the texts' lengths: it was written after this check.
+    // A matching index file vouches for the texts' offsets and lengths: it was written after
+    // this check, for a file of this very size, inode and change time.
     std::string why;
     if (!file.textsFit(why)) return std::nullopt;
     pools.foldAll(file.namePool(), file.folderPool(), file.notePool());
@@ -39,6 +39,7 @@ std::optional<std::vector<uint32_t>> searchCatalogFile(const MappedCatalog& file
     const auto count = static_cast<size_t>(records.count);
     indexes.ascending = std::is_sorted(records.names, records.names + count) &&
                         std::is_sorted(records.folders, records.folders + count);
+    indexes.folderEnds = pools.folders().textEnds();
     writeWordIndexFile(indexPath, file, indexes);
     return found;
 }

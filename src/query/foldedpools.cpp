@@ -53,6 +53,8 @@ FoldedText::Buffer allocateText(size_t size) {
 
 void FoldedText::reset() {
     covered_ = 0;
+    textEnds_ = ByteSet{};
+    endsCovered_ = 0;
     index_ = TrigramIndex{};
     raw_ = nullptr;
     allStartTexts_ = false;
@@ -98,6 +100,17 @@ const char* FoldedText::foldText(uint32_t offset) const {
     return textScratch_.c_str();
 }
 
+const ByteSet& FoldedText::textEnds() const {
+    const char* bytes = anyCase();
+    const char* end = bytes + covered_;
+    for (const char* p = bytes + endsCovered_;
+         (p = static_cast<const char*>(std::memchr(p, 0, static_cast<size_t>(end - p))));
+         ++p)
+        if (p > bytes && p[-1] != 0) textEnds_.insert(foldCase(static_cast<unsigned char>(p[-1])));
+    endsCovered_ = covered_;
+    return textEnds_;
+}
+
 void FoldedPools::refresh(Catalog& catalog) {
     catalog.flushPendingStrings();
     if (names_.raw_) epoch_ = UINT64_MAX;  // a file's texts were folded: start over
@@ -128,13 +141,14 @@ void FoldedPools::foldAll(std::string_view names, std::string_view folders,
 }
 
 void FoldedPools::foldWithIndexes(std::string_view names, std::string_view folders,
-                                  std::string_view notes, TrigramIndex nameIndex,
-                                  TrigramIndex folderIndex, bool namesStartTexts) {
+                                  std::string_view notes, WordIndexes indexes) {
     foldAll(std::string_view(), std::string_view(), notes);
-    names_.foldOnDemand(names, namesStartTexts);
+    names_.foldOnDemand(names, indexes.namesStartTexts);
     folders_.foldOnDemand(folders, false);
-    names_.index_ = std::move(nameIndex);
-    folders_.index_ = std::move(folderIndex);
+    names_.index_ = std::move(indexes.names);
+    folders_.index_ = std::move(indexes.folders);
+    folders_.textEnds_ = indexes.folderEnds;
+    folders_.endsCovered_ = folders_.covered_;
 }
 
 void FoldedPools::finishIndexing() {

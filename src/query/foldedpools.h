@@ -1,5 +1,6 @@
 #pragma once
 // Lower-case copies of a catalog's text pools, for searching.
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +16,27 @@ namespace varnel {
 
 class Catalog;
 struct StringPool;
+
+// A set of byte values.
+class ByteSet {
+  public:
+    void insert(unsigned char c) { bits_[c >> 6] |= uint64_t{1} << (c & 63); }
+    bool contains(unsigned char c) const { return (bits_[c >> 6] >> (c & 63)) & 1; }
+    std::array<uint64_t, 4>& bits() { return bits_; }
+    const std::array<uint64_t, 4>& bits() const { return bits_; }
+
+  private:
+    std::array<uint64_t, 4> bits_{};
+};
+
+// Word indexes made for a catalog's folded name and folder pools, with what was learnt of
+// those pools and the master list while making them.
+struct WordIndexes {
+    TrigramIndex names, folders;
+    bool namesStartTexts = false;  // no master record names a text from its middle
+    bool ascending = false;        // as MasterTexts::ascending
+    ByteSet folderEnds;            // as FoldedText::textEnds of the folders
+};
 
 // One pool's lower-case copy, at the catalog's offsets. Folded whole as the catalog grows, or,
 // for a mapped file searched through its word index, block by block where a search reads.
@@ -50,6 +72,9 @@ class FoldedText {
     // Bytes with the same NULs as the folded ones, readable anywhere: the unfolded pool while
     // folding on demand, else the folded copy. Letters may be of either case.
     const char* anyCase() const { return raw_ ? raw_ : bytes_.get(); }
+    // The last bytes of the texts, folded: a word that runs from a folder into a name starts
+    // with one of the folders'. Read once (the texts appended since, on later calls).
+    const ByteSet& textEnds() const;
 
   private:
     friend class FoldedPools;
@@ -60,6 +85,9 @@ class FoldedText {
     void reset();
     const char* foldRange(uint32_t from, uint32_t to) const;
     const char* foldText(uint32_t offset) const;
+
+    mutable ByteSet textEnds_;
+    mutable uint32_t endsCovered_ = 0;  // textEnds_ holds the ends of the texts below this
 
     Buffer bytes_;  // not cleared first: every byte is written before use
     size_t capacity_ = 0;
@@ -95,11 +123,9 @@ class FoldedPools {
     void foldAll(std::string_view names, std::string_view folders, std::string_view notes);
     // The same with word indexes made for those pools: names and folders are then folded
     // only where a search reads them (the blocks an index names, the texts of the records it
-    // looks at), which those pools must outlive. `namesStartTexts`: no record names a text
-    // from its middle.
+    // looks at), which those pools must outlive.
     void foldWithIndexes(std::string_view names, std::string_view folders,
-                         std::string_view notes, TrigramIndex nameIndex,
-                         TrigramIndex folderIndex, bool namesStartTexts);
+                         std::string_view notes, WordIndexes indexes);
 
     const FoldedText& names() const { return names_; }
     const FoldedText& folders() const { return folders_; }

@@ -39,7 +39,11 @@ std::string folded(std::string_view text) {
 // word costs a few blocks, not one bit for every byte of the pool.
 class OffsetSet {
   public:
-    explicit OffsetSet(uint32_t poolSize) : slots_(poolSize / kBlock + 1, 0) {}
+    // Room for every block is reserved at once: pages never written cost nothing, and a
+    // growing vector would copy (and fault in) what it holds at each step.
+    explicit OffsetSet(uint32_t poolSize) : slots_(poolSize / kBlock + 1, 0) {
+        words_.reserve(slots_.size() * kWords);
+    }
     void insert(uint32_t offset) {
         uint32_t& slot = slots_[offset / kBlock];
         if (slot == 0) {
@@ -53,9 +57,6 @@ class OffsetSet {
         return slot != 0 &&
                (words_[(slot - 1) * kWords + (offset % kBlock) / 64] >> (offset % 64) & 1);
     }
-    // Room for every block at once, where most will be used.
-    void reserveAll() { words_.reserve(slots_.size() * kWords); }
-
   private:
     static constexpr uint32_t kBlock = 4096, kWords = kBlock / 64;
     std::vector<uint32_t> slots_;  // per block: 0, or 1 + its bitmap's number in words_
@@ -69,10 +70,10 @@ class StringHits {
     // `listUpTo`: also list the texts found while there are no more than this many.
     StringHits(const FoldedText& text, std::string_view word, size_t listUpTo = 0)
         : text_(text), hits_(text.size()), word_(word), listUpTo_(listUpTo) {
+        if (listUpTo > 0) found_.reserve(listUpTo + 1);
         const uint32_t size = text.size();
         const TrigramIndex& index = text.index();
         if (!index.usable(word)) {
-            hits_.reserveAll();
             markRange(0, size);
             return;
         }
@@ -196,14 +197,32 @@ class StringHits {
     bool foundAny_ = false;
 };
 
-// The records whose offset in `offsets` (ascending) points into the text at `start`, which
-// `pool` holds.
-void addRecordsOfText(const uint32_t* offsets, int32_t count, const FoldedText& pool,
-                      uint32_t start, std::vector<int32_t>& records) {
-    const uint32_t end = start + static_cast<uint32_t>(std::strlen(pool.anyCase() + start));
-    const uint32_t* first = std::lower_bound(offsets, offsets + count, start);
-    const uint32_t* last = std::upper_bound(first, offsets + count, end);
-    for (const uint32_t* p = first; p < last; ++p) records.push_back(static_cast<int32_t>(p - offsets));
+// The first of [from, end) not below `value`, for values that ascend from call to call:
+// galloping from `from`, a few steps where the values are close together.
+const uint32_t* gallopTo(const uint32_t* from, const uint32_t* end, uint32_t value) {
+    if (from == end || *from >= value) return from;
+    const uint32_t* low = from;  // *low < value
+    ptrdiff_t step = 1;
+    while (end - low > step && low[step] < value) {
+        low += step;
+        step *= 2;
+    }
+    return std::lower_bound(low + 1, end - low > step ? low + step : end, value);
+}
+
+// Adds the records whose offset in `offsets` (ascending) points into one of the texts at
+// `starts` (ascending), which `pool` holds.
+void addRecordsOfTexts(const uint32_t* offsets, int32_t count, const FoldedText& pool,
+                       const std::vector<uint32_t>& starts, std::vector<int32_t>& records) {
+    const uint32_t* end = offsets + count;
+    const uint32_t* cursor = offsets;
+    for (uint32_t start : starts) {
+        const uint32_t textEnd = start + static_cast<uint32_t>(std::strlen(pool.anyCase() + start));
+        const uint32_t* first = gallopTo(cursor, end, start);
+        cursor = gallopTo(first, end, textEnd + 1);
+        for (const uint32_t* p = first; p < cursor; ++p)
+            records.push_back(static_cast<int32_t>(p - offsets));
+    }
 }
 
 // For a word that may run across the end of the folder into the name: per folder offset,
@@ -238,6 +257,15 @@ std::unordered_map<uint32_t, uint64_t> foldersEndingInWordStart(const FoldedText
     return spans;
 }
 
+// Whether any folder may end with the word's first k bytes (k at least 1, short of the whole
+// word): folders nearly always end with a separator, which few words hold.
+bool someFolderEndsLikeWordStart(const FoldedText& folders, std::string_view word) {
+    const ByteSet& ends = folders.textEnds();
+    for (size_t k = 1; k < word.size() && k <= 63; ++k)
+        if (ends.contains(static_cast<unsigned char>(word[k - 1]))) return true;
+    return false;
+}
+
 // Which records' folder + name hold a word: the pools are searched once, and a word that runs
 // from the end of a folder into the name is caught through the folders that end with its
 // beginning.
@@ -246,10 +274,11 @@ class WordLocator {
     WordLocator(const FoldedPools& pools, std::string_view word, const MasterTexts& records)
         : pools_(pools),
           word_(word),
-          listUpTo_(records.ascending ? static_cast<size_t>(records.count) / 16 : 0),
+          listUpTo_(records.ascending ? static_cast<size_t>(records.count) / 4 : 0),
           names_(pools.names(), word, listUpTo_),
           folders_(pools.folders(), word, listUpTo_) {
-        if (word.size() >= 2) spans_ = foldersEndingInWordStart(pools.folders(), word);
+        if (word.size() >= 2 && someFolderEndsLikeWordStart(pools.folders(), word))
+            spans_ = foldersEndingInWordStart(pools.folders(), word);
     }
     // Where the records' offsets ascend, the records that may hold the word are looked up
     // from the texts found (and the folders that end with the word's start) instead of
@@ -260,14 +289,19 @@ class WordLocator {
         const std::vector<uint32_t>* folders = folders_.found();
         if (!names || !folders || names->size() + folders->size() + spans_.size() > listUpTo_)
             return std::nullopt;
+        std::vector<uint32_t> seamFolders;
+        for (const auto& [start, seams] : spans_) seamFolders.push_back(start);
+        std::sort(seamFolders.begin(), seamFolders.end());
+        // Three ascending runs, merged.
         std::vector<int32_t> found;
-        for (uint32_t start : *names)
-            addRecordsOfText(records.names, records.count, pools_.names(), start, found);
-        for (uint32_t start : *folders)
-            addRecordsOfText(records.folders, records.count, pools_.folders(), start, found);
-        for (const auto& [start, seams] : spans_)
-            addRecordsOfText(records.folders, records.count, pools_.folders(), start, found);
-        std::sort(found.begin(), found.end());
+        found.reserve(static_cast<size_t>(records.count));  // only what is written is paid for
+        addRecordsOfTexts(records.names, records.count, pools_.names(), *names, found);
+        const auto fromNames = static_cast<ptrdiff_t>(found.size());
+        addRecordsOfTexts(records.folders, records.count, pools_.folders(), *folders, found);
+        const auto fromFolders = static_cast<ptrdiff_t>(found.size());
+        addRecordsOfTexts(records.folders, records.count, pools_.folders(), seamFolders, found);
+        std::inplace_merge(found.begin() + fromNames, found.begin() + fromFolders, found.end());
+        std::inplace_merge(found.begin(), found.begin() + fromNames, found.end());
         found.erase(std::unique(found.begin(), found.end()), found.end());
         return found;
     }
@@ -403,8 +437,16 @@ class AddressSearch {
 
     void pattern(const WildcardPattern& pattern) {
         std::string candidate;
+        // Records come folder by folder: the folder part is kept while it stays the same.
+        uint32_t folderAt = UINT32_MAX;
+        size_t folderLength = 0;
         auto test = [&](int32_t r) {
-            candidate.assign(pools_.folders().text(records_.folders[r]));
+            if (records_.folders[r] != folderAt) {
+                folderAt = records_.folders[r];
+                candidate.assign(pools_.folders().text(folderAt));
+                folderLength = candidate.size();
+            }
+            candidate.resize(folderLength);
             candidate.append(pools_.names().text(records_.names[r]));
             if (pattern.matches(candidate)) hits_.push_back(static_cast<uint32_t>(r));
         };

@@ -118,6 +118,9 @@ bool readWordIndexes(std::string_view bytes, const std::shared_ptr<const void>& 
     indexes.namesStartTexts = flags & 1;
     indexes.ascending = flags & 2;
     size_t at = head.size() + 4;
+    if (body.size() - at < 32) return false;
+    std::memcpy(indexes.folderEnds.bits().data(), body.data() + at, 32);
+    at += 32;
     return readIndex(body, at, static_cast<uint32_t>(catalog.namePool().size()), storage,
                      indexes.names) &&
            readIndex(body, at, static_cast<uint32_t>(catalog.folderPool().size()), storage,
@@ -128,6 +131,7 @@ bool readWordIndexes(std::string_view bytes, const std::shared_ptr<const void>& 
 std::string wordIndexParts(const WordIndexes& indexes) {
     std::string out;
     putU32(out, (indexes.namesStartTexts ? 1 : 0) | (indexes.ascending ? 2 : 0));
+    for (uint64_t bits : indexes.folderEnds.bits()) putU64(out, bits);
     putIndex(out, indexes.names);
     putIndex(out, indexes.folders);
     return out;

@@ -8,7 +8,8 @@
 // Layout, little-endian: "VRNLIDX2"; size, modification and change time (ns), inode and
 // device of the catalog file (u64 each); the name and folder pool sizes (u32 each); flags
 // (u32): 1 when every master record's name starts a text of the name pool, 2 when the master
-// records' name and folder offsets never fall from one record to the next; then for
+// records' name and folder offsets never fall from one record to the next; the byte values
+// that end a folder text, folded (256 bits, low first, as 4 u64); then for
 // the names and the folders: indexed bytes, list count, list bytes (u32 each), the list starts
 // (list count + 1 u32), the list bytes; last, a u64 checksum of everything before it.
 #include <memory>
@@ -16,7 +17,7 @@
 #include <string_view>
 
 #include "catalog/catalogmap.h"
-#include "query/trigramindex.h"
+#include "query/foldedpools.h"
 
 namespace varnel {
 
@@ -24,11 +25,6 @@ std::string wordIndexPath(const std::string& catalogPath);
 
 // Reads the indexes made for `catalog`; false when the file is missing, made for another
 // catalog or damaged.
-struct WordIndexes {
-    TrigramIndex names, folders;
-    bool namesStartTexts = false;  // no master record names a text from its middle
-    bool ascending = false;        // as MasterTexts::ascending
-};
 bool readWordIndexFile(const std::string& path, const MappedCatalog& catalog, WordIndexes& indexes);
 // The same over the file's bytes (four-byte aligned), which `storage` keeps alive.
 bool readWordIndexes(std::string_view bytes, const std::shared_ptr<const void>& storage,
