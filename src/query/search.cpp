@@ -35,28 +35,43 @@ std::string folded(std::string_view text) {
     return out;
 }
 
-// A set of pool offsets: a bitmap for each block of pool in which any is set, so that a rare
-// word costs a few blocks, not one bit for every byte of the pool.
+// A set of pool offsets: one bit per pool byte where most blocks will hold some (a search
+// of the whole pool), else a bitmap only for each block of pool in which any is set, so that
+// a rare word costs a few blocks, not one bit for every byte of the pool.
 class OffsetSet {
   public:
-    // Room for every block is reserved at once: pages never written cost nothing, and a
-    // growing vector would copy (and fault in) what it holds at each step.
-    explicit OffsetSet(uint32_t poolSize) : slots_(poolSize / kBlock + 1, 0) {
-        words_.reserve(slots_.size() * kWords);
+    OffsetSet(uint32_t poolSize, bool dense) {
+        if (dense) {
+            words_.assign(poolSize / 64 + 1, 0);
+        } else {
+            slots_.assign(poolSize / kBlock + 1, 0);
+            // Room for every block at once: pages never written cost nothing, and a growing
+            // vector would copy (and fault in) what it holds at each step.
+            words_.reserve(slots_.size() * kWords);
+        }
     }
     void insert(uint32_t offset) {
-        uint32_t& slot = slots_[offset / kBlock];
-        if (slot == 0) {
-            words_.resize(words_.size() + kWords, 0);
-            slot = static_cast<uint32_t>(words_.size() / kWords);
+        size_t word = offset / 64;
+        if (!slots_.empty()) {
+            uint32_t& slot = slots_[offset / kBlock];
+            if (slot == 0) {
+                words_.resize(words_.size() + kWords, 0);
+                slot = static_cast<uint32_t>(words_.size() / kWords);
+            }
+            word = (slot - 1) * size_t{kWords} + offset % kBlock / 64;
         }
-        words_[(slot - 1) * kWords + (offset % kBlock) / 64] |= uint64_t{1} << (offset % 64);
+        words_[word] |= uint64_t{1} << (offset % 64);
     }
     bool contains(uint32_t offset) const {
-        const uint32_t slot = slots_[offset / kBlock];
-        return slot != 0 &&
-               (words_[(slot - 1) * kWords + (offset % kBlock) / 64] >> (offset % 64) & 1);
+        size_t word = offset / 64;
+        if (!slots_.empty()) {
+            const uint32_t slot = slots_[offset / kBlock];
+            if (slot == 0) return false;
+            word = (slot - 1) * size_t{kWords} + offset % kBlock / 64;
+        }
+        return words_[word] >> (offset % 64) & 1;
     }
+
   private:
     static constexpr uint32_t kBlock = 4096, kWords = kBlock / 64;
     std::vector<uint32_t> slots_;  // per block: 0, or 1 + its bitmap's number in words_
@@ -69,7 +84,10 @@ class StringHits {
   public:
     // `listUpTo`: also list the texts found while there are no more than this many.
     StringHits(const FoldedText& text, std::string_view word, size_t listUpTo = 0)
-        : text_(text), hits_(text.size()), word_(word), listUpTo_(listUpTo) {
+        : text_(text),
+          hits_(text.size(), !text.index().usable(word)),
+          word_(word),
+          listUpTo_(listUpTo) {
         if (listUpTo > 0) found_.reserve(listUpTo + 1);
         const uint32_t size = text.size();
         const TrigramIndex& index = text.index();
@@ -399,11 +417,21 @@ class AddressSearch {
         std::vector<StringHits> notes;
         if (searchNotes) notes.emplace_back(pools_.notes(), word);
         const WildcardPattern exact("*" + word + "*");
+        std::optional<std::vector<int32_t>> listed = locator.candidates(records_);
+        // Notes are not in record order: a note that holds the word is looked for in them all.
+        if (listed && searchNotes && notes[0].foundAny()) {
+            for (int32_t r = 0; r < records_.count; ++r)
+                if (notes[0].contains(records_.notes[r])) listed->push_back(r);
+            std::sort(listed->begin(), listed->end());
+            listed->erase(std::unique(listed->begin(), listed->end()), listed->end());
+        }
         // Records come folder by folder: the last folder's length is nearly always the one
         // wanted.
         uint32_t lastFolderAt = UINT32_MAX;
         size_t folderLength = 0;
-        auto test = [&](int32_t r) {
+        const int32_t count = listed ? static_cast<int32_t>(listed->size()) : records_.count;
+        for (int32_t i = 0; i < count; ++i) {
+            const int32_t r = listed ? (*listed)[static_cast<size_t>(i)] : i;
             const uint32_t nameAt = records_.names[r];
             const uint32_t folderAt = records_.folders[r];
             bool hit = locator.inFolderOrName(folderAt, nameAt);
@@ -419,51 +447,36 @@ class AddressSearch {
             }
             if (!hit && searchNotes) hit = notes[0].contains(records_.notes[r]);
             if (hit) hits_.push_back(static_cast<uint32_t>(r));
-        };
-        std::optional<std::vector<int32_t>> candidates = locator.candidates(records_);
-        if (!candidates) {
-            for (int32_t r = 0; r < records_.count; ++r) test(r);
-            return;
         }
-        // Notes are not in record order: a note that holds the word is looked for in them all.
-        if (searchNotes && notes[0].foundAny()) {
-            for (int32_t r = 0; r < records_.count; ++r)
-                if (notes[0].contains(records_.notes[r])) candidates->push_back(r);
-            std::sort(candidates->begin(), candidates->end());
-            candidates->erase(std::unique(candidates->begin(), candidates->end()), candidates->end());
-        }
-        for (int32_t r : *candidates) test(r);
     }
 
     void pattern(const WildcardPattern& pattern) {
+        // Only records holding the pattern's longest literal can match: find those first.
+        const std::string literal(pattern.longestLiteral());
+        std::optional<WordLocator> locator;
+        std::optional<std::vector<int32_t>> listed;
+        if (!literal.empty()) {
+            locator.emplace(pools_, literal, records_);
+            listed = locator->candidates(records_);
+        }
         std::string candidate;
         // Records come folder by folder: the folder part is kept while it stays the same.
-        uint32_t folderAt = UINT32_MAX;
+        uint32_t lastFolderAt = UINT32_MAX;
         size_t folderLength = 0;
-        auto test = [&](int32_t r) {
-            if (records_.folders[r] != folderAt) {
-                folderAt = records_.folders[r];
+        const int32_t count = listed ? static_cast<int32_t>(listed->size()) : records_.count;
+        for (int32_t i = 0; i < count; ++i) {
+            const int32_t r = listed ? (*listed)[static_cast<size_t>(i)] : i;
+            const uint32_t folderAt = records_.folders[r];
+            if (locator && !locator->inFolderOrName(folderAt, records_.names[r])) continue;
+            if (folderAt != lastFolderAt) {
+                lastFolderAt = folderAt;
                 candidate.assign(pools_.folders().text(folderAt));
                 folderLength = candidate.size();
             }
             candidate.resize(folderLength);
             candidate.append(pools_.names().text(records_.names[r]));
             if (pattern.matches(candidate)) hits_.push_back(static_cast<uint32_t>(r));
-        };
-        // Only records holding the pattern's longest literal can match: find those first.
-        const std::string literal(pattern.longestLiteral());
-        if (literal.empty()) {
-            for (int32_t r = 0; r < records_.count; ++r) test(r);
-            return;
         }
-        const WordLocator locator(pools_, literal, records_);
-        if (std::optional<std::vector<int32_t>> candidates = locator.candidates(records_)) {
-            for (int32_t r : *candidates)
-                if (locator.inFolderOrName(records_.folders[r], records_.names[r])) test(r);
-            return;
-        }
-        for (int32_t r = 0; r < records_.count; ++r)
-            if (locator.inFolderOrName(records_.folders[r], records_.names[r])) test(r);
     }
 
   private:
