@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -83,11 +84,15 @@ class OffsetSet {
 class StringHits {
   public:
     // `listUpTo`: also list the texts found while there are no more than this many.
-    StringHits(const FoldedText& text, std::string_view word, size_t listUpTo = 0)
+    // `around`: bytes a pattern fixes around the word; a text in which no occurrence of the
+    // word has them (where they fall inside the text) does not count.
+    StringHits(const FoldedText& text, std::string_view word, size_t listUpTo = 0,
+               std::span<const WildcardPattern::FixedText> around = {})
         : text_(text),
           hits_(text.size(), !text.index().usable(word)),
           word_(word),
-          listUpTo_(listUpTo) {
+          listUpTo_(listUpTo),
+          around_(around) {
         if (listUpTo > 0) found_.reserve(listUpTo + 1);
         const uint32_t size = text.size();
         const TrigramIndex& index = text.index();
@@ -148,11 +153,30 @@ class StringHits {
             if (!hit) break;
             const char* start =
                 static_cast<const char*>(memrchr(begin, 0, static_cast<size_t>(hit - begin)));
-            insert(from + static_cast<uint32_t>((start ? start + 1 : begin) - begin));
+            start = start ? start + 1 : begin;
             const char* stop =
                 static_cast<const char*>(std::memchr(hit, 0, static_cast<size_t>(end - hit)));
-            p = stop ? stop + 1 : end;
+            if (!stop) stop = end;
+            if (!holdsFixedAround(start, hit, stop)) {
+                p = hit + 1;  // another occurrence in this text may have them
+                continue;
+            }
+            insert(from + static_cast<uint32_t>(start - begin));
+            p = stop + 1;
         }
+    }
+
+    // Whether the bytes fixed around the word at `hit` are there, as far as they fall within
+    // its text [start, stop): beyond it they may lie across the folder's end, so they count.
+    bool holdsFixedAround(const char* start, const char* hit, const char* stop) const {
+        for (const WildcardPattern::FixedText& fixed : around_) {
+            if (fixed.offset < start - hit ||
+                fixed.offset + static_cast<ptrdiff_t>(fixed.text.size()) > stop - hit)
+                continue;
+            if (std::memcmp(hit + fixed.offset, fixed.text.data(), fixed.text.size()) != 0)
+                return false;
+        }
+        return true;
     }
 
     // A word of one or two bytes is in nearly every text: one pass, sixteen bytes at a time,
@@ -211,6 +235,7 @@ class StringHits {
     OffsetSet hits_;
     std::string_view word_;
     size_t listUpTo_;
+    std::span<const WildcardPattern::FixedText> around_;
     std::vector<uint32_t> found_;
     bool foundAny_ = false;
 };
@@ -289,12 +314,14 @@ bool someFolderEndsLikeWordStart(const FoldedText& folders, std::string_view wor
 // beginning.
 class WordLocator {
   public:
-    WordLocator(const FoldedPools& pools, std::string_view word, const MasterTexts& records)
+    // `around`: as StringHits takes it.
+    WordLocator(const FoldedPools& pools, std::string_view word, const MasterTexts& records,
+                std::span<const WildcardPattern::FixedText> around = {})
         : pools_(pools),
           word_(word),
           listUpTo_(records.ascending ? static_cast<size_t>(records.count) / 4 : 0),
-          names_(pools.names(), word, listUpTo_),
-          folders_(pools.folders(), word, listUpTo_) {
+          names_(pools.names(), word, listUpTo_, around),
+          folders_(pools.folders(), word, listUpTo_, around) {
         if (word.size() >= 2 && someFolderEndsLikeWordStart(pools.folders(), word))
             spans_ = foldersEndingInWordStart(pools.folders(), word);
     }
@@ -451,12 +478,14 @@ class AddressSearch {
     }
 
     void pattern(const WildcardPattern& pattern) {
-        // Only records holding the pattern's longest literal can match: find those first.
+        // Only records holding the pattern's longest literal, with the bytes it fixes around
+        // it, can match: find those first.
         const std::string literal(pattern.longestLiteral());
+        const std::vector<WildcardPattern::FixedText> around = pattern.fixedAroundLongestLiteral();
         std::optional<WordLocator> locator;
         std::optional<std::vector<int32_t>> listed;
         if (!literal.empty()) {
-            locator.emplace(pools_, literal, records_);
+            locator.emplace(pools_, literal, records_, around);
             listed = locator->candidates(records_);
         }
         std::string candidate;

@@ -45,11 +45,36 @@ WildcardPattern::WildcardPattern(std::string_view pattern) {
     minimumLength_ += static_cast<size_t>(trailingQuestions_);
 }
 
-std::string_view WildcardPattern::longestLiteral() const {
-    std::string_view longest;
-    for (const Segment& s : segments_)
-        if (s.text.size() > longest.size()) longest = s.text;
+namespace {
+template <typename Segments>
+size_t longestSegment(const Segments& segments) {
+    size_t longest = 0;
+    for (size_t i = 1; i < segments.size(); ++i)
+        if (segments[i].text.size() > segments[longest].text.size()) longest = i;
     return longest;
+}
+}  // namespace
+
+std::string_view WildcardPattern::longestLiteral() const {
+    return segments_.empty() ? std::string_view() : segments_[longestSegment(segments_)].text;
+}
+
+std::vector<WildcardPattern::FixedText> WildcardPattern::fixedAroundLongestLiteral() const {
+    std::vector<FixedText> fixed;
+    if (segments_.empty()) return fixed;
+    const size_t longest = longestSegment(segments_);
+    ptrdiff_t offset = 0;
+    for (size_t j = longest; j > 0 && !segments_[j].starBefore; --j) {
+        offset -= segments_[j].questionsBefore + static_cast<ptrdiff_t>(segments_[j - 1].text.size());
+        fixed.push_back({offset, segments_[j - 1].text});
+    }
+    offset = static_cast<ptrdiff_t>(segments_[longest].text.size());
+    for (size_t j = longest + 1; j < segments_.size() && !segments_[j].starBefore; ++j) {
+        offset += segments_[j].questionsBefore;
+        fixed.push_back({offset, segments_[j].text});
+        offset += static_cast<ptrdiff_t>(segments_[j].text.size());
+    }
+    return fixed;
 }
 
 // Every literal segment's occurrences plus one end mark per segment must fit the table.

@@ -1,6 +1,7 @@
 #pragma once
 // Whole-text matching of names against patterns with `*` (any run) and `?` (one byte).
 // Case-sensitive: callers lowercase both sides first.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,6 +20,13 @@ class WildcardPattern {
     bool isSubstring() const { return substring_; }
     // The longest literal every matching text must contain ("" when there is none).
     std::string_view longestLiteral() const;
+    // The literals the pattern holds at a fixed distance from its longest one (only `?`
+    // between them): `offset` bytes from where the longest starts, negative before it.
+    struct FixedText {
+        ptrdiff_t offset;
+        std::string text;
+    };
+    std::vector<FixedText> fixedAroundLongestLiteral() const;
     std::string_view substringWord() const {
         return segments_.empty() ? std::string_view() : segments_[0].text;
     }
