@@ -36,6 +36,9 @@ struct WordIndexes {
     bool namesStartTexts = false;  // no master record names a text from its middle
     bool ascending = false;        // as MasterTexts::ascending
     ByteSet folderEnds;            // as FoldedText::textEnds of the folders
+    // Read from a file: set when a search met bytes of it that are not as written (it then
+    // went on without the damaged part, and the file is better written anew).
+    std::shared_ptr<bool> damaged;
 };
 
 // One pool's lower-case copy, at the catalog's offsets. Folded whole as the catalog grows, or,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <numeric>
 
 namespace varnel {
 
@@ -114,6 +115,15 @@ std::vector<uint32_t> TrigramIndex::candidateBlocks(std::string_view word) const
     std::sort(wanted.begin(), wanted.end(), [&](uint32_t a, uint32_t b) {
         return starts_[a + 1] - starts_[a] < starts_[b + 1] - starts_[b];
     });
+    if (check_) {
+        for (uint32_t bucket : wanted) {
+            if (!check_(starts_[bucket], starts_[bucket + 1] - starts_[bucket])) {
+                std::vector<uint32_t> every((indexed_ + kBlockBytes - 1) / kBlockBytes);
+                std::iota(every.begin(), every.end(), 0u);
+                return every;
+            }
+        }
+    }
     std::vector<uint32_t> blocks = blocksOf(wanted[0]);
     for (size_t k = 1; k < wanted.size() && !blocks.empty(); ++k) {
         const std::vector<uint32_t> other = blocksOf(wanted[k]);
@@ -127,7 +137,7 @@ std::vector<uint32_t> TrigramIndex::candidateBlocks(std::string_view word) const
 
 TrigramIndex TrigramIndex::fromParts(uint32_t indexed, std::span<const uint32_t> starts,
                                      std::span<const uint8_t> lists,
-                                     std::shared_ptr<const void> storage) {
+                                     std::shared_ptr<const void> storage, ListCheck check) {
     TrigramIndex index;
     const size_t buckets = starts.empty() ? 0 : starts.size() - 1;
     if (indexed < kMinIndexedBytes || buckets < 1 || buckets > kBuckets ||
@@ -138,6 +148,7 @@ TrigramIndex TrigramIndex::fromParts(uint32_t indexed, std::span<const uint32_t>
     index.starts_ = starts;
     index.lists_ = lists;
     index.storage_ = std::move(storage);
+    index.check_ = std::move(check);
     return index;
 }
 

@@ -9,7 +9,9 @@
 // after the build form an unindexed tail that callers search directly; the owner builds the
 // index again when that tail grows past an eighth of what is indexed.
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -45,11 +47,14 @@ class TrigramIndex {
     // the lists' bytes.
     std::span<const uint32_t> listStarts() const { return starts_; }
     std::span<const uint8_t> listBytes() const { return lists_; }
+    // Checks stored list bytes before they are first read (a file's checksums, chunk by
+    // chunk): false when lists[at, at + length) are damaged; every block is then a candidate.
+    using ListCheck = std::function<bool(size_t at, size_t length)>;
     // An index over a stored form that `storage` keeps alive (a mapped file), checked to fit
     // together; empty when it does not.
     static TrigramIndex fromParts(uint32_t indexed, std::span<const uint32_t> starts,
                                   std::span<const uint8_t> lists,
-                                  std::shared_ptr<const void> storage);
+                                  std::shared_ptr<const void> storage, ListCheck check = {});
 
   private:
     std::vector<uint32_t> blocksOf(uint32_t bucket) const;
@@ -58,6 +63,7 @@ class TrigramIndex {
     std::span<const uint32_t> starts_;  // bucket b's list: bytes [starts_[b], starts_[b + 1])
     std::span<const uint8_t> lists_;
     std::shared_ptr<const void> storage_;  // what the two point into
+    ListCheck check_;
 };
 
 }  // namespace varnel

@@ -1,6 +1,7 @@
 #include "query/wordindexfile.h"
 
 #include <cstring>
+#include <vector>
 
 #include "catalog/bytestream.h"
 #include "platform/atomicfile.h"
@@ -54,6 +55,40 @@ size_t padding(size_t bytes) {
     return (4 - bytes % 4) % 4;
 }
 
+// The body is checked in chunks of this many bytes, each when first read: a search reads a
+// few of an index's lists, and checking the whole file cost more than the search itself.
+constexpr size_t kChunkBytes = 65536;
+
+// The body's chunk checksums and what was found of each chunk so far (one thread only).
+class ChunkSums {
+  public:
+    ChunkSums(std::string_view body, const char* sums, std::shared_ptr<bool> damaged)
+        : body_(body), sums_(sums), state_(body.size() / kChunkBytes + 1, kUnread),
+          damaged_(std::move(damaged)) {}
+    // Whether body[at, at + length) is as it was written; a damaged chunk is told once in
+    // `damaged`.
+    bool sound(size_t at, size_t length) {
+        for (size_t c = at / kChunkBytes; c * kChunkBytes < at + length; ++c) {
+            if (state_[c] == kUnread) {
+                uint64_t stored;
+                std::memcpy(&stored, sums_ + 8 * c, 8);
+                state_[c] = checksum(body_.substr(c * kChunkBytes, kChunkBytes)) == stored ? kSound
+                                                                                          : kDamaged;
+                if (state_[c] == kDamaged) *damaged_ = true;
+            }
+            if (state_[c] == kDamaged) return false;
+        }
+        return true;
+    }
+
+  private:
+    enum State : uint8_t { kUnread, kSound, kDamaged };
+    std::string_view body_;
+    const char* sums_;
+    std::vector<State> state_;
+    std::shared_ptr<bool> damaged_;
+};
+
 void putIndex(std::string& out, const TrigramIndex& index) {
     const std::span<const uint32_t> starts = index.listStarts();
     const std::span<const uint8_t> lists = index.listBytes();
@@ -65,27 +100,32 @@ void putIndex(std::string& out, const TrigramIndex& index) {
     out.append(padding(lists.size()), '\0');  // the next starts stay four-byte aligned
 }
 
-// Reads one index in place from the mapped file: `at` (four-byte aligned) moves past it.
+// Reads one index in place from the mapped file: `at` (four-byte aligned) moves past it. Its
+// head and list starts are checked now, its lists when a search reads them.
 bool readIndex(std::string_view body, size_t& at, uint32_t poolSize,
-               const std::shared_ptr<const void>& storage, TrigramIndex& index) {
-    MemorySource head(body.substr(std::min(at, body.size())));
+               const std::shared_ptr<const void>& storage, const std::shared_ptr<ChunkSums>& sums,
+               TrigramIndex& index) {
+    index = TrigramIndex{};
+    if (at > body.size() || body.size() - at < 12 || !sums->sound(at, 12)) return false;
+    MemorySource head(body.substr(at, 12));
     uint32_t indexed, lists, bytes;
     if (!head.readU32(indexed) || !head.readU32(lists) || !head.readU32(bytes)) return false;
     at += 12;
-    index = TrigramIndex{};
     // A pool too small to index is stored without one.
     if (lists == 0) return indexed == 0 && bytes == 0 && poolSize < TrigramIndex::kMinIndexedBytes;
     const uint64_t startBytes = (uint64_t{lists} + 1) * 4;
     if (indexed != poolSize || lists > TrigramIndex::kBuckets ||
-        startBytes + bytes + padding(bytes) > body.size() - at)
+        startBytes + bytes + padding(bytes) > body.size() - at || !sums->sound(at, startBytes))
         return false;
     const std::span<const uint32_t> starts(reinterpret_cast<const uint32_t*>(body.data() + at),
                                            size_t{lists} + 1);
     at += startBytes;
     const std::span<const uint8_t> listBytes(reinterpret_cast<const uint8_t*>(body.data() + at),
                                              bytes);
+    index = TrigramIndex::fromParts(
+        indexed, starts, listBytes, storage,
+        [sums, base = at](size_t from, size_t length) { return sums->sound(base + from, length); });
     at += bytes + padding(bytes);
-    index = TrigramIndex::fromParts(indexed, starts, listBytes, storage);
     return index.indexedSize() == poolSize;
 }
 
@@ -103,27 +143,37 @@ bool readWordIndexFile(const std::string& path, const MappedCatalog& catalog, Wo
 
 bool readWordIndexes(std::string_view bytes, const std::shared_ptr<const void>& storage,
                      const MappedCatalog& catalog, WordIndexes& indexes) {
-    if (bytes.size() < kHeadBytes + 4 + 8 || bytes.size() % 4 != 0 ||
+    // The tail: the body's chunk checksums, their count, and a checksum of those two.
+    constexpr size_t kFixedBytes = kHeadBytes + 4 + 32;
+    if (bytes.size() < kFixedBytes + 8 + 16 || bytes.size() % 4 != 0 ||
         reinterpret_cast<uintptr_t>(bytes.data()) % 4 != 0)
         return false;
+    uint64_t chunks, tableSum;
+    std::memcpy(&chunks, bytes.data() + bytes.size() - 16, 8);
+    std::memcpy(&tableSum, bytes.data() + bytes.size() - 8, 8);
+    if (chunks > (bytes.size() - 16) / 8) return false;
+    const std::string_view body = bytes.substr(0, bytes.size() - 16 - 8 * chunks);
+    if (chunks != (body.size() + kChunkBytes - 1) / kChunkBytes ||
+        checksum(bytes.substr(body.size(), 8 * chunks + 8)) != tableSum)
+        return false;
+    indexes.damaged = std::make_shared<bool>(false);
+    auto sums = std::make_shared<ChunkSums>(body, bytes.data() + body.size(), indexes.damaged);
+
     std::string head;
     putHead(head, catalog);
-    const std::string_view body = bytes.substr(0, bytes.size() - 8);
-    uint64_t stored;
-    std::memcpy(&stored, bytes.data() + body.size(), 8);
-    if (body.substr(0, head.size()) != head || stored != checksum(body)) return false;
+    if (body.size() < kFixedBytes || !sums->sound(0, kFixedBytes) ||
+        body.substr(0, head.size()) != head)
+        return false;
     uint32_t flags;
     std::memcpy(&flags, body.data() + head.size(), 4);
     if (flags > 3) return false;
     indexes.namesStartTexts = flags & 1;
     indexes.ascending = flags & 2;
-    size_t at = head.size() + 4;
-    if (body.size() - at < 32) return false;
-    std::memcpy(indexes.folderEnds.bits().data(), body.data() + at, 32);
-    at += 32;
-    return readIndex(body, at, static_cast<uint32_t>(catalog.namePool().size()), storage,
+    std::memcpy(indexes.folderEnds.bits().data(), body.data() + head.size() + 4, 32);
+    size_t at = kFixedBytes;
+    return readIndex(body, at, static_cast<uint32_t>(catalog.namePool().size()), storage, sums,
                      indexes.names) &&
-           readIndex(body, at, static_cast<uint32_t>(catalog.folderPool().size()), storage,
+           readIndex(body, at, static_cast<uint32_t>(catalog.folderPool().size()), storage, sums,
                      indexes.folders) &&
            at == body.size();
 }
@@ -141,7 +191,13 @@ std::string sealWordIndexes(const MappedCatalog& catalog, std::string_view parts
     std::string out;
     putHead(out, catalog);
     out.append(parts);
-    putU64(out, checksum(out));
+    const size_t chunks = (out.size() + kChunkBytes - 1) / kChunkBytes;
+    std::string table;
+    for (size_t c = 0; c < chunks; ++c)
+        putU64(table, checksum(std::string_view(out).substr(c * kChunkBytes, kChunkBytes)));
+    putU64(table, chunks);
+    out.append(table);
+    putU64(out, checksum(table));
     return out;
 }
 

@@ -1,17 +1,19 @@
 #pragma once
 // The word indexes of a catalog file, kept in a file of our own beside it (CATALOG.idx), so
 // that a search from the command line need not index or fold the whole catalog each time.
-// The file names the catalog it was made for (size, times, inode, pool sizes) and ends with a
-// checksum of all it holds; one that does not match in every point, or does not fit
-// together, is not used.
+// The file names the catalog it was made for (size, times, inode, pool sizes) and holds a
+// checksum of every 64 KiB of it; one that does not match in every point, or does not fit
+// together, is not used. A search checks the chunks it reads, when it first reads them:
+// damage found then makes it go on without that part (WordIndexes::damaged).
 //
-// Layout, little-endian: "VRNLIDX2"; size, modification and change time (ns), inode and
-// device of the catalog file (u64 each); the name and folder pool sizes (u32 each); flags
+// Layout, little-endian. The body: "VRNLIDX2"; size, modification and change time (ns), inode
+// and device of the catalog file (u64 each); the name and folder pool sizes (u32 each); flags
 // (u32): 1 when every master record's name starts a text of the name pool, 2 when the master
 // records' name and folder offsets never fall from one record to the next; the byte values
-// that end a folder text, folded (256 bits, low first, as 4 u64); then for
-// the names and the folders: indexed bytes, list count, list bytes (u32 each), the list starts
-// (list count + 1 u32), the list bytes; last, a u64 checksum of everything before it.
+// that end a folder text, folded (256 bits, low first, as 4 u64); then for the names and the
+// folders: indexed bytes, list count, list bytes (u32 each), the list starts (list count + 1
+// u32), the list bytes, zeros to a multiple of four. Then a u64 checksum of each 64 KiB of
+// the body (the last chunk shorter), their count (u64), and a u64 checksum of those two.
 #include <memory>
 #include <string>
 #include <string_view>

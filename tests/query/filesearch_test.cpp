@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 #include "catalog/catalogmap.h"
@@ -100,6 +101,44 @@ void agreesWithTheWindowsSearch(bool folderByFolder) {
 TEST(FileSearch, AgreesWithTheWindowsSearchWithAndWithoutItsIndexFile) {
     agreesWithTheWindowsSearch(false);
     agreesWithTheWindowsSearch(true);
+}
+
+// A search checks the part of the index file it reads when it reads it: damage met there is
+// never trusted (the answers stay those of the sound file) and the file is written anew.
+TEST(FileSearch, DamageMetInTheIndexFileIsNeverTrusted) {
+    test::TempDir dir;
+    const std::string path = dir.file("c.fdb"), index = wordIndexPath(path);
+    Catalog catalog;
+    const std::vector<test::Rec> records = test::randomRecords(5, 60000, 3000);
+    test::appendRecords(catalog, kMasterList, records);
+    save(catalog, path);
+    MappedCatalog file;
+    std::string why;
+    ASSERT_TRUE(file.open(path, why)) << why;
+    std::vector<std::string> words;
+    for (size_t r = 0; r < records.size(); r += 6007) words.push_back(records[r].name.substr(0, 4));
+    std::vector<std::vector<uint32_t>> sound;
+    for (const std::string& word : words) sound.push_back(*searchCatalogFile(file, index, word.c_str()));
+
+    // One byte in each 64 KiB chunk that holds only the name index's lists (which are checked
+    // when read, not when the file is opened).
+    std::string damaged = test::readFile(index);
+    const size_t startsAt = 8 + 5 * 8 + 2 * 4 + 4 + 32 + 12;
+    uint32_t lists, bytes;
+    std::memcpy(&lists, damaged.data() + startsAt - 8, 4);
+    std::memcpy(&bytes, damaged.data() + startsAt - 4, 4);
+    const size_t listsAt = startsAt + 4 * (size_t{lists} + 1), listsEnd = listsAt + bytes;
+    int chunks = 0;
+    for (size_t chunk = listsAt / 65536 + 1; (chunk + 1) * 65536 <= listsEnd; ++chunk, ++chunks)
+        damaged[chunk * 65536 + 100] ^= 0x55;
+    ASSERT_GE(chunks, 2);
+    test::writeFile(index, damaged);
+
+    for (size_t k = 0; k < words.size(); ++k)
+        EXPECT_EQ(*searchCatalogFile(file, index, words[k].c_str()), sound[k]) << words[k];
+    EXPECT_NE(test::readFile(index), damaged);
+    WordIndexes rewritten;
+    EXPECT_TRUE(readWordIndexFile(index, file, rewritten));
 }
 
 }  // namespace
