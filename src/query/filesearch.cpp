@@ -47,7 +47,6 @@ std::optional<std::vector<uint32_t>> searchCatalogFile(const MappedCatalog& file
                               std::move(indexes));
         found = findAddressText(records, pools, text);
         if (!*damaged) return found;
-        records.ascending = false;
     }
     // A matching index file vouches for the texts' offsets and lengths: it was written after
     // this check, for a file of this very size, inode and change time.

@@ -34,7 +34,7 @@ class ByteSet {
 struct WordIndexes {
     TrigramIndex names, folders;
     bool namesStartTexts = false;  // no master record names a text from its middle
-    bool ascending = false;        // as MasterTexts::ascending
+    bool ascending = false;        // as MasterTexts::ascending, looked at when written
     ByteSet folderEnds;            // as FoldedText::textEnds of the folders
     // Read from a file: set when a search met bytes of it that are not as written (it then
     // went on without the damaged part, and the file is better written anew).

@@ -319,7 +319,7 @@ class WordLocator {
                 std::span<const WildcardPattern::FixedText> around = {})
         : pools_(pools),
           word_(word),
-          listUpTo_(records.ascending ? static_cast<size_t>(records.count) / 4 : 0),
+          listUpTo_(listingLimit(records)),
           names_(pools.names(), word, listUpTo_, around),
           folders_(pools.folders(), word, listUpTo_, around) {
         if (word.size() >= 2 && someFolderEndsLikeWordStart(pools.folders(), word))
@@ -333,6 +333,11 @@ class WordLocator {
         const std::vector<uint32_t>* names = names_.found();
         const std::vector<uint32_t>* folders = folders_.found();
         if (!names || !folders || names->size() + folders->size() + spans_.size() > listUpTo_)
+            return std::nullopt;
+        const auto count = static_cast<size_t>(records.count);
+        if (!records.ascending &&
+            !(std::is_sorted(records.names, records.names + count) &&
+              std::is_sorted(records.folders, records.folders + count)))
             return std::nullopt;
         std::vector<uint32_t> seamFolders;
         for (const auto& [start, seams] : spans_) seamFolders.push_back(start);
@@ -368,6 +373,14 @@ class WordLocator {
     }
 
   private:
+    // How many texts found are worth looking up: up to a quarter of the records where they
+    // are known to ascend; where that is still to be looked at (reading every offset), far
+    // fewer.
+    static size_t listingLimit(const MasterTexts& records) {
+        const auto count = static_cast<size_t>(records.count);
+        return !records.ascending ? count / 16 : *records.ascending ? count / 4 : 0;
+    }
+
     const FoldedPools& pools_;
     std::string_view word_;
     size_t listUpTo_;

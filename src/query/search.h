@@ -3,6 +3,7 @@
 // (patternFill) and from a saved search (runSavedSearch).
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "query/foldedpools.h"
@@ -20,9 +21,10 @@ struct MasterTexts {
     const uint32_t* names = nullptr;
     const uint32_t* folders = nullptr;
     const uint32_t* notes = nullptr;
-    // Name and folder offsets never fall from one record to the next (as in a file this
-    // program wrote): then the records a rare word selects are looked up, not searched for.
-    bool ascending = false;
+    // Whether name and folder offsets never fall from one record to the next (as in a file
+    // this program wrote): then the records a rare word selects are looked up, not searched
+    // for. When not known, it is looked at where that would pay.
+    std::optional<bool> ascending = std::nullopt;
 };
 
 // The master records the address text selects, in master-list order: a folder name selects
