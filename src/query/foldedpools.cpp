@@ -86,7 +86,7 @@ void FoldedText::foldOnDemand(std::string_view pool, bool allStartTexts) {
 
 const char* FoldedText::foldRange(uint32_t from, uint32_t to) const {
     // The pool's own bytes end at covered_: past them, the NUL that closes a folded copy.
-    const uint32_t stored = std::min(to + 1, covered_) - from;
+    const uint32_t stored = to < covered_ ? to - from + 1 : covered_ - from;
     rangeScratch_.resize(size_t{to} - from + 1);
     foldAscii(raw_ + from, rangeScratch_.data(), stored);
     if (stored <= to - from) rangeScratch_[stored] = 0;
