@@ -1,6 +1,5 @@
 #include "query/filesearch.h"
 
-#include <algorithm>
 #include <string>
 
 #include "catalog/catalogmap.h"
@@ -23,9 +22,7 @@ void writeFreshIndexFile(const MappedCatalog& file, const MasterTexts& records,
     indexes.namesStartTexts = true;
     for (int32_t r = 0; r < records.count && indexes.namesStartTexts; ++r)
         indexes.namesStartTexts = pools.names().startsText(records.names[r]);
-    const auto count = static_cast<size_t>(records.count);
-    indexes.ascending = std::is_sorted(records.names, records.names + count) &&
-                        std::is_sorted(records.folders, records.folders + count);
+    indexes.ascending = offsetsAscend(records);
     indexes.folderEnds = pools.folders().textEnds();
     writeWordIndexFile(indexPath, file, indexes);
 }

@@ -123,12 +123,12 @@ class StringHits {
     const std::vector<uint32_t>* found() const {
         return found_.size() <= listUpTo_ ? &found_ : nullptr;
     }
-    bool foundAny() const { return foundAny_; }
+    // Whether any text holds the word (the first is always listed).
+    bool foundAny() const { return !found_.empty(); }
 
   private:
     void insert(uint32_t start) {
         hits_.insert(start);
-        foundAny_ = true;
         if (found_.size() <= listUpTo_) found_.push_back(start);
     }
 
@@ -237,7 +237,6 @@ class StringHits {
     size_t listUpTo_;
     std::span<const WildcardPattern::FixedText> around_;
     std::vector<uint32_t> found_;
-    bool foundAny_ = false;
 };
 
 // The first of [from, end) not below `value`, for values that ascend from call to call:
@@ -334,11 +333,7 @@ class WordLocator {
         const std::vector<uint32_t>* folders = folders_.found();
         if (!names || !folders || names->size() + folders->size() + spans_.size() > listUpTo_)
             return std::nullopt;
-        const auto count = static_cast<size_t>(records.count);
-        if (!records.ascending &&
-            !(std::is_sorted(records.names, records.names + count) &&
-              std::is_sorted(records.folders, records.folders + count)))
-            return std::nullopt;
+        if (!records.ascending && !offsetsAscend(records)) return std::nullopt;
         std::vector<uint32_t> seamFolders;
         for (const auto& [start, seams] : spans_) seamFolders.push_back(start);
         std::sort(seamFolders.begin(), seamFolders.end());
@@ -528,6 +523,12 @@ class AddressSearch {
 };
 
 }  // namespace
+
+bool offsetsAscend(const MasterTexts& records) {
+    const auto count = static_cast<size_t>(records.count);
+    return std::is_sorted(records.names, records.names + count) &&
+           std::is_sorted(records.folders, records.folders + count);
+}
 
 std::vector<uint32_t> findAddressText(const MasterTexts& records, const FoldedPools& pools,
                                       const char* text) {

@@ -27,6 +27,9 @@ struct MasterTexts {
     std::optional<bool> ascending = std::nullopt;
 };
 
+// Whether the records' name and folder offsets never fall from one to the next (reads them all).
+bool offsetsAscend(const MasterTexts& records);
+
 // The master records the address text selects, in master-list order: a folder name selects
 // that folder; a text with `*` or `?` is matched against folder + name; a plain word is looked
 // for in folder + name and in the note.
