@@ -11,7 +11,8 @@ namespace varnel {
 
 namespace {
 
-// Indexes the whole-folded pools of `file` and writes them beside it. A catalog that cannot
+// Indexes the whole-folded pools of `file` (whose records' order is known) and writes them
+// beside it. A catalog that cannot
 // be written beside (a read-only folder) is searched without them each time; nothing else
 // depends on the index file.
 void writeFreshIndexFile(const MappedCatalog& file, const MasterTexts& records,
@@ -22,7 +23,7 @@ void writeFreshIndexFile(const MappedCatalog& file, const MasterTexts& records,
     indexes.namesStartTexts = true;
     for (int32_t r = 0; r < records.count && indexes.namesStartTexts; ++r)
         indexes.namesStartTexts = pools.names().startsText(records.names[r]);
-    indexes.ascending = offsetsAscend(records);
+    indexes.ascending = *records.ascending;
     indexes.folderEnds = pools.folders().textEnds();
     writeWordIndexFile(indexPath, file, indexes);
 }
@@ -51,6 +52,8 @@ std::optional<std::vector<uint32_t>> searchCatalogFile(const MappedCatalog& file
     if (!file.textsFit(why)) return std::nullopt;
     FoldedPools pools;
     pools.foldAll(file.namePool(), file.folderPool(), file.notePool());
+    // Read once, for the search and the index file both.
+    records.ascending = offsetsAscend(records);
     if (!found) found = findAddressText(records, pools, text);
     writeFreshIndexFile(file, records, pools, indexPath);
     return found;
