@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "catalog/tables.h"
+#include "query/addressmatcher.h"
 #include "query/savedsearch.h"
 #include "query/trigramindex.h"
 #include "query/wildcard.h"
@@ -24,17 +25,7 @@ namespace varnel {
 
 namespace {
 
-constexpr size_t kWorkingText = kTextSize - 1;
 constexpr uint64_t kDay = 86400ULL * 10000000ULL;  // in file-time units
-// A word search counts a match only while the word's occurrences fit the wildcard matcher's
-// table: only folder + name texts this long can break that, and those get the matcher's answer.
-constexpr size_t kLongCandidate = 500;
-
-std::string folded(std::string_view text) {
-    std::string out(text.substr(0, kWorkingText));
-    for (char& c : out) c = static_cast<char>(foldCase(static_cast<unsigned char>(c)));
-    return out;
-}
 
 // A set of pool offsets: one bit per pool byte where most blocks will hold some (a search
 // of the whole pool), else a bitmap only for each block of pool in which any is set, so that
@@ -313,6 +304,10 @@ bool someFolderEndsLikeWordStart(const FoldedText& folders, std::string_view wor
 // beginning.
 class WordLocator {
   public:
+    // Words it can look for: a folder's end holding up to 63 bytes of the word is noted in a
+    // 64-bit mask.
+    static bool takes(std::string_view word) { return word.size() <= 64; }
+
     // `around`: as StringHits takes it.
     WordLocator(const FoldedPools& pools, std::string_view word, const MasterTexts& records,
                 std::span<const WildcardPattern::FixedText> around = {})
@@ -391,7 +386,7 @@ struct NamePatterns {
     std::vector<WildcardPattern> patterns;
 
     explicit NamePatterns(std::string_view list) {
-        std::string lowered = folded(list);
+        std::string lowered = foldedQuery(list);
         std::string extensionText;
         for (size_t start = 0; start <= lowered.size();) {
             size_t comma = std::min(lowered.find(',', start), lowered.size());
@@ -447,6 +442,17 @@ class AddressSearch {
         }
     }
 
+    // Each record tested on its own: for words too long for WordLocator.
+    void eachRecord(const AddressMatcher& matcher) {
+        for (int32_t r = 0; r < records_.count; ++r) {
+            const uint32_t folderAt = records_.folders[r];
+            if (matcher.matches(folderAt, pools_.folders().text(folderAt),
+                                pools_.names().text(records_.names[r]),
+                                pools_.notes().text(records_.notes[r])))
+                hits_.push_back(static_cast<uint32_t>(r));
+        }
+    }
+
     void substring(const std::string& word, bool searchNotes) {
         const WordLocator locator(pools_, word, records_);
         std::vector<StringHits> notes;
@@ -492,7 +498,7 @@ class AddressSearch {
         const std::vector<WildcardPattern::FixedText> around = pattern.fixedAroundLongestLiteral();
         std::optional<WordLocator> locator;
         std::optional<std::vector<int32_t>> listed;
-        if (!literal.empty()) {
+        if (!literal.empty() && WordLocator::takes(literal)) {
             locator.emplace(pools_, literal, records_, around);
             listed = locator->candidates(records_);
         }
@@ -534,17 +540,22 @@ std::vector<uint32_t> findAddressText(const MasterTexts& records, const FoldedPo
                                       const char* text) {
     std::vector<uint32_t> hits;
     AddressSearch search(records, pools, hits);
-    const std::string lowered = folded(text);
+    const std::string lowered = foldedQuery(text);
     if (IsFolderName(text)) {
         search.folder(lowered.c_str());
     } else if (lowered.find_first_of("*?") == std::string::npos && !lowered.empty()) {
-        search.substring(lowered, true);
+        if (WordLocator::takes(lowered))
+            search.substring(lowered, true);
+        else
+            search.eachRecord(AddressMatcher(text));
     } else {
         const WildcardPattern pattern(lowered.empty() ? "**" : lowered);
-        if (pattern.isSubstring())
+        if (!pattern.isSubstring())
+            search.pattern(pattern);
+        else if (WordLocator::takes(pattern.substringWord()))
             search.substring(std::string(pattern.substringWord()), false);
         else
-            search.pattern(pattern);
+            search.eachRecord(AddressMatcher(text));
     }
     return hits;
 }
@@ -564,35 +575,43 @@ void CatalogSearch::patternFill(int list, const char* text) {
 
 namespace {
 
-// Whether `word` occurs in folder + name, the two texts read as one.
-bool inFolderAndName(std::string_view folder, std::string_view name, std::string_view word) {
-    if (name.find(word) != std::string_view::npos || folder.find(word) != std::string_view::npos)
-        return true;
-    // Across the seam: the folder's last bytes and the name's first ones.
-    const size_t reach = word.size() - 1;
-    if (reach == 0 || folder.empty() || name.empty()) return false;
-    std::string seam(folder.substr(folder.size() - std::min(reach, folder.size())));
-    seam.append(name.substr(0, std::min(reach, name.size())));
-    return seam.find(word) != std::string::npos;
+// Whether an index places `word` in few blocks of `pool`, its unindexed tail short too.
+bool fewBlocksHold(const FoldedText& pool, std::string_view word) {
+    const TrigramIndex& index = pool.index();
+    if (!index.usable(word)) return false;
+    const uint64_t few = pool.size() / 16;
+    const uint64_t tail = pool.size() - std::min(index.indexedSize(), pool.size());
+    return tail <= few &&
+           uint64_t{index.candidateBlocks(word).size()} * TrigramIndex::kBlockBytes + tail <= few;
 }
 
 }  // namespace
 
-void CatalogSearch::refineWord(int list, const char* wordText) {
+bool CatalogSearch::answersFromIndex(const char* text) {
+    if (IsFolderName(text)) return false;
+    const std::string lowered = foldedQuery(text);
     folded_.refresh(catalog_);
-    const std::string word = folded(wordText);
-    const WildcardPattern exact("*" + word + "*");
+    const bool plain = lowered.find_first_of("*?") == std::string::npos;
+    const std::string literal =
+        plain ? lowered : std::string(WildcardPattern(lowered).longestLiteral());
+    return fewBlocksHold(folded_.names(), literal) && fewBlocksHold(folded_.folders(), literal);
+}
+
+const FoldedPools& CatalogSearch::foldedPools() {
+    folded_.refresh(catalog_);
+    return folded_;
+}
+
+void CatalogSearch::refineWord(int list, const char* word) {
+    folded_.refresh(catalog_);
+    const AddressMatcher matcher(word);
     const int32_t count = catalog_.recordCount(list);
     int32_t n = 0;
     for (int32_t i = 0; i < count; ++i) {
-        const std::string_view folder = folded_.folders().text(catalog_.folderOffset(list, i));
-        const std::string_view name = folded_.names().text(catalog_.nameOffset(list, i));
-        // As a full word search: the matcher's own answer for texts long enough to reach its limits.
-        bool hit = folder.size() + name.size() >= kLongCandidate
-                       ? exact.matches(std::string(folder) + std::string(name))
-                       : inFolderAndName(folder, name, word);
-        if (!hit) hit = std::strstr(folded_.notes().text(catalog_.noteOffset(list, i)), word.c_str());
-        if (hit) {
+        const uint32_t folderAt = catalog_.folderOffset(list, i);
+        if (matcher.matches(folderAt, folded_.folders().text(folderAt),
+                            folded_.names().text(catalog_.nameOffset(list, i)),
+                            folded_.notes().text(catalog_.noteOffset(list, i)))) {
             if (n != i) catalog_.copyRecord(list, n, list, i);
             ++n;
         }
@@ -618,7 +637,7 @@ int CatalogSearch::runSavedSearch(int32_t index, int list) {
 void CatalogSearch::runSearch(const SavedSearch& search, int list) {
     catalog_.setRecordCount(list, 0);
     const NamePatterns names(search.texts.patterns);
-    const std::string folder = folded(search.texts.folder);
+    const std::string folder = foldedQuery(search.texts.folder);
     const auto [days, start, end] = search.criteria;
     const uint64_t now = currentFileTime ? currentFileTime() : 0;
     folded_.refresh(catalog_);

@@ -48,6 +48,13 @@ class CatalogSearch {
     // list is looked at, not the catalog.
     void refineWord(int list, const char* word);
 
+    // Whether patternFill answers `text` from the word indexes, reading a small part of the
+    // pools: a word (or a pattern's longest literal) that few blocks of names and folders hold.
+    // Any other text reads the whole catalog.
+    bool answersFromIndex(const char* text);
+    // The pools folded up to date, for a search made record by record (AddressMatcher).
+    const FoldedPools& foldedPools();
+
     // Runs saved search `index` into `list`, or into a new search-result list that becomes
     // the current view when `list` is negative. 0 when there is no such saved search.
     int runSavedSearch(int32_t index, int list);

@@ -79,7 +79,7 @@ Ids referenceFill(const std::vector<Rec>& records, const std::string& text) {
 // The fast paths against the plain matcher on random names, notes and patterns: same
 // records, same order. Words look in notes too, patterns never; a folder name picks that
 // folder whatever its letter case, "/" or DOS style. Long folders reach the matcher's
-// occurrence limit.
+// occurrence limit; words longer than 64 bytes run across the folder's end.
 TEST(AddressSearch, FastPathsAgreeWithThePlainMatcher) {
     Fixture f;
     std::mt19937 rng(8);
@@ -94,6 +94,7 @@ TEST(AddressSearch, FastPathsAgreeWithThePlainMatcher) {
         Rec rec{"/" + word(6) + "/", word(8), rng() % 5 == 0 ? word(6) : "", kNow, 1};
         if (r % 97 == 0) rec.folder = "/" + std::string(520 + rng() % 30, 'a') + "/";
         if (r % 89 == 1) rec.folder = (r % 2 ? "C:\\" : "c:\\") + word(2) + "\\";
+        if (r % 101 == 3) rec.folder = "/" + std::string(66 + rng() % 20, 'x') + "/";
         records.push_back(rec);
     }
     test::appendRecords(f.catalog, kMasterList, records);
@@ -101,6 +102,10 @@ TEST(AddressSearch, FastPathsAgreeWithThePlainMatcher) {
                                       "*.b", "a?b*", "?",  "/x/", "*a*b*", "aa*"};
     texts.push_back(std::string(300, 'a'));
     texts.push_back(std::string(505, 'a'));
+    // Words longer than 64 bytes that run from the folder's end into the name.
+    for (const char* start : {"/a", "/b", "/"})
+        for (const char* around : {"", "*"})
+            texts.push_back(around + std::string(66, 'x') + start + around);
     for (int r : {1, 2}) texts.push_back(records[size_t(r)].folder);
     for (int r : {90, 179}) texts.push_back(lower(records[size_t(r)].folder));
     texts.push_back("");
