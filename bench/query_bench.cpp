@@ -220,23 +220,30 @@ bool runAt(int64_t files, const std::string& folder, const std::string& cli) {
                     right ? "" : "  WRONG: the plain matcher finds a different count");
     }
 
-    // Search as you type: each key after the pause, as the window runs it. The word is
-    // typed three times (Escape in between); each key's best time counts.
-    std::printf("\ntyping \"summer\" into the address bar (goal: each key <= 16 ms at 1M):\n");
+    // Search as you type: each key after the pause, as the window runs it: the first results
+    // (what show() returns with), then all of them (the rest found slice by slice, as the
+    // window does between events). The word is typed three times (Escape in between); each
+    // key's best time counts.
+    std::printf("\ntyping \"summer\" into the address bar (goal: each key answered <= 16 ms at "
+                "1M, 50 ms at 10M):\n");
     catalog.historyPushList(kMasterList);
     const std::string word = "summer";
-    std::vector<double> keyBest(word.size(), 1e300);
+    std::vector<double> firstBest(word.size(), 1e300), allBest(word.size(), 1e300);
     std::vector<int32_t> keyShown(word.size());
     for (int round = 0; round < 3; ++round) {
         TypedSearch typing(catalog, search);
         for (size_t length = 1; length <= word.size(); ++length) {
             const auto start = Clock::now();
             typing.show(word.substr(0, length));
-            keyBest[length - 1] = std::min(keyBest[length - 1], msSince(start));
+            firstBest[length - 1] = std::min(firstBest[length - 1], msSince(start));
+            while (typing.fillMore(std::chrono::milliseconds(12))) {
+            }
+            allBest[length - 1] = std::min(allBest[length - 1], msSince(start));
             keyShown[length - 1] = catalog.recordCount(catalog.currentList());
         }
         typing.cancel();
     }
+    std::printf("  %-8s %14s %14s  %s\n", "typed", "first results", "all results", "records");
     for (size_t length = 1; length <= word.size(); ++length) {
         const std::string typed = word.substr(0, length);
         const int check = catalog.allocTempList(1);
@@ -244,8 +251,9 @@ bool runAt(int64_t files, const std::string& folder, const std::string& cli) {
         const bool same = catalog.recordCount(check) == keyShown[length - 1];
         catalog.releaseTempList(0);
         ok = ok && same;
-        std::printf("  %-8s %8.1f ms  %d records%s\n", typed.c_str(), keyBest[length - 1],
-                    keyShown[length - 1], same ? "" : "  WRONG: a fresh search finds a different count");
+        std::printf("  %-8s %11.1f ms %11.1f ms  %d%s\n", typed.c_str(), firstBest[length - 1],
+                    allBest[length - 1], keyShown[length - 1],
+                    same ? "" : "  WRONG: a fresh search finds a different count");
     }
 
     // Whole process, from a cold start of each program on a warm page cache.

@@ -353,13 +353,19 @@ void Catalog::copyRecord(int dst, int32_t di, int src, int32_t si) {
 }
 
 void Catalog::assignMasterRecords(int list, const std::vector<uint32_t>& records) {
-    const int32_t n = static_cast<int32_t>(records.size());
-    if (isDerived(list) && n > 0) {
+    counts_[list] = 0;
+    appendMasterRecords(list, records);
+}
+
+void Catalog::appendMasterRecords(int list, std::span<const uint32_t> records) {
+    const int32_t first = counts_[list];
+    const int32_t n = first + static_cast<int32_t>(records.size());
+    if (isDerived(list) && n > first) {
         growMap(list, n - 1);
-        std::memcpy(mapColumn.segment(list), records.data(), records.size() * sizeof(uint32_t));
+        std::memcpy(mapColumn.segment(list) + first, records.data(), records.size() * sizeof(uint32_t));
     } else {
-        for (int32_t i = 0; i < n; ++i)
-            copyRecord(list, i, kMasterList, static_cast<int32_t>(records[size_t(i)]));
+        for (int32_t i = first; i < n; ++i)
+            copyRecord(list, i, kMasterList, static_cast<int32_t>(records[size_t(i - first)]));
     }
     counts_[list] = n;
 }

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -175,6 +176,8 @@ class Catalog {
     // Makes `list` hold the given master-list records, in that order: as a view of indices
     // when the list is derived (its segment grown once, not record by record), else copied.
     void assignMasterRecords(int list, const std::vector<uint32_t>& records);
+    // Adds the given master-list records after those `list` holds, as assignMasterRecords.
+    void appendMasterRecords(int list, std::span<const uint32_t> records);
 
     // ---- maintenance ----------------------------------------------------------------------
     void flushPendingStrings();

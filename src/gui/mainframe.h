@@ -44,6 +44,7 @@ class CMainFrame : public QMainWindow {
 
     QAction* action(int id) const { return actions_.value(id); }
     CAddressBar* addressBar() const { return address_; }
+    CTypedSearchBar* typedSearchBar() const { return typedSearch_; }
     QLabel* messagePane() const { return message_; }
     CMainView* mainView() const { return view_; }
     CRowMenu* rowMenu() const { return rowMenu_; }

@@ -1,5 +1,9 @@
 #include "gui/typedsearchbar.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QLineEdit>
+
 #include "app/session.h"
 #include "gui/addressbar.h"
 #include "gui/guiprompt.h"
@@ -19,6 +23,46 @@ CTypedSearchBar::CTypedSearchBar(AppSession& session, CAddressBar& bar, CMainVie
         pause_.stop();
         if (typing_.cancel()) view_.setViewMode(1);
     });
+    connect(&fill_, &QTimer::timeout, this, &CTypedSearchBar::fillMore);
+    qApp->installEventFilter(this);
+}
+
+namespace {
+
+// Slices of a big search: short enough that a key or a scroll waits no longer than a frame.
+constexpr std::chrono::milliseconds kFillSlice{12};
+
+bool isUserAction(const QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::ContextMenu:
+        case QEvent::Shortcut:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+bool CTypedSearchBar::eventFilter(QObject* watched, QEvent* event) {
+    // Typing goes on in the bar itself; anything else may act on the view, whole only.
+    if (typing_.filling() && isUserAction(event) && !session_.services.catalogBusy() &&
+        watched != &bar_ && watched != bar_.lineEdit()) {
+        fill_.stop();
+        typing_.finishFill();
+        if (typing_.active()) view_.LayoutView();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CTypedSearchBar::fillMore() {
+    if (session_.services.catalogBusy()) return;  // the scan's merge comes first
+    const bool more = typing_.fillMore(kFillSlice);
+    if (!more) fill_.stop();
+    if (typing_.active()) view_.LayoutView();
 }
 
 void CTypedSearchBar::leaveTypedView() {
@@ -35,6 +79,7 @@ void CTypedSearchBar::searchNow() {
     if (!typing_.show(toBytes(bar_.currentText()))) return;
     view_.page().clearSelection();
     view_.setViewMode(1);  // lays the list out again and refreshes the page
+    if (typing_.filling()) fill_.start(fillGapMs_);
 }
 
 }  // namespace varnel

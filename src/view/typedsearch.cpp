@@ -11,6 +11,11 @@ namespace varnel {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// Records tested between looks at the clock.
+constexpr int32_t kStepRecords = 16384;
+
 bool plainWord(const std::string& text) {
     return text.find_first_of("*?") == std::string::npos;
 }
@@ -23,10 +28,16 @@ bool narrowingIsCheaper(int32_t shown, int32_t all) {
     return shown <= all / 4;
 }
 
+// Slice by slice, a shown result is narrowed unless it holds most of the catalog: listing its
+// records would cost more than testing the few others too.
+bool narrowingSlicesPay(int32_t shown, int32_t all) {
+    return shown <= all / 2;
+}
+
 }  // namespace
 
-TypedSearch::TypedSearch(Catalog& catalog, CatalogSearch& search)
-    : catalog_(catalog), search_(search) {}
+TypedSearch::TypedSearch(Catalog& catalog, CatalogSearch& search, int32_t atOnceUpTo)
+    : catalog_(catalog), search_(search), atOnceUpTo_(atOnceUpTo) {}
 
 bool TypedSearch::searchable(const std::string& text) {
     return !text.empty() && text.size() < kTextSize && !IsFolderName(text.c_str()) &&
@@ -40,21 +51,33 @@ bool TypedSearch::active() const {
 
 bool TypedSearch::show(const std::string& text) {
     if (!searchable(text)) return false;
-    if (!active()) {
+    const bool wasActive = active();
+    const bool narrowable = wasActive && !filling() && plainWord(text) && plainWord(shown_) &&
+                            text.find(shown_) != std::string::npos &&
+                            catalog_.generationStamp(list_) == catalog_.generation();
+    fill_.reset();
+    fillText_ = text;
+    if (!wasActive) {
         list_ = catalog_.allocTempList(0);
         // A view of master-list indices from the start: results of a first letter are nearly
         // the whole catalog, too many to copy field by field.
         catalog_.setGenerationStamp(list_, catalog_.generation());
-        search_.patternFill(list_, text.c_str());
+        catalog_.setRecordCount(list_, 0);
         pushView(catalog_, list_, text.c_str(), -1, -1, 0);
         position_ = catalog_.history().position;
-    } else if (plainWord(text) && plainWord(shown_) && text.find(shown_) != std::string::npos &&
-               catalog_.generationStamp(list_) == catalog_.generation() &&
-               narrowingIsCheaper(catalog_.recordCount(list_),
-                                  catalog_.recordCount(kMasterList))) {
+    }
+    const int32_t shown = catalog_.recordCount(list_);
+    const int32_t all = catalog_.recordCount(kMasterList);
+    if (narrowable && shown > atOnceUpTo_ && narrowingSlicesPay(shown, all)) {
+        std::vector<uint32_t> among(static_cast<size_t>(shown));
+        for (int32_t i = 0; i < shown; ++i) among[static_cast<size_t>(i)] = catalog_.masterIndex(list_, i);
+        startFill(std::move(among));
+    } else if (narrowable && narrowingIsCheaper(shown, all)) {
         search_.refineWord(list_, text.c_str());
-    } else {
+    } else if (all <= atOnceUpTo_ || search_.answersFromIndex(text.c_str())) {
         search_.patternFill(list_, text.c_str());
+    } else {
+        startFill(std::nullopt);
     }
     shown_ = text;
     ViewHistory& h = catalog_.history();
@@ -64,6 +87,41 @@ bool TypedSearch::show(const std::string& text) {
     catalog_.page().focusIndex = -1;
     catalog_.page().viewMode = 1;
     return true;
+}
+
+void TypedSearch::startFill(std::optional<std::vector<uint32_t>> among) {
+    fill_.emplace(catalog_, search_, list_, fillText_, std::move(among));
+    // A screenful first, or as much as a frame's time finds.
+    const auto until = Clock::now() + std::chrono::milliseconds(8);
+    while (!fill_->step(kStepRecords) && catalog_.recordCount(list_) < kFirstResults &&
+           Clock::now() < until) {
+    }
+}
+
+bool TypedSearch::fillMore(std::chrono::milliseconds budget) {
+    if (!filling()) return false;
+    const int list = fill_->list();
+    if (catalog_.recordCount(list) != fill_->found() ||
+        catalog_.generationStamp(list) != fill_->generation()) {
+        // The list was emptied or given to another view (a save compacts views not shown):
+        // nothing is left to find for it.
+        fill_.reset();
+        return false;
+    }
+    if (fill_->generation() != catalog_.generation()) {
+        // Records were added, dropped or moved: the indices found so far may name others.
+        fill_.emplace(catalog_, search_, list, fillText_);
+        catalog_.setGenerationStamp(list, catalog_.generation());
+    }
+    const auto until = Clock::now() + budget;
+    while (!fill_->step(kStepRecords) && Clock::now() < until) {
+    }
+    return filling();
+}
+
+void TypedSearch::finishFill() {
+    while (fillMore(std::chrono::hours(1))) {
+    }
 }
 
 bool TypedSearch::cancel() {

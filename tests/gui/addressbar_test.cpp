@@ -139,5 +139,29 @@ TEST_F(TypedSearchWindow, TypingDuringAScanWaitsForTheCatalog) {
     EXPECT_TRUE(shownBecomes(1));
 }
 
+// A big search shows its first results at once and the rest between events; a click in the
+// list before they are all there lets them all come first, so that it acts on the whole.
+TEST_F(TypedSearchWindow, ABigSearchFillsBetweenEventsAndAClickWaitsForAllOfIt) {
+    startWith(40000);  // song0000..song19999, pic20000..pic39999
+    CTypedSearchBar* bar = frame->typedSearchBar();
+    bar->setSlicing(/*atOnceUpTo=*/1000, /*gapMs=*/0);
+    typeOver("song");
+    ASSERT_TRUE(shownBecomes(20000));
+    EXPECT_FALSE(bar->filling());
+    QTest::keyClicks(edit(), "1");  // narrows 20,000 shown records
+    ASSERT_TRUE(shownBecomes(11000));
+
+    // Slices far apart: only the click can bring the rest.
+    bar->setSlicing(1000, 60 * 1000);
+    typeOver("pic");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bar->filling(); }, 3000));
+    const int first = shownRecords();
+    EXPECT_GE(first, TypedSearch::kFirstResults);
+    EXPECT_LT(first, 20000);
+    QTest::mouseClick(list()->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    EXPECT_FALSE(bar->filling());
+    EXPECT_EQ(shownRecords(), 20000);
+}
+
 }  // namespace
 }  // namespace varnel

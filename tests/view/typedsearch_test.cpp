@@ -40,6 +40,55 @@ TEST_F(TypedSearchTest, NarrowingFindsWhatAFreshSearchFinds) {
     catalog.releaseTempList(fresh);
 }
 
+// A search of a big catalog shows a screenful at once and finds the rest slice by slice:
+// whole, it equals a fresh search, also when the catalog changes halfway or the view is left.
+TEST_F(TypedSearchTest, ABigSearchShowsAScreenfulFirstAndEndsAsAFreshSearch) {
+    std::vector<test::Rec> records = test::randomRecords(9, 40000, 300);
+    for (size_t k = 0; k < records.size(); k += 5) records[k].note = "Note " + records[k].name;
+    view(kMasterList, records);
+    TypedSearch typing(catalog, search, /*atOnceUpTo=*/1000);
+    const int fresh = catalog.reserveTempList();
+    auto sameAsFresh = [&](const char* typed) {
+        search.patternFill(fresh, typed);
+        return nameOffsets(catalog, catalog.currentList()) == nameOffsets(catalog, fresh);
+    };
+
+    ASSERT_TRUE(typing.show("#1"));
+    EXPECT_TRUE(typing.filling());
+    EXPECT_GE(catalog.recordCount(catalog.currentList()), TypedSearch::kFirstResults);
+    typing.finishFill();
+    EXPECT_TRUE(sameAsFresh("#1"));
+    ASSERT_TRUE(typing.show("#12"));  // narrows thousands of shown records, slice by slice
+    while (typing.fillMore(std::chrono::milliseconds(1))) {
+    }
+    EXPECT_TRUE(sameAsFresh("#12"));
+    ASSERT_TRUE(typing.show("#12e"));  // a few hundred: at once
+    EXPECT_FALSE(typing.filling());
+    EXPECT_TRUE(sameAsFresh("#12e"));
+    for (const char* typed : {"*#2?1*", "7/a", "*7/a*"}) {  // the last two across a folder's end
+        ASSERT_TRUE(typing.show(typed));
+        typing.finishFill();
+        EXPECT_TRUE(sameAsFresh(typed)) << typed;
+    }
+
+    // Records dropped halfway: what was found names other records now, so all is found again.
+    ASSERT_TRUE(typing.show("a"));
+    ASSERT_TRUE(typing.filling());
+    catalog.setRecordCount(kMasterList, 30000);
+    catalog.bumpGeneration();
+    typing.finishFill();
+    EXPECT_TRUE(sameAsFresh("a"));
+
+    // Escape halfway: the results left behind, for Forward, are still found whole.
+    ASSERT_TRUE(typing.show("e"));
+    const int left = catalog.currentList();
+    typing.cancel();
+    typing.finishFill();
+    search.patternFill(fresh, "e");
+    EXPECT_EQ(nameOffsets(catalog, left), nameOffsets(catalog, fresh));
+    catalog.releaseTempList(fresh);
+}
+
 TEST_F(TypedSearchTest, OneViewForAllTheTypingAndEscapeGoesBack) {
     fill(30);
     show(10);
