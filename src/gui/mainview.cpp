@@ -215,6 +215,7 @@ CMainView::CMainView(AppSession& session, QWidget* parent) : QWidget(parent), se
         reportRemoteProgress(session_, *page_,
                              [this](const std::string& text) { setStatus(text); });
     };
+    hooks.prepareSearch = [this] { session_.search.prepare(); };
     timer_ = std::make_unique<ViewTimer>(*page_, hooks);
 
     connect(scroll_, &QScrollBar::actionTriggered, this, &CMainView::onScrollAction);

@@ -39,6 +39,7 @@ bool isUserAction(const QEvent* event) {
         case QEvent::KeyPress:
         case QEvent::ContextMenu:
         case QEvent::Shortcut:
+        case QEvent::Drop:
             return true;
         default:
             return false;
@@ -59,7 +60,13 @@ bool CTypedSearchBar::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void CTypedSearchBar::fillMore() {
-    if (session_.services.catalogBusy()) return;  // the scan's merge comes first
+    // A scan owns the catalog: look again now and then (its merge changes the catalog, so the
+    // search then starts over).
+    if (session_.services.catalogBusy()) {
+        fill_.start(kPauseMs);
+        return;
+    }
+    if (fill_.interval() != fillGapMs_) fill_.start(fillGapMs_);
     const bool more = typing_.fillMore(kFillSlice);
     if (!more) fill_.stop();
     if (typing_.active()) view_.LayoutView();

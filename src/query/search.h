@@ -54,6 +54,9 @@ class CatalogSearch {
     bool answersFromIndex(const char* text);
     // The pools folded up to date, for a search made record by record (AddressMatcher).
     const FoldedPools& foldedPools();
+    // Folds what the catalog's texts gained since the last search (all of them after a load
+    // or a save), so that the next search starts at once.
+    void prepare() { foldedPools(); }
 
     // Runs saved search `index` into `list`, or into a new search-result list that becomes
     // the current view when `list` is negative. 0 when there is no such saved search.

@@ -41,6 +41,7 @@ void ViewTimer::tick() {
         shownFindName_.clear();
     }
     if (hooks_.remoteProgress && !busy) hooks_.remoteProgress();
+    if (hooks_.prepareSearch && !busy) hooks_.prepareSearch();
 }
 
 }  // namespace varnel

@@ -25,6 +25,9 @@ struct TimerHooks {
     std::function<void()> remoteProgress;
     std::function<void(const std::string&)> status;
     std::function<int()> viewMode;
+    // Readies the search for what the catalog gained or became since the last one (a load
+    // or a save folds every text again), so that the next typed key does not wait for it.
+    std::function<void()> prepareSearch;
 };
 
 class ViewTimer {
