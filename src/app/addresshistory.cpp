@@ -1,5 +1,6 @@
 #include "app/addresshistory.h"
 
+#include "catalog/identity.h"
 #include "catalog/tables.h"
 #include "remote/ftpnames.h"
 #include "remote/namelist.h"
@@ -16,7 +17,14 @@ bool rememberAddress(std::string& history, const std::string& address, bool chec
     if (checkLength && address.size() + 1 > kTextSize) return false;
     NameList list;
     list.assign(history);
-    list.remove(address);
+    // One entry per place: local folders differ by letter case, FTP sites do not.
+    const std::string name = addressToName(address);
+    for (int i = 0; const char* entry = list.get(i); ++i) {
+        if (samePathText(addressToName(entry), name)) {
+            list.removeAt(i);
+            break;
+        }
+    }
     if (!list.prepend(address)) return false;
     list.trim();
     history.assign(list.bytes());

@@ -11,7 +11,8 @@ namespace varnel {
 // texts are returned unchanged.
 std::string addressToName(std::string text);
 
-// Puts `address` at the front of the history (once), dropping the oldest entries while the
+// Puts `address` at the front of the history (once: an FTP address equal ignoring letter
+// case counts as the same, a local one only byte for byte), dropping the oldest entries while the
 // list holds more than 2048 bytes. With `checkLength`, an address of 2048 bytes or more is
 // not remembered. Returns whether the history changed.
 bool rememberAddress(std::string& history, const std::string& address, bool checkLength);

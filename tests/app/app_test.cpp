@@ -13,8 +13,12 @@ TEST(AddressHistory, NewestFirstOnceAndBoundedInBytes) {
     std::string history;
     EXPECT_TRUE(rememberAddress(history, "/music/", true));
     EXPECT_TRUE(rememberAddress(history, "*.jpg", true));
-    EXPECT_TRUE(rememberAddress(history, "/MUSIC/", true));  // the same, ignoring case
-    EXPECT_EQ(historyEntries(history), (std::vector<std::string>{"/MUSIC/", "*.jpg"}));
+    EXPECT_TRUE(rememberAddress(history, "/MUSIC/", true));  // another folder on Linux
+    EXPECT_TRUE(rememberAddress(history, "ftp://Host/Pub/", true));
+    EXPECT_TRUE(rememberAddress(history, "FTP://host/pub/", true));  // the same site folder
+    EXPECT_TRUE(rememberAddress(history, "/music/", true));
+    EXPECT_EQ(historyEntries(history),
+              (std::vector<std::string>{"/music/", "FTP://host/pub/", "/MUSIC/", "*.jpg"}));
 
     // Long addresses push the oldest out; the list stays within 2048 bytes.
     for (char c = 'a'; c <= 'f'; ++c)
