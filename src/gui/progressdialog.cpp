@@ -69,16 +69,15 @@ void GuiProgress::setBar(int position) {
 }
 
 void GuiProgress::close() {
-    // Stamped before the flag goes up: once it is up, runModal() may return and the next
-    // job begin, and this close must not end that job's dialog. Queued even from the
-    // user-interface thread: the dialog's own loop ends it.
+    // The job cannot end before this close says so, so it is still the one in progress.
+    // Queued even from the user-interface thread: the dialog's own loop ends it.
+    closedJob_.store(job_.load(std::memory_order_acquire), std::memory_order_release);
     forThisJob([](ProgressDialog& d) { d.done(QDialog::Accepted); }, Qt::QueuedConnection);
-    closed_.store(true, std::memory_order_release);
 }
 
 void GuiProgress::runModal() {
-    if (!closed_.load(std::memory_order_acquire)) dialog_->exec();
-    closed_.store(false, std::memory_order_release);
+    if (closedJob_.load(std::memory_order_acquire) != job_.load(std::memory_order_acquire))
+        dialog_->exec();
     job_.fetch_add(1, std::memory_order_acq_rel);
     dialog_->clear();
 }

@@ -59,7 +59,10 @@ class GuiProgress : public Progress {
     // its close may still be queued then (it closed before the dialog opened); they belong
     // to that job and must not reach the next one.
     std::atomic<uint64_t> job_{0};
-    std::atomic<bool> closed_{false};
+    // The last job whose worker closed. A job number rather than a flag: the close's queued
+    // call may end the dialog before the worker has said it closed, and that late word
+    // must not tell the next job's runModal() that it is over before it began.
+    std::atomic<uint64_t> closedJob_{UINT64_MAX};
 };
 
 }  // namespace varnel

@@ -142,5 +142,28 @@ TEST(ProgressDialog, JobsBackToBackEachRunUnderTheirOwnDialog) {
     }
 }
 
+// Many short jobs back to back, each closed by its worker while its dialog runs: the close
+// of one must never let the next job's runModal() return before that job's worker is done.
+TEST(ProgressDialog, AWorkersCloseEndsItsOwnJobOnly) {
+    GuiProgress progress(nullptr);
+    for (int k = 0; k < 1000; ++k) {
+        std::atomic<bool> running{false}, closed{false};
+        QTimer started;  // fires once the dialog's loop runs
+        started.setSingleShot(true);
+        QObject::connect(&started, &QTimer::timeout, [&] { running = true; });
+        started.start(0);
+        std::thread worker([&] {
+            while (!running) std::this_thread::yield();
+            closed = true;
+            progress.close();
+        });
+        progress.runModal();
+        const bool ranUntilClosed = closed;
+        running = true;  // a job ended early still lets its worker go
+        worker.join();
+        ASSERT_TRUE(ranUntilClosed) << "job " << k;
+    }
+}
+
 }  // namespace
 }  // namespace varnel
