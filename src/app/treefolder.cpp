@@ -38,6 +38,13 @@ bool showTreeFolder(AppSession& session, FilePage& page, const std::string& tree
     return true;
 }
 
+bool makeTreeChildFolders(AppSession& session, FilePage& page, const std::string& treePath) {
+    if (page.catalogHeld()) return false;
+    const std::string& programDir = session.workspace.paths().programDir;
+    const std::string name = MirrorPathToFtpName(programDir, treePath, true);
+    return IsFtpName(name.c_str()) && MakeChildMirrorFolders(programDir, session.catalog, name);
+}
+
 std::string treePathOf(AppSession& session, const std::string& folder) {
     if (!IsFtpName(folder.c_str())) return folder;
     std::string mirror;

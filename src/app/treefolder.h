@@ -14,6 +14,11 @@ class FilePage;
 bool showTreeFolder(AppSession& session, FilePage& page, const std::string& treePath,
                     bool workOffline);
 
+// Makes the mirror folders of the catalogued folders directly below an FTP site's folder
+// `treePath`, so that the tree can show them; true when there were some. False for local
+// folders and while a worker owns the catalog.
+bool makeTreeChildFolders(AppSession& session, FilePage& page, const std::string& treePath);
+
 // The folder on disk that shows catalog folder `folder` in the tree: the folder itself, or for
 // an FTP folder its mirror folder, made (with those of its catalogued subfolders) on the way.
 std::string treePathOf(AppSession& session, const std::string& folder);

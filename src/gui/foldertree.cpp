@@ -1,12 +1,14 @@
 #include "gui/foldertree.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 
 #include "foldertree/folderlist.h"
+#include "gui/desktopfilemenu.h"
 #include "foldertree/selectpath.h"
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
@@ -169,14 +171,28 @@ void CFolderTree::focusInEvent(QFocusEvent* event) {
     QTreeWidget::focusInEvent(event);
 }
 
-// A click on the selected folder opens it again.
+// A click on the selected folder opens it again; a click on a folder without children
+// brings in those only the catalog knows of.
 void CFolderTree::mousePressEvent(QMouseEvent* event) {
     QTreeWidgetItem* before = currentItem();
     QTreeWidget::mousePressEvent(event);
     QTreeWidgetItem* clicked = itemAt(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && clicked && clicked == before &&
-        clicked == currentItem())
-        announce(clicked);
+    if (event->button() != Qt::LeftButton || !clicked || clicked != currentItem()) return;
+    if (clicked == before) announce(clicked);
+    if (clicked->childCount() == 0 && makeChildFolders && makeChildFolders(itemPath(clicked))) {
+        FillChildren(clicked);
+        clicked->setExpanded(true);
+    }
+}
+
+void CFolderTree::contextMenuEvent(QContextMenuEvent* event) {
+    QTreeWidgetItem* item = itemAt(event->pos());
+    if (!item) return;
+    setCurrentItem(item);  // shows its files first, as a left click would
+    std::string folder = itemPath(item);
+    if (folder.size() > 1) folder.pop_back();  // the desktop names folders without the "/"
+    CDesktopFileMenu menu({folder}, window());
+    menu.exec(event->globalPos());
 }
 
 }  // namespace varnel

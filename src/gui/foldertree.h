@@ -1,7 +1,8 @@
 #pragma once
 // The folder pane: the home folder, "/", the other mounted local file systems and the FTP
 // sites (their mirror folders, by site name), folders only, filled when expanded and
-// refreshed on every expand. Selecting a folder shows its files (folderSelected).
+// refreshed on every expand. Selecting a folder shows its files (folderSelected); a right
+// click selects it and offers the desktop's menu for it.
 #include <QTreeWidget>
 #include <functional>
 #include <string>
@@ -34,8 +35,12 @@ class CFolderTree : public QTreeWidget {
     std::function<void(const std::string& path, bool ctrl)> folderSelected;
     // "Folder not found" for a path; a message box unless a test says otherwise.
     std::function<void(const std::string& path)> folderNotFound;
+    // A folder clicked while it shows no children may have some only the catalog knows of
+    // (an FTP site's folders): makes them on disk, true when there were some.
+    std::function<bool(const std::string& path)> makeChildFolders;
 
   protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 

@@ -201,6 +201,9 @@ CMainView::CMainView(AppSession& session, QWidget* parent) : QWidget(parent), se
             session_.catalog.page().viewMode != laidOutMode_)
             LayoutView();
     };
+    folderTree_->makeChildFolders = [this](const std::string& path) {
+        return makeTreeChildFolders(session_, *page_, path);
+    };
     columnHeader_ = new CColumnHeader(list_->header(), session_.catalog, *page_);
     columnHeader_->catalogHeld = [this] { return page_->catalogHeld(); };
     TimerHooks hooks;

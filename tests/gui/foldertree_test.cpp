@@ -1,7 +1,9 @@
 // The folder pane on the real tree: its top level, expanding and refreshing, selecting a local
-// folder from the address bar, "Folder not found", Back and Forward, and an FTP site's folder.
+// folder from the address bar, "Folder not found", Back and Forward, the right-click menu, and
+// an FTP site's folders.
 #include <sys/stat.h>
 
+#include <QClipboard>
 #include <QDir>
 
 #include "app/addresshistory.h"
@@ -91,6 +93,21 @@ TEST_F(TreeWindow, MissingFolderIsNamedThenItsNearestAncestorShows) {
     EXPECT_EQ(status(), "file listed:2");
 }
 
+TEST_F(TreeWindow, RightClickShowsTheFolderAndOffersTheDesktopMenuForIt) {
+    typeAddress(disk.file("B/"));
+    QTreeWidgetItem* a = tree()->currentItem()->parent()->child(0);
+    const QPoint at = tree()->visualItemRect(a).center();
+    test::PopupChooser choose(QStringLiteral("Copy Path"));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, tree()->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(tree()->viewport(), &event);
+    ticks(1);
+    EXPECT_EQ(choose.items, (test::Texts{"Open+", "Open With...+", "Open Containing Folder+",
+                                         "Copy Path+", "Properties+"}));
+    EXPECT_EQ(tree()->selectedPath(), disk.file("a/"));
+    EXPECT_EQ(status(), "file listed:2");
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), disk.file("a"));
+}
+
 TEST_F(TreeWindow, BrowseFolderSelectsTheRecordsFolder) {
     typeAddress(disk.file("a/"));
     tree()->setCurrentItem(tree()->topLevelItem(0));
@@ -126,11 +143,17 @@ TEST_F(FtpTreeWindow, SiteFolderLogsInOrWithCtrlStaysOffline) {
     sites->setExpanded(true);
     ASSERT_EQ(sites->childCount(), 1);
 
-    // With Ctrl: the cached listing only (none yet), no login.
+    // Folders the catalog holds below the site's folder, which has no mirror folders yet.
+    const std::string name = addressToName(siteUrl());
+    test::appendRecords(session->catalog, kMasterList,
+                        {{name + "sub\\deep\\", "f.txt", "", 1, 1}, {name + "two\\", "g", "", 1, 1}});
+
+    // With Ctrl: the cached listing only (none yet), no login; the catalogued folders appear.
     clickFolder(sites->child(0), Qt::ControlModifier);
     EXPECT_EQ(logins, 0);
     EXPECT_EQ(status(), "file listed:0");
     EXPECT_EQ(address(), siteUrl());
+    EXPECT_EQ(childNames(sites->child(0)), (std::vector<std::string>{"sub", "two"}));
 
     clickFolder(sites->child(0));
     EXPECT_EQ(logins, 1);
