@@ -175,13 +175,16 @@ int runScan(CliContext& ctx, const std::vector<std::string>& args) {
     std::printf("%lld folders walked, %d new, %d changed, %d removed, %lld skipped\n",
                 static_cast<long long>(s.foldersWalked), s.newFiles, s.changedFiles, s.removedFiles,
                 static_cast<long long>(s.skippedLongPaths + s.skippedLargeFiles +
-                                       s.skippedUnstorableNames));
+                                       s.skippedUnstorableNames + s.skippedFolderLoops));
     if (s.skippedLongPaths > 0)
         std::printf("skipped %lld paths longer than %zu bytes\n",
                     static_cast<long long>(s.skippedLongPaths), kTextSize - 1);
     if (s.skippedUnstorableNames > 0)
         std::printf("skipped %lld names the catalog cannot store\n",
                     static_cast<long long>(s.skippedUnstorableNames));
+    if (s.skippedFolderLoops > 0)
+        std::printf("skipped %lld FTP folders that lead back to a folder above them\n",
+                    static_cast<long long>(s.skippedFolderLoops));
     if (s.skippedLargeFiles > 0)
         std::printf("skipped %lld files of 4 GiB or more\n",
                     static_cast<long long>(s.skippedLargeFiles));

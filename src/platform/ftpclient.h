@@ -21,6 +21,11 @@ struct FtpEntry {
     // A symbolic link in a LIST listing; list() has already decided whether it leads to a
     // folder.
     bool isLink = false;
+    // Where such a link leads, as the listing says ("name -> target"); empty for other entries.
+    std::string linkTarget{};
+    // The MLSD "unique" fact: the same for every name of one folder, so a folder reached
+    // again through a link can be told. Empty when the server gives none.
+    std::string unique{};
     bool operator==(const FtpEntry&) const = default;
 };
 

@@ -10,6 +10,7 @@ namespace varnel {
 namespace {
 
 constexpr int64_t kSecondsPerDay = 86400;
+constexpr size_t kMaxUniqueFact = 255;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -140,6 +141,9 @@ bool parseMlsdLine(std::string_view line, ParsedListing& out) {
             auto time = parseMlsdTime(value);
             if (!time) return false;
             entry.lastWriteTime = *time;
+        } else if (equalsIgnoringCase(key, "unique")) {
+            // One cut short could match another folder's; such a fact is not used at all.
+            if (value.size() <= kMaxUniqueFact) entry.unique = std::string(value);
         }
     }
     if (skip) return true;  // the folder itself or its parent
@@ -215,7 +219,11 @@ bool parseUnixLine(std::string_view line, uint64_t now, ParsedListing& out) {
         const size_t nameStart = words[m + 2].end + 1;
         if (nameStart >= line.size()) return false;
         std::string_view name = line.substr(nameStart);
-        if (type == 'l') name = name.substr(0, name.find(" -> "));
+        if (type == 'l') {
+            const size_t arrow = name.find(" -> ");
+            if (arrow != std::string_view::npos) entry.linkTarget = std::string(name.substr(arrow + 4));
+            name = name.substr(0, arrow);
+        }
         entry.name = std::string(name);
         entry.isFolder = type == 'd';
         entry.isLink = type == 'l';

@@ -1,6 +1,7 @@
 #include "remote/ftpnames.h"
 
 #include <cstring>
+#include <vector>
 
 #include "catalog/tables.h"
 
@@ -98,6 +99,35 @@ bool FtpHostFromUrl(const char* url, std::string& host) {
     // "ftp://" itself must hold a "/" before the host.
     if (std::memchr(url, '/', static_cast<size_t>(rest - url)) == nullptr) return false;
     host.assign(rest, end);
+    return true;
+}
+
+namespace {
+// The levels of a server path, "." and ".." taken as the server takes them, on top of `levels`.
+void addLevels(std::vector<std::string_view>& levels, std::string_view path) {
+    while (!path.empty()) {
+        const size_t slash = path.find('/');
+        const std::string_view level = path.substr(0, slash);
+        path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+        if (level.empty() || level == ".") continue;
+        if (level == "..") {
+            if (!levels.empty()) levels.pop_back();
+        } else {
+            levels.push_back(level);
+        }
+    }
+}
+}  // namespace
+
+bool FtpLinkLeadsUp(std::string_view folder, std::string_view target) {
+    if (target.empty()) return false;
+    std::vector<std::string_view> here, there;
+    addLevels(here, folder);
+    if (target.front() != '/') there = here;
+    addLevels(there, target);
+    if (there.size() > here.size()) return false;
+    for (size_t i = 0; i < there.size(); ++i)
+        if (!equalIgnoringCase(there[i], here[i])) return false;
     return true;
 }
 

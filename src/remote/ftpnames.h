@@ -9,6 +9,9 @@
 
 namespace varnel {
 
+// The length of "ftp:\\", which starts every FTP name in catalog spelling.
+inline constexpr size_t kFtpPrefixLength = 6;
+
 // Starts with "ftp:\\" and is a bare site root or ends with "\".
 bool IsFtpFolderName(const char* name);
 // An FTP folder name, or a network name (\\...\) longer than 2 characters.
@@ -29,5 +32,9 @@ bool FtpHostFromUrl(const char* url, std::string& host);
 // of the URL, which then names the host alone, so that no text shown or kept holds the
 // password. False when the URL holds no login.
 bool TakeFtpUrlLogin(std::string& url, std::string& user, std::string& password);
+// Whether a link in the server folder `folder` ("/a/b/") that leads to `target` (from the
+// folder, or from the server's root when it starts with "/") names that folder or one above
+// it: walking into it would list the same files again, one level deeper each time.
+bool FtpLinkLeadsUp(std::string_view folder, std::string_view target);
 
 }  // namespace varnel

@@ -15,7 +15,6 @@ namespace varnel {
 
 namespace {
 
-constexpr size_t kFtpPrefixLength = 6;  // "ftp:\\"
 constexpr size_t kMaxHostLength = 127;
 constexpr auto kRetryPause = std::chrono::milliseconds(1000);
 constexpr auto kCancelPoll = std::chrono::milliseconds(20);

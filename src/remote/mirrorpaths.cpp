@@ -6,12 +6,12 @@
 
 #include "catalog/tables.h"
 #include "platform/paths.h"
+#include "remote/ftpnames.h"
 
 namespace varnel {
 
 namespace {
 
-constexpr size_t kFtpPrefixLength = 6;  // "ftp:\\"
 constexpr size_t kHandledListSize = 4096;
 constexpr size_t kHandledListLimit = 2048;
 

@@ -20,6 +20,8 @@ bool DirectorySource::openFtp(FtpSession& session, const std::string& folder) {
     std::string url = folder;
     SwapFtpSeparators(url);
     if (!session.FindFtpFiles(url, entries_)) return false;
+    const size_t path = url.find('/', 6);  // after "ftp://host"
+    serverFolder_ = path == std::string::npos ? "/" : url.substr(path);
     kind_ = Kind::Listing;
     return true;
 }
@@ -38,6 +40,7 @@ bool DirectorySource::openCached(const ListingCache& cache, const std::string& f
 void DirectorySource::close() {
     local_.close();
     entries_.clear();
+    serverFolder_.clear();
     next_ = 0;
     failed_ = false;
     kind_ = Kind::None;
@@ -54,6 +57,8 @@ bool nextEntry(DirectorySource& source, DirectoryEntry& entry) {
                 entry.size = static_cast<uint32_t>(e.size);
                 entry.sizeHigh = static_cast<uint32_t>(e.size >> 32);
                 entry.lastWriteTime = e.lastWriteTime;
+                entry.leadsUp = false;
+                entry.unique = {};
                 return true;
             }
             source.failed_ = source.local_.error() != 0;
@@ -68,6 +73,8 @@ bool nextEntry(DirectorySource& source, DirectoryEntry& entry) {
             // The cache keeps only the low 32 bits; what the server says is kept whole.
             entry.sizeHigh = static_cast<uint32_t>(e.size >> 32);
             entry.lastWriteTime = e.lastWriteTime;
+            entry.leadsUp = e.isFolder && FtpLinkLeadsUp(source.serverFolder_, e.linkTarget);
+            entry.unique = e.unique;
             return true;
         }
         case DirectorySource::Kind::None:

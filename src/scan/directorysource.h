@@ -21,6 +21,10 @@ struct DirectoryEntry {
     uint32_t size = 0;      // low 32 bits
     uint32_t sizeHigh = 0;
     uint64_t lastWriteTime = 0;  // file time, UTC
+    // FTP folders only: a link to this folder or one above it, and the server's identity
+    // of the folder (empty when it gives none); both let a walk stop going round in circles.
+    bool leadsUp = false;
+    std::string_view unique;
 };
 
 class DirectorySource {
@@ -47,6 +51,7 @@ class DirectorySource {
     bool failed_ = false;
     FolderListing local_;
     std::vector<FtpEntry> entries_;
+    std::string serverFolder_;  // "/pub/" for ftp:\\host\pub\, where links start from
     size_t next_ = 0;
 };
 

@@ -159,6 +159,7 @@ ScanSummary scanFolders(ScanServices& services, const char* roots, size_t rootsL
     summary.skippedLongPaths = counts.skippedLongPaths;
     summary.skippedLargeFiles = counts.skippedLargeFiles;
     summary.skippedUnstorableNames = counts.skippedUnstorableNames;
+    summary.skippedFolderLoops = counts.skippedFolderLoops;
     summary.unreachedFtpFolders = std::move(counts.unreachedFtpFolders);
     summary.ftpProblem = std::move(counts.ftpProblem);
     summary.cancelled = progress && progress->cancelled();

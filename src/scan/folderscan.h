@@ -23,11 +23,12 @@ struct ScanSummary {
     int32_t removedFiles = 0;       // vanished, and dropped by the exclusions
     int64_t skippedLongPaths = 0;   // paths longer than the 2048-byte working texts
     int64_t skippedLargeFiles = 0;  // files of 4 GiB or more
-    int64_t skippedUnstorableNames = 0;
+    int64_t skippedUnstorableNames = 0;  // FTP names the catalog cannot store (a "\" in them)
+    int64_t skippedFolderLoops = 0;      // FTP links back to a folder above them
     // FTP folders not listed because their server refused the login or stopped answering
     // (their records were kept), and what the server last said.
     std::vector<std::string> unreachedFtpFolders;
-    std::string ftpProblem;  // FTP names the catalog cannot store (a "\" in them)
+    std::string ftpProblem;
     bool cancelled = false;
 };
 

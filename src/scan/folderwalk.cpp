@@ -7,6 +7,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -55,7 +56,8 @@ struct Listing {
     bool hasId = false;
     FolderId id{};
     int64_t longNames = 0;
-    // Per entry: u8 folder flag, u32 size, u32 size high, u64 time, u16 name length, name, NUL.
+    // Per entry: u8 flags (folder, leads up), u32 size, u32 size high, u64 time, u16 name
+    // length, name, NUL, u8 unique length, unique.
     std::vector<char> entries;
 
     void reset(std::string_view path) {
@@ -72,30 +74,37 @@ struct Listing {
             return;
         }
         const uint16_t length = static_cast<uint16_t>(e.name.size());
+        const uint8_t uniqueLength = e.unique.size() <= UINT8_MAX ? uint8_t(e.unique.size()) : 0;
         const size_t at = entries.size();
-        entries.resize(at + 19 + length + 1);
+        entries.resize(at + 21 + length + uniqueLength);
         char* p = entries.data() + at;
-        p[0] = e.isFolder ? 1 : 0;
+        p[0] = static_cast<char>((e.isFolder ? 1 : 0) | (e.leadsUp ? 2 : 0));
         std::memcpy(p + 1, &e.size, 4);
         std::memcpy(p + 5, &e.sizeHigh, 4);
         std::memcpy(p + 9, &e.lastWriteTime, 8);
         std::memcpy(p + 17, &length, 2);
         std::memcpy(p + 19, e.name.data(), length);
         p[19 + length] = 0;
+        p[20 + length] = static_cast<char>(uniqueLength);
+        std::memcpy(p + 21 + length, e.unique.data(), uniqueLength);
     }
     // Reads the entry at `at` and moves past it; false at the end.
     bool read(size_t& at, DirectoryEntry& e) const {
-        if (at + 20 > entries.size()) return false;
+        if (at + 21 > entries.size()) return false;
         const char* p = entries.data() + at;
         uint16_t length;
-        e.isFolder = p[0] != 0;
+        e.isFolder = (p[0] & 1) != 0;
+        e.leadsUp = (p[0] & 2) != 0;
         std::memcpy(&e.size, p + 1, 4);
         std::memcpy(&e.sizeHigh, p + 5, 4);
         std::memcpy(&e.lastWriteTime, p + 9, 8);
         std::memcpy(&length, p + 17, 2);
-        if (at + 20 + length > entries.size()) return false;
+        if (at + 21 + length > entries.size()) return false;
         e.name = std::string_view(p + 19, length);
-        at += 20 + length;
+        const uint8_t uniqueLength = static_cast<uint8_t>(p[20 + length]);
+        if (at + 21 + length + uniqueLength > entries.size()) return false;
+        e.unique = std::string_view(p + 21 + length, uniqueLength);
+        at += 21 + length + uniqueLength;
         return true;
     }
 };
@@ -138,7 +147,9 @@ class Walk {
     Connect connectFtp(const std::string& folder);
     void process(const Listing& listing, uint64_t readPosition);
     // Appends folder_ + name + separator to the queue unless a rule drops it.
-    void queueSubfolder(std::string_view name, bool ftp);
+    void queueSubfolder(std::string_view name, bool ftp, std::string_view unique = {});
+    // An FTP subfolder of folder_ that leads back to it or to a folder above it.
+    bool goesRound(const DirectoryEntry& entry) const;
 
     const WalkRequest& request_;
     ScanPipe& pipe_;
@@ -150,6 +161,7 @@ class Walk {
     size_t folderLength_ = 0;
     DirectorySource source_;
     std::unordered_set<FolderId, FolderIdHash> seen_;
+    std::unordered_map<std::string, std::string> ftpUniques_;  // FTP folder -> server's identity
     std::vector<std::string> givenUpHosts_;  // refused the login, or stopped answering
     int failedConnects_ = 0;                  // in a row
     WalkCounts pending_;  // counts of the folder under way, kept only if it is read whole
@@ -331,7 +343,7 @@ void Walk::listFtp(Listing& listing) {
     source_.close();
 }
 
-void Walk::queueSubfolder(std::string_view name, bool ftp) {
+void Walk::queueSubfolder(std::string_view name, bool ftp, std::string_view unique) {
     if (!usableEntryName(name, ftp)) return;
     const size_t length = folderLength_ + name.size() + 1;
     if (length >= kTextSize) {
@@ -349,12 +361,29 @@ void Walk::queueSubfolder(std::string_view name, bool ftp) {
         request_.roots->holds(path))
         return;
     used_ += length + 1;
+    if (!unique.empty()) ftpUniques_.emplace(path, unique);
     if (ftp && !request_.programDir.empty()) {
         int separators = 0;
         for (char c : path) separators += c == '\\';
         std::string mirror;
         if (separators <= kMirrorDepth) MakeMirrorFolders(request_.programDir, path, mirror);
     }
+}
+
+bool Walk::goesRound(const DirectoryEntry& entry) const {
+    if (entry.leadsUp) return true;
+    if (entry.unique.empty() || ftpUniques_.empty()) return false;
+    // The server's identity of the folder, against those of folder_ and each folder above it
+    // up to the site's root (a root's own is not known: it was never an entry).
+    std::string_view folder(folder_, folderLength_);
+    while (folder.size() > kFtpPrefixLength) {
+        const auto known = ftpUniques_.find(std::string(folder));
+        if (known != ftpUniques_.end() && known->second == entry.unique) return true;
+        const size_t cut = folder.rfind('\\', folder.size() - 2);
+        if (cut == std::string_view::npos) break;
+        folder = folder.substr(0, cut + 1);
+    }
+    return false;
 }
 
 void Walk::process(const Listing& listing, uint64_t readPosition) {
@@ -387,8 +416,10 @@ void Walk::process(const Listing& listing, uint64_t readPosition) {
         // The catalog spells FTP paths with "\": such a name would read as a folder path.
         if (listing.ftp && entry.name.find('\\') != std::string::npos) {
             ++pending_.skippedUnstorableNames;
+        } else if (entry.isFolder && listing.ftp && goesRound(entry)) {
+            ++pending_.skippedFolderLoops;  // its files are listed where it leads
         } else if (entry.isFolder) {
-            queueSubfolder(entry.name, listing.ftp);
+            queueSubfolder(entry.name, listing.ftp, entry.unique);
         } else if (folderLength_ + entry.name.size() >= kTextSize) {
             ++pending_.skippedLongPaths;
         } else if (entry.sizeHigh != 0) {
@@ -401,6 +432,7 @@ void Walk::process(const Listing& listing, uint64_t readPosition) {
     counts_.skippedLongPaths += pending_.skippedLongPaths;
     counts_.skippedLargeFiles += pending_.skippedLargeFiles;
     counts_.skippedUnstorableNames += pending_.skippedUnstorableNames;
+    counts_.skippedFolderLoops += pending_.skippedFolderLoops;
     pipe_.endFolder();
 }
 

@@ -33,6 +33,7 @@ struct WalkCounts {
     int64_t skippedLongPaths = 0;   // longer than a 2048-byte working text
     int64_t skippedLargeFiles = 0;  // 4 GiB or more
     int64_t skippedUnstorableNames = 0;  // FTP names holding the catalog's separator "\"
+    int64_t skippedFolderLoops = 0;      // FTP links back to a folder above them
     int64_t ftpConnectAttempts = 0;
     // FTP folders left unlisted because their server refused the login or stopped
     // answering (their records stay), and the server's last word.

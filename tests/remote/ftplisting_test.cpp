@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "remote/ftpnames.h"
+
 #include "support/ftptestserver.h"  // PrintTo
 #include "support/timezone.h"
 
@@ -15,19 +17,21 @@ TEST(FtpListing, MlsdEntriesWithOddNamesAndExactTimes) {
         "type=cdir;modify=20261206081600; .\r\n"
         "type=pdir;modify=20261206081600; ..\r\n"
         "type=file;size=2047;modify=20190304050607;perm=r; two  blanks .txt\r\n"
-        "Type=DIR;Modify=20261206081600.25;Perm=el; sub dir\r\n"
+        "Type=DIR;Modify=20261206081600.25;Perm=el;unique=803g1a; sub dir\r\n"
         "type=file;size=18446744073709551615;modify=20000229235959; Gr\xc3\xbc\xc3\x9f"
         "e\r\n"
         "type=OS.unix=slink:/x;size=3; link\n"
+        "type=dir;unique=" + std::string(256, 'u') + "; long unique\r\n"  // a cut one could match
         "\r\n");
     EXPECT_EQ(parsed.rejectedLines, 0u);
     const std::vector<FtpEntry> expected = {
         {"two  blanks .txt", false, 2047, utcFileTime(2019, 3, 4, 5, 6, 7)},
-        {"sub dir", true, 0, utcFileTime(2026, 12, 6, 8, 16) + 2500000},
+        {"sub dir", true, 0, utcFileTime(2026, 12, 6, 8, 16) + 2500000, false, "", "803g1a"},
         {"Gr\xc3\xbc\xc3\x9f"
          "e",
          false, UINT64_MAX, utcFileTime(2000, 2, 29, 23, 59, 59)},
         {"link", false, 3, 0},
+        {"long unique", true, 0, 0},
     };
     EXPECT_EQ(parsed.entries, expected);
 }
@@ -68,7 +72,7 @@ TEST(FtpListing, UnixListInfersTheYearOfRecentFiles) {
         {"two days ahead: last year", false, 1234, utcFileTime(2025, 12, 8, 8, 16)},
         {" leading blank", false, 98765432, utcFileTime(2019, 3, 4)},
         {"no group", false, 7, utcFileTime(2026, 1, 1)},
-        {"link", false, 9, utcFileTime(2026, 1, 2, 10, 0), true},  // a link, told apart later
+        {"link", false, 9, utcFileTime(2026, 1, 2, 10, 0), true, "target"},  // told apart later
         {"owner named like a month", false, 5, utcFileTime(2024, 2, 29)},
     };
     EXPECT_EQ(parsed.entries, expected);
@@ -115,6 +119,16 @@ TEST(FtpListing, ListRefusesWhatIsNotAnEntry) {
         EXPECT_FALSE(parsed.readable()) << line;
     }
     EXPECT_TRUE(parseListListing("total 0\r\n", now).readable());
+}
+
+// A link that names its own folder or one above it would be walked for ever.
+TEST(FtpListing, LinksLeadingUpAreToldByTheirTarget) {
+    for (const char* up : {".", "..", "../..", "./", "/", "/pub", "/PUB/a/", "../../pub/a", "sub/.."})
+        EXPECT_TRUE(FtpLinkLeadsUp("/pub/a/", up)) << up;
+    for (const char* down : {"", "sub", "./sub", "../b", "/pub/a/sub", "/pub/ab", "../../other",
+                             "/../../pub/a/x"})
+        EXPECT_FALSE(FtpLinkLeadsUp("/pub/a/", down)) << down;
+    EXPECT_TRUE(FtpLinkLeadsUp("/", "../.."));  // nothing is above the root
 }
 
 }  // namespace

@@ -160,6 +160,22 @@ TEST_F(FtpScan, LinksByTheirOwnNamesAndNamesTheCatalogCannotStoreCounted) {
                                                "sub\\deeper\\c d.txt"}));
 }
 
+// A link back up the tree ("back -> .." in sub/deeper) is not walked, else the same files
+// would be catalogued again one level deeper each time: told by the link's target over
+// LIST, by the server's "unique" fact over MLSD.
+TEST_F(FtpScan, LinksBackUpTheTreeAreNotWalked) {
+    std::filesystem::create_directory_symlink("..", folder->local("sub/deeper/back"));
+    for (const std::string& host : {server->host, server->listHost}) {
+        SCOPED_TRACE(host);
+        FtpRig fresh;
+        fresh.logIn(*server, {host});
+        const ScanSummary s = fresh.scan(folder->url(host));
+        EXPECT_EQ(s.skippedFolderLoops, 1);
+        EXPECT_EQ(s.foldersWalked, 3);
+        EXPECT_EQ(fresh.records().size(), 3u);
+    }
+}
+
 TEST_F(FtpScan, ARefusedLoginScansNothing) {
     FtpRig fresh;
     fresh.dialogs.answer = [](LoginForm&) { return false; };
