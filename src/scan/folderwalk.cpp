@@ -86,7 +86,7 @@ struct Listing {
         std::memcpy(p + 19, e.name.data(), length);
         p[19 + length] = 0;
         p[20 + length] = static_cast<char>(uniqueLength);
-        std::memcpy(p + 21 + length, e.unique.data(), uniqueLength);
+        if (uniqueLength > 0) std::memcpy(p + 21 + length, e.unique.data(), uniqueLength);
     }
     // Reads the entry at `at` and moves past it; false at the end.
     bool read(size_t& at, DirectoryEntry& e) const {
