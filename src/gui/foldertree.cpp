@@ -8,8 +8,8 @@
 #include <QSignalBlocker>
 
 #include "foldertree/folderlist.h"
-#include "gui/desktopfilemenu.h"
 #include "foldertree/selectpath.h"
+#include "gui/desktopfilemenu.h"
 #include "gui/guiprompt.h"
 #include "gui/icons.h"
 #include "platform/paths.h"

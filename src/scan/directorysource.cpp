@@ -20,8 +20,7 @@ bool DirectorySource::openFtp(FtpSession& session, const std::string& folder) {
     std::string url = folder;
     SwapFtpSeparators(url);
     if (!session.FindFtpFiles(url, entries_)) return false;
-    const size_t path = url.find('/', 6);  // after "ftp://host"
-    serverFolder_ = path == std::string::npos ? "/" : url.substr(path);
+    serverFolder_ = FtpServerPath(url);
     kind_ = Kind::Listing;
     return true;
 }
